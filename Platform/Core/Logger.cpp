@@ -1,0 +1,43 @@
+#include "Platform/Core/Logger.hpp"
+
+#include <atomic>
+
+namespace platform {
+
+namespace {
+
+std::shared_ptr<LogSink> defaultSink() {
+    static const auto sink = std::make_shared<StderrLogSink>(StderrLogSink::thresholdFromEnvironment());
+    return sink;
+}
+
+// The process's one log destination; swapped atomically so loggers on any
+// thread see either the old or the new sink, never a torn pointer.
+std::atomic<std::shared_ptr<LogSink>>& currentSink() {
+    static std::atomic<std::shared_ptr<LogSink>> sink{defaultSink()};
+    return sink;
+}
+
+} // namespace
+
+Logger::Logger(std::string subsystem, std::string category)
+    : subsystem_(std::move(subsystem)), category_(std::move(category)) {}
+
+void Logger::log(LogLevel level, std::string_view message) const {
+    const auto sink = currentSink().load();
+    sink->write(LogRecord{std::chrono::system_clock::now(), level, subsystem_, category_, std::string(message)});
+}
+
+void Logger::setSink(std::shared_ptr<LogSink> sink) {
+    currentSink().store(sink ? std::move(sink) : defaultSink());
+}
+
+ScopedLogCapture::ScopedLogCapture() : sink_(std::make_shared<CapturingLogSink>()) {
+    Logger::setSink(sink_);
+}
+
+ScopedLogCapture::~ScopedLogCapture() {
+    Logger::setSink(nullptr);
+}
+
+} // namespace platform

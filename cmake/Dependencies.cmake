@@ -1,0 +1,22 @@
+# Every system library the project links, found once for all targets.
+find_package(PkgConfig REQUIRED)
+find_package(Threads REQUIRED)
+find_package(ICU REQUIRED COMPONENTS uc i18n data)
+find_package(CURL REQUIRED)
+find_package(ZLIB REQUIRED)
+find_package(SQLite3 REQUIRED)
+find_package(nlohmann_json 3 REQUIRED)
+find_package(httplib QUIET)
+
+pkg_check_modules(FFTW3F REQUIRED IMPORTED_TARGET fftw3f)
+pkg_check_modules(OPENBLAS REQUIRED IMPORTED_TARGET openblas)
+pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
+pkg_check_modules(SOXR REQUIRED IMPORTED_TARGET soxr)
+pkg_check_modules(LIBSECRET IMPORTED_TARGET libsecret-1)
+pkg_check_modules(LIBPULSE IMPORTED_TARGET libpulse)
+pkg_check_modules(X11LIBS IMPORTED_TARGET x11 xi xtst xfixes)
+pkg_check_modules(CANBERRA IMPORTED_TARGET libcanberra)
+
+if(OSTREL_BUILD_TESTS)
+  find_package(GTest REQUIRED)
+endif()

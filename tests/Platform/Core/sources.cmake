@@ -1,0 +1,3 @@
+target_sources(${TEST_TARGET} PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/LoggerTests.cpp
+)

@@ -1,0 +1,4 @@
+target_sources(TestSupport PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/TemporaryDirectory.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ScopedEnvironment.cpp
+)
