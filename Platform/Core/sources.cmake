@@ -1,4 +1,6 @@
-target_sources(Platform PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/Logger.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/LogSink.cpp
+platform_service(Core
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/Logger.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LogSink.cpp
+  LINK Threads::Threads
 )

@@ -1,3 +1,5 @@
 target_sources(${TEST_TARGET} PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/LoggerTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SignalTests.cpp
 )
+target_link_libraries(${TEST_TARGET} PUBLIC PlatformCore)
