@@ -1,0 +1,163 @@
+#include "Platform/Defaults/DefaultsStore.hpp"
+
+#include "Platform/Core/Error.hpp"
+#include "Platform/Core/Logger.hpp"
+#include "Platform/Defaults/DefaultsCoding.hpp"
+#include "Platform/Files/FileContents.hpp"
+#include "Platform/Files/FileError.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <fcntl.h>
+#include <map>
+#include <system_error>
+
+namespace platform {
+
+namespace {
+
+namespace fs = std::filesystem;
+using json = nlohmann::json;
+
+const Logger& log() {
+    static const Logger logger("platform", "defaults");
+    return logger;
+}
+
+std::string timestamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &utc);
+    return text;
+}
+
+// Renames `from` to `to` unless `to` exists; false when it exists.
+bool renameWithoutReplacing(const fs::path& from, const fs::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno == EEXIST) return false;
+    if (errno != EINVAL && errno != ENOSYS) throw std::system_error(errno, std::generic_category());
+    // The file system cannot refuse to replace; check first instead.
+    if (fs::exists(fs::symlink_status(to))) return false;
+    fs::rename(from, to);
+    return true;
+}
+
+fs::path registryKey(const fs::path& file) {
+    std::error_code error;
+    auto key = fs::weakly_canonical(fs::absolute(file), error);
+    return error ? fs::absolute(file).lexically_normal() : key;
+}
+
+} // namespace
+
+std::shared_ptr<DefaultsStore> DefaultsStore::shared(const fs::path& file) {
+    static std::mutex mutex;
+    static std::map<fs::path, std::weak_ptr<DefaultsStore>> stores;
+    std::lock_guard lock(mutex);
+    const auto key = registryKey(file);
+    if (auto store = stores[key].lock()) return store;
+    auto store = std::make_shared<DefaultsStore>(file);
+    stores[key] = store;
+    return store;
+}
+
+DefaultsStore::DefaultsStore(fs::path file) : file_(std::move(file)) { load(); }
+
+DefaultsStore::~DefaultsStore() {
+    if (unsaved_) saveLocked();
+}
+
+void DefaultsStore::load() {
+    std::string text;
+    try {
+        text = files::readFile(file_);
+    } catch (const files::FileError& error) {
+        if (error.kind() == files::FileErrorKind::notFound) return;
+        savesBlocked_ = true;
+        log().error(error.description() + "; user defaults start from their defaults and are not saved");
+        return;
+    }
+    auto parsed = json::parse(text, nullptr, false);
+    if (parsed.is_discarded()) return setAside("not JSON");
+    if (!parsed.is_object()) return setAside("not a JSON object");
+    persisted_ = std::move(parsed);
+}
+
+void DefaultsStore::setAside(const std::string& reason) {
+    const auto base = file_.string() + ".damaged-" + timestamp();
+    try {
+        auto aside = fs::path(base);
+        for (int attempt = 2; !renameWithoutReplacing(file_, aside); ++attempt) {
+            aside = base + "-" + std::to_string(attempt);
+        }
+        log().error("User defaults file \"" + file_.string() + "\" is damaged (" + reason + "); kept it as \"" +
+                    aside.string() + "\" and started from the defaults");
+    } catch (const std::exception& error) {
+        savesBlocked_ = true;
+        log().error("User defaults file \"" + file_.string() + "\" is damaged (" + reason +
+                    ") and cannot be kept aside (" + error.what() + "); changes will not be saved");
+    }
+}
+
+void DefaultsStore::saveLocked() {
+    if (savesBlocked_) {
+        log().error("User defaults not saved to \"" + file_.string() + "\": the file there could not be read");
+        return;
+    }
+    try {
+        fs::create_directories(file_.parent_path());
+        files::writeAtomically(file_, persisted_.dump(2) + "\n");
+        unsaved_ = false;
+    } catch (const std::exception& error) {
+        unsaved_ = true;
+        log().error("Cannot save user defaults to \"" + file_.string() + "\": " + error.what());
+    }
+}
+
+std::optional<DefaultsValue> DefaultsStore::value(const std::string& key) const {
+    std::lock_guard lock(mutex_);
+    if (const auto entry = persisted_.find(key); entry != persisted_.end()) return decodeDefaultsValue(*entry);
+    if (const auto entry = registered_.find(key); entry != registered_.end()) return entry->second;
+    return std::nullopt;
+}
+
+bool DefaultsStore::contains(const std::string& key) const {
+    std::lock_guard lock(mutex_);
+    return persisted_.contains(key) || registered_.contains(key);
+}
+
+void DefaultsStore::set(const std::string& key, const DefaultsValue& value) {
+    auto encoded = encodeDefaultsValue(value);
+    try {
+        // Text that is not UTF-8 cannot be written as JSON; refuse it here
+        // rather than fail every later save.
+        (void)json{{key, encoded}}.dump();
+    } catch (const json::exception&) {
+        throw Error("Cannot store \"" + key + "\": its key or text is not valid UTF-8");
+    }
+    {
+        std::lock_guard lock(mutex_);
+        persisted_[key] = std::move(encoded);
+        saveLocked();
+    }
+    changed_.emit(key);
+}
+
+void DefaultsStore::remove(const std::string& key) {
+    {
+        std::lock_guard lock(mutex_);
+        if (persisted_.erase(key) == 0) return;
+        saveLocked();
+    }
+    changed_.emit(key);
+}
+
+void DefaultsStore::registerDefaults(const DefaultsValue::Dictionary& defaults) {
+    std::lock_guard lock(mutex_);
+    for (const auto& [key, value] : defaults) registered_.insert_or_assign(key, value);
+}
+
+} // namespace platform

@@ -1,0 +1,75 @@
+#pragma once
+// The user's preferences: typed values under text keys, persisted as one JSON
+// file and saved atomically after every write. Every UserDefaults opened on
+// the same file in this process shares one set of values and one change
+// signal, which fires with the key after each write through any of them.
+// Registered defaults answer for keys never written and are never saved.
+
+#include "Platform/Core/Signal.hpp"
+#include "Platform/Defaults/DefaultsValue.hpp"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+class DefaultsStore;
+
+class UserDefaults {
+public:
+    // Opens (or shares) the store kept in `file`. A file that is not a JSON
+    // object is renamed aside with a ".damaged-<time>" suffix, logged, and
+    // the store starts from its defaults.
+    explicit UserDefaults(const std::filesystem::path& file);
+    ~UserDefaults();
+    UserDefaults(const UserDefaults&) = delete;
+    UserDefaults& operator=(const UserDefaults&) = delete;
+
+    // The application's store, in "OstrelVirorez/OstrelVirorez.json" below the
+    // configuration folder.
+    static UserDefaults& standard();
+    static std::filesystem::path standardFile();
+
+    const std::filesystem::path& file() const;
+
+    // Adds defaults for keys never written; a later registration of a key
+    // replaces the earlier one.
+    void registerDefaults(const DefaultsValue::Dictionary& defaults);
+
+    // The written value, else the registered one. A written entry of a shape
+    // this build cannot read is kept in the file but reads as nullopt.
+    std::optional<DefaultsValue> value(const std::string& key) const;
+    bool contains(const std::string& key) const;
+
+    // Each typed read answers only when the value has exactly that kind: an
+    // integer is not read as a double, nor a double as an integer.
+    std::optional<bool> boolValue(const std::string& key) const;
+    std::optional<std::int64_t> integerValue(const std::string& key) const;
+    std::optional<double> doubleValue(const std::string& key) const;
+    std::optional<std::string> stringValue(const std::string& key) const;
+    std::optional<DefaultsValue::Data> dataValue(const std::string& key) const;
+    std::optional<DefaultsValue::Array> arrayValue(const std::string& key) const;
+    std::optional<DefaultsValue::Dictionary> dictionaryValue(const std::string& key) const;
+
+    // The typed reads with a missing or other-kind value read as false or 0.
+    bool boolOrFalse(const std::string& key) const;
+    std::int64_t integerOrZero(const std::string& key) const;
+    double doubleOrZero(const std::string& key) const;
+
+    // Stores and saves the value. Throws platform::Error, storing nothing,
+    // for a non-finite number or text that is not UTF-8. A failed save is
+    // logged; the value stays in effect and is saved with the next write.
+    void set(const std::string& key, const DefaultsValue& value);
+    // Removes a written value; the registered default, if any, applies again.
+    void remove(const std::string& key);
+
+    Signal<std::string>& changed();
+
+private:
+    std::shared_ptr<DefaultsStore> store_;
+};
+
+} // namespace platform
