@@ -1,0 +1,4 @@
+ostrel_benchmark(PlatformAccelBench
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/AccelBenchmarks.cpp
+  LINK PlatformAccel
+)
