@@ -1,0 +1,55 @@
+#include "OstrelVirorez/Model/SettingEnums.hpp"
+
+namespace ostrelvirorez {
+
+namespace {
+
+template <typename Enum, size_t N>
+std::optional<Enum> lookup(std::string_view raw, const std::array<Enum, N>& all) {
+    for (const auto value : all) {
+        if (rawValue(value) == raw) return value;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string_view rawValue(EngineType type) {
+    switch (type) {
+    case EngineType::parakeet: return "parakeet";
+    case EngineType::hushframe: return "hushframe";
+    case EngineType::appleSpeech: return "appleSpeech";
+    case EngineType::nemotron: return "nemotron";
+    }
+    return {};
+}
+
+std::string_view rawValue(RewriteProvider provider) {
+    return provider == RewriteProvider::claude ? "claude" : "local";
+}
+
+std::string_view rawValue(PillPosition position) {
+    switch (position) {
+    case PillPosition::island: return "island";
+    case PillPosition::dock: return "dock";
+    case PillPosition::free: return "free";
+    }
+    return {};
+}
+
+template <>
+std::optional<EngineType> fromRawValue<EngineType>(std::string_view raw) {
+    return lookup(raw, allEngineTypes);
+}
+
+template <>
+std::optional<RewriteProvider> fromRawValue<RewriteProvider>(std::string_view raw) {
+    return lookup(raw, allRewriteProviders);
+}
+
+template <>
+std::optional<PillPosition> fromRawValue<PillPosition>(std::string_view raw) {
+    return lookup(raw, allPillPositions);
+}
+
+} // namespace ostrelvirorez

@@ -1,0 +1,36 @@
+#pragma once
+// The small enumerations of setting values: which recognition engine, which
+// rewriting provider, where the indicator sits. Each is stored as its bare
+// raw string; building one from a string accepts exactly the raw values.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ostrelvirorez {
+
+enum class EngineType { parakeet, hushframe, appleSpeech, nemotron };
+enum class RewriteProvider { claude, local };
+enum class PillPosition { island, dock, free };
+
+std::string_view rawValue(EngineType type);
+std::string_view rawValue(RewriteProvider provider);
+std::string_view rawValue(PillPosition position);
+
+template <typename Enum>
+std::optional<Enum> fromRawValue(std::string_view raw);
+
+template <>
+std::optional<EngineType> fromRawValue<EngineType>(std::string_view raw);
+template <>
+std::optional<RewriteProvider> fromRawValue<RewriteProvider>(std::string_view raw);
+template <>
+std::optional<PillPosition> fromRawValue<PillPosition>(std::string_view raw);
+
+inline constexpr std::array allEngineTypes{EngineType::parakeet, EngineType::hushframe, EngineType::appleSpeech,
+                                           EngineType::nemotron};
+inline constexpr std::array allRewriteProviders{RewriteProvider::claude, RewriteProvider::local};
+inline constexpr std::array allPillPositions{PillPosition::island, PillPosition::dock, PillPosition::free};
+
+} // namespace ostrelvirorez
