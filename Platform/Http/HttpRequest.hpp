@@ -1,0 +1,25 @@
+#pragma once
+// One HTTP request: method, address, header fields, body, and the time-outs
+// and proxies that override the client's configuration for this request.
+
+#include "Platform/Http/HttpHeaders.hpp"
+#include "Platform/Http/HttpProxy.hpp"
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+struct HttpRequest {
+    std::string method = "GET";
+    std::string url;
+    HttpHeaders headers;
+    std::string body;
+    // The whole exchange, from connecting to the last byte of the reply.
+    std::optional<std::chrono::milliseconds> timeout;
+    std::optional<std::chrono::milliseconds> connectTimeout;
+    std::optional<HttpProxySettings> proxies;
+};
+
+} // namespace platform
