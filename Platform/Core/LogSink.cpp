@@ -54,7 +54,7 @@ std::optional<LogLevel> StderrLogSink::thresholdFromEnvironment() {
 }
 
 void StderrLogSink::write(const LogRecord& record) {
-    if (!threshold_ || record.level < *threshold_) return;
+    if (record.echoedToStderr || !threshold_ || record.level < *threshold_) return;
     const std::string line = formatLogLine(record) + '\n';
     std::lock_guard lock(mutex_);
     std::fwrite(line.data(), 1, line.size(), stderr);

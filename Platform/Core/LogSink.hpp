@@ -22,6 +22,9 @@ struct LogRecord {
     std::string subsystem;
     std::string category;
     std::string message;
+    // The caller already wrote its own line for this record to standard
+    // error, so the standard-error sink leaves it out.
+    bool echoedToStderr = false;
 };
 
 class LogSink {

@@ -28,6 +28,13 @@ void Logger::log(LogLevel level, std::string_view message) const {
     sink->write(LogRecord{std::chrono::system_clock::now(), level, subsystem_, category_, std::string(message)});
 }
 
+void Logger::logEchoed(LogLevel level, std::string_view message) const {
+    const auto sink = currentSink().load();
+    LogRecord record{std::chrono::system_clock::now(), level, subsystem_, category_, std::string(message)};
+    record.echoedToStderr = true;
+    sink->write(record);
+}
+
 void Logger::setSink(std::shared_ptr<LogSink> sink) {
     currentSink().store(sink ? std::move(sink) : defaultSink());
 }

@@ -19,6 +19,8 @@ public:
     const std::string& category() const { return category_; }
 
     void log(LogLevel level, std::string_view message) const;
+    // For loggers that print their own standard-error line for a record.
+    void logEchoed(LogLevel level, std::string_view message) const;
     void debug(std::string_view message) const { log(LogLevel::debug, message); }
     void info(std::string_view message) const { log(LogLevel::info, message); }
     void notice(std::string_view message) const { log(LogLevel::notice, message); }

@@ -47,3 +47,21 @@ TEST(Error, CarriesDescriptionAndKind) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(StderrLogSink, LeavesOutRecordsTheCallerAlreadyPrinted) {
+    testing::internal::CaptureStderr();
+    platform::StderrLogSink sink(LogLevel::debug);
+    platform::LogRecord record{std::chrono::system_clock::now(), LogLevel::error, "s", "c", "printed once"};
+    record.echoedToStderr = true;
+    sink.write(record);
+    record.echoedToStderr = false;
+    record.message = "printed here";
+    sink.write(record);
+    const auto output = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(output.find("printed once"), std::string::npos);
+    EXPECT_NE(output.find("printed here"), std::string::npos);
+}
+
+} // namespace
