@@ -1,0 +1,122 @@
+#include "RazeziRuzer/DownloadUtils.hpp"
+#include "RazeziRuzer/DownloadUtilsInternal.hpp"
+
+#include "Platform/Text/CaseMapping.hpp"
+#include "Platform/Text/Whitespace.hpp"
+
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <cstdlib>
+#include <limits>
+
+namespace razeziruzer::DownloadUtils {
+namespace {
+
+constexpr std::chrono::seconds hubRequestTimeout{1800};
+
+bool isValidUTF8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        char32_t scalar = 0;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        } else if ((lead & 0xE0) == 0xC0) {
+            length = 2;
+            scalar = lead & 0x1F;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3;
+            scalar = lead & 0x0F;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4;
+            scalar = lead & 0x07;
+        } else {
+            return false;
+        }
+        if (i + length > text.size()) return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            scalar = (scalar << 6) | (next & 0x3F);
+        }
+        constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (scalar < smallest[length] || scalar > 0x10FFFF || (scalar >= 0xD800 && scalar <= 0xDFFF)) return false;
+        i += length;
+    }
+    return true;
+}
+
+std::int64_t listedSize(const nlohmann::json& object) {
+    const auto found = object.find("size");
+    if (found == object.end()) return -1;
+    if (found->is_number_unsigned()) {
+        const auto value = found->get<std::uint64_t>();
+        if (value > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) return -1;
+        return static_cast<std::int64_t>(value);
+    }
+    if (found->is_number_integer()) return found->get<std::int64_t>();
+    return -1;
+}
+
+} // namespace
+
+std::optional<std::string> huggingFaceToken() {
+    for (const char* name : {"HF_TOKEN", "HUGGING_FACE_HUB_TOKEN", "HUGGINGFACEHUB_API_TOKEN"}) {
+        if (const char* value = std::getenv(name)) return std::string(value);
+    }
+    return std::nullopt;
+}
+
+platform::HttpRequest authorizedRequest(std::string url) {
+    platform::HttpRequest request;
+    request.url = std::move(url);
+    request.timeout = hubRequestTimeout;
+    if (const auto token = huggingFaceToken()) request.headers.set("Authorization", "Bearer " + *token);
+    return request;
+}
+
+platform::HttpResponse fetchWithAuth(std::string_view from, std::stop_token stop) {
+    if (enforceOffline) throw OfflineError::networkDisabled("fetchWithAuth(" + std::string(from) + ")");
+    return sharedSession().send(authorizedRequest(std::string(from)), std::move(stop));
+}
+
+void validateJSONResponse(std::string_view body, std::string_view path) {
+    if (!isValidUTF8(body)) return;
+    const auto trimmed = platform::text::trimWhitespaceAndNewlines(body);
+    const bool html = trimmed.starts_with('<') ||
+                      platform::text::lowercased(trimmed).find("<!doctype html") != std::string::npos;
+    if (html) throw HuggingFaceDownloadError::htmlErrorResponse(std::string(path), trimmed);
+}
+
+std::vector<ListingEntry> parseListing(std::string_view body) {
+    const auto json = nlohmann::json::parse(body);
+    if (!json.is_array()) throw HuggingFaceDownloadError::invalidResponse();
+    for (const auto& element : json) {
+        if (!element.is_object()) throw HuggingFaceDownloadError::invalidResponse();
+    }
+    std::vector<ListingEntry> entries;
+    for (const auto& object : json) {
+        const auto path = object.find("path");
+        const auto type = object.find("type");
+        if (path == object.end() || type == object.end() || !path->is_string() || !type->is_string()) continue;
+        entries.push_back({path->get<std::string>(), type->get<std::string>(), listedSize(object)});
+    }
+    return entries;
+}
+
+bool staysInsideFolder(std::string_view relativePath) {
+    if (relativePath.empty() || relativePath.find('\0') != std::string_view::npos) return false;
+    const std::filesystem::path path{std::string(relativePath)};
+    if (path.is_absolute() || path.has_root_path()) return false;
+    bool namesSomething = false;
+    for (const auto& component : path) {
+        if (component == "..") return false;
+        if (!component.empty() && component != ".") namesSomething = true;
+    }
+    return namesSomething;
+}
+
+} // namespace razeziruzer::DownloadUtils
