@@ -1,0 +1,22 @@
+target_sources(PelluxCore PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/AddedTokenMatcher.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AutoTokenizer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BPEModel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ByteLevelAlphabet.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ByteLevelPreTokenizer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Decoder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MetaspacePreTokenizer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Normalizer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PostProcessor.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PreTokenizer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PreTrainedTokenizer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SplitPreTokenizer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TextPattern.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Tokenizer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TokenizerFiles.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TokenizingModel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UnigramModel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Utf8.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Vocabulary.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WordPieceModel.cpp
+)
