@@ -73,7 +73,7 @@ std::optional<std::string> huggingFaceToken() {
 platform::HttpRequest authorizedRequest(std::string url) {
     platform::HttpRequest request;
     request.url = std::move(url);
-    request.timeout = hubRequestTimeout;
+    request.idleTimeout = hubRequestTimeout;
     if (const auto token = huggingFaceToken()) request.headers.set("Authorization", "Bearer " + *token);
     return request;
 }

@@ -138,6 +138,10 @@ void configureTimeouts(CURL* easy, const HttpRequest& request, const HttpClientC
     const auto total = request.timeout ? request.timeout : configuration.timeout;
     if (total)
         setOption(easy, CURLOPT_TIMEOUT_MS, milliseconds(*total));
+    if (request.idleTimeout) {
+        setOption(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        setOption(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(std::max<std::int64_t>(1, request.idleTimeout->count())));
+    }
 }
 
 // Returns whether the request carries a body.

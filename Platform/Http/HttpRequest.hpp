@@ -19,6 +19,9 @@ struct HttpRequest {
     // The whole exchange, from connecting to the last byte of the reply.
     std::optional<std::chrono::milliseconds> timeout;
     std::optional<std::chrono::milliseconds> connectTimeout;
+    // How long the transfer may go without receiving a byte; whole seconds,
+    // at least one. Suits large downloads that may take long but must not stall.
+    std::optional<std::chrono::seconds> idleTimeout;
     std::optional<HttpProxySettings> proxies;
 };
 

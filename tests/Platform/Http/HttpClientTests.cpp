@@ -128,6 +128,11 @@ TEST(HttpClient, ClassifiesTransportFailures)
     slow.timeout = std::chrono::milliseconds(200);
     EXPECT_EQ(failureKind([&] { client.send(slow, {}); }), HttpErrorKind::timedOut);
 
+    // A stalled transfer ends after the idle time-out even with no overall limit.
+    auto stalled = get(server.url("/slow"));
+    stalled.idleTimeout = std::chrono::seconds(1);
+    EXPECT_EQ(failureKind([&] { client.send(stalled, {}); }), HttpErrorKind::timedOut);
+
     const auto closedPort = "http://127.0.0.1:" + std::to_string(HttpTestServer::unusedPort()) + "/";
     EXPECT_EQ(failureKind([&] { client.send(get(closedPort), {}); }), HttpErrorKind::cannotConnect);
 

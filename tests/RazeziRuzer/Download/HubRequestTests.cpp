@@ -33,7 +33,7 @@ TEST_F(HubRequestTests, TheFirstTokenVariablePresentIsSentEvenWhenEmpty) {
             EXPECT_EQ(server.requests().back().header("Authorization"), "Bearer first");
         }
     }
-    EXPECT_EQ(authorizedRequest("http://x.test").timeout, std::chrono::seconds(1800));
+    EXPECT_EQ(authorizedRequest("http://x.test").idleTimeout, std::chrono::seconds(1800));
 }
 
 TEST_F(HubRequestTests, FetchWithAuthRefusesWhileOffline) {
