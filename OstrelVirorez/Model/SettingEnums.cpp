@@ -52,4 +52,32 @@ std::optional<PillPosition> fromRawValue<PillPosition>(std::string_view raw) {
     return lookup(raw, allPillPositions);
 }
 
+std::string_view rawValue(IndicatorStyle style) {
+    switch (style) {
+    case IndicatorStyle::notch: return "notch";
+    case IndicatorStyle::overlay: return "overlay";
+    case IndicatorStyle::minimal: return "minimal";
+    }
+    return {};
+}
+
+std::string_view rawValue(IndicatorVisibility visibility) {
+    switch (visibility) {
+    case IndicatorVisibility::always: return "always";
+    case IndicatorVisibility::duringActivity: return "duringActivity";
+    case IndicatorVisibility::never: return "never";
+    }
+    return {};
+}
+
+template <>
+std::optional<IndicatorStyle> fromRawValue<IndicatorStyle>(std::string_view raw) {
+    return lookup(raw, allIndicatorStyles);
+}
+
+template <>
+std::optional<IndicatorVisibility> fromRawValue<IndicatorVisibility>(std::string_view raw) {
+    return lookup(raw, allIndicatorVisibilities);
+}
+
 } // namespace ostrelvirorez

@@ -33,4 +33,21 @@ inline constexpr std::array allEngineTypes{EngineType::parakeet, EngineType::hus
 inline constexpr std::array allRewriteProviders{RewriteProvider::claude, RewriteProvider::local};
 inline constexpr std::array allPillPositions{PillPosition::island, PillPosition::dock, PillPosition::free};
 
+// The dictation indicator's own choices, which the settings store keeps by
+// their raw strings: which indicator is used and when it is visible.
+enum class IndicatorStyle { notch, overlay, minimal };
+enum class IndicatorVisibility { always, duringActivity, never };
+
+std::string_view rawValue(IndicatorStyle style);
+std::string_view rawValue(IndicatorVisibility visibility);
+
+template <>
+std::optional<IndicatorStyle> fromRawValue<IndicatorStyle>(std::string_view raw);
+template <>
+std::optional<IndicatorVisibility> fromRawValue<IndicatorVisibility>(std::string_view raw);
+
+inline constexpr std::array allIndicatorStyles{IndicatorStyle::notch, IndicatorStyle::overlay, IndicatorStyle::minimal};
+inline constexpr std::array allIndicatorVisibilities{IndicatorVisibility::always, IndicatorVisibility::duringActivity,
+                                                     IndicatorVisibility::never};
+
 } // namespace ostrelvirorez

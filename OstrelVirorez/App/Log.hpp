@@ -1,0 +1,20 @@
+#pragma once
+// The application's one log channel. The dictation core, the integrations
+// and the clean-up stages log only through it, as a rule with logVirorez.
+
+#include <string_view>
+
+namespace platform {
+class Logger;
+}
+
+namespace ostrelvirorez {
+
+// Subsystem "zar.zozorudirozo.OstrelVirorez", category "dictation"; made on
+// first use.
+const platform::Logger& virorezLogger();
+
+// Writes the message at the info level.
+void logVirorez(std::string_view message);
+
+} // namespace ostrelvirorez

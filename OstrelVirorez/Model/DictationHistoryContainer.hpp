@@ -1,0 +1,47 @@
+#pragma once
+// The embedded store behind the dictation history: one SQLite database, in a
+// file or in memory, holding the entries under schema version 1.0.0. Every
+// change is saved as it is made. Failures throw platform::Error.
+
+#include "OstrelVirorez/Model/DictationHistoryEntry.hpp"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace ostrelvirorez {
+
+class SqliteDatabase;
+
+class DictationHistoryContainer {
+public:
+    static constexpr const char* schemaVersion = "1.0.0";
+
+    // Opens or creates the store in `file` (making its folder), or one in
+    // memory for nullopt. A file that is no database of this schema version
+    // is refused and left as it is.
+    explicit DictationHistoryContainer(std::optional<std::filesystem::path> file);
+    ~DictationHistoryContainer();
+    DictationHistoryContainer(const DictationHistoryContainer&) = delete;
+    DictationHistoryContainer& operator=(const DictationHistoryContainer&) = delete;
+
+    // The file, or nullopt when the store lives in memory only.
+    const std::optional<std::filesystem::path>& file() const { return file_; }
+    bool isStoredInMemoryOnly() const { return !file_; }
+
+    // Stores the entry and returns its new identity.
+    std::int64_t insert(const DictationHistoryEntry& entry);
+    // Every entry, newest first; entries of the same time in reverse order of insertion.
+    std::vector<DictationHistoryEntry> entriesNewestFirst() const;
+    void deleteEntry(const DictationHistoryEntry& entry);
+    void deleteAll();
+
+private:
+    void prepareSchema();
+
+    std::optional<std::filesystem::path> file_;
+    std::unique_ptr<SqliteDatabase> database_;
+};
+
+} // namespace ostrelvirorez
