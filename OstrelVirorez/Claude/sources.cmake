@@ -1,5 +1,4 @@
 target_sources(OstrelVirorezCore PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/../Model/KeychainHelper.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ClaudeError.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ClaudeRewriter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Cld2LanguageRecognizer.cpp

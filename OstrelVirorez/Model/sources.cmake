@@ -1,5 +1,6 @@
 target_sources(OstrelVirorezCore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/SettingEnums.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/KeychainHelper.cpp
 )
 target_sources(OstrelVirorezCore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/AppSettings.cpp

@@ -10,4 +10,30 @@ target_sources(RazeziRuzer PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/SystemInfo.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SystemInfoReporter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TokenLanguageFilter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ArrayAudioSampleSource.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AudioConverter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AudioConverterError.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AudioMelSpectrogram.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AudioSampleSource.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AudioSource.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AudioSourceError.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AudioSourceFactory.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AudioStream.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AudioStreamError.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AudioWAV.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DiskBackedAudioSampleSource.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DoubleText.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MappedFileData.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ANEMemoryError.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ANEMemoryOptimizer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ANEMemoryUtils.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ArrayViewLayout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FeatureMapLookup.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MLArrayCache.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MLModelCompatPrediction.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MLModelConfigurationUtils.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MLMultiArrayAdditions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ZeroCopyDiarizerFeatureProvider.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ZeroCopyFeatureProvider.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AssetDownloader.cpp
 )
