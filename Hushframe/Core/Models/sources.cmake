@@ -1,0 +1,24 @@
+target_sources(Hushframe PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/Constants.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DecodingFallback.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DecodingInputs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DominantLanguage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JsonReading.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ModelComputeOptions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ModelInputs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ModelOutputs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ModelSupport.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ModelSupportConfig.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ModelUtilities.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ModelVariant.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TextOperations.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TranscriptionOutcome.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TranscriptionResult.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TranscriptionSegment.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TranscriptionState.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TranscriptionTimings.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WhisperMLModel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WhisperTokenizerWrapper.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../LogCategories.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../WhisperError.cpp
+)
