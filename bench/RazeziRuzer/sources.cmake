@@ -3,3 +3,8 @@ ostrel_benchmark(RazeziRuzerAudioBench
           ${CMAKE_CURRENT_LIST_DIR}/AudioConverterBenchmark.cpp
   LINK RazeziRuzer
 )
+
+ostrel_benchmark(RazeziRuzerHubListingBench
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/HubListingBenchmark.cpp
+  LINK RazeziRuzer
+)
