@@ -78,9 +78,11 @@ std::string ModelUtilities::tokenizerNameForVariant(ModelVariant variant) {
 
 std::optional<fs::path> ModelUtilities::findLocalTokenizer(const std::vector<fs::path>& folders) {
     for (const auto& folder : folders) {
+        // Building a tokenizer needs both files; a folder with only one of
+        // them would send an offline start to the hub and fail there.
         const fs::path file = folder / "tokenizer.json";
         std::error_code error;
-        const bool found = fs::exists(file, error);
+        const bool found = fs::exists(file, error) && fs::exists(folder / "tokenizer_config.json", error);
         Logging::debug("Checking for local tokenizer at " + file.string() + " - " + (found ? "found" : "not found"));
         if (found) return folder;
     }

@@ -89,13 +89,16 @@ private:
     fs::path base_;
 };
 
-TEST(ModelUtilitiesTests, LocalSearchTakesTheFirstFolderHoldingATokenizer) {
+TEST(ModelUtilitiesTests, LocalSearchTakesTheFirstFolderHoldingBothTokenizerFiles) {
     testsupport::TemporaryDirectory folder;
     folder.write("second/tokenizer.json", "{}");
     folder.write("third/tokenizer.json", "{}");
+    folder.write("third/tokenizer_config.json", "{}");
+    folder.write("fourth/tokenizer.json", "{}");
+    folder.write("fourth/tokenizer_config.json", "{}");
     testing::PackageLogCapture log;
-    EXPECT_EQ(ModelUtilities::findLocalTokenizer({folder / "first", folder / "second", folder / "third"}),
-              folder / "second");
+    EXPECT_EQ(ModelUtilities::findLocalTokenizer({folder / "first", folder / "second", folder / "third", folder / "fourth"}),
+              folder / "third");
     EXPECT_THAT(log.messages(), Contains("Checking for local tokenizer at " + (folder / "first/tokenizer.json").string() +
                                          " - not found"));
     EXPECT_FALSE(ModelUtilities::findLocalTokenizer({folder / "first"}).has_value());
@@ -127,6 +130,7 @@ TEST(ModelUtilitiesTests, LoadTokenizerSearchesFurtherFoldersBeforeTheHub) {
 TEST(ModelUtilitiesTests, BrokenOrMissingLocalTokenizerFallsThroughToTheHub) {
     testsupport::TemporaryDirectory folder;
     folder.write("broken/tokenizer.json", "not a tokenizer");
+    folder.write("broken/tokenizer_config.json", "{}");
     FakeHub hub(folder / "hub");
     testing::PackageLogCapture log;
 

@@ -1,0 +1,8 @@
+target_sources(Hushframe PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/DefaultComponents.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Hushframe.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HushframeModelLoading.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HushframeModelSetup.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HushframeTranscribe.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Progress.cpp
+)

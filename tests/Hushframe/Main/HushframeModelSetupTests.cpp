@@ -1,0 +1,159 @@
+#include "Hushframe/Core/Hushframe.hpp"
+#include "Hushframe/Core/Models/Constants.hpp"
+#include "Hushframe/Core/WhisperError.hpp"
+#include "tests/Hushframe/Core/PackageLogCapture.hpp"
+#include "tests/PelluxCore/ModelHubKit/Hub/TinyHub.hpp"
+#include "tests/Support/TemporaryDirectory.hpp"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace hushframe {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::Contains;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using modelhubkit::testing::TinyHub;
+
+class HushframeModelSetupTests : public ::testing::Test {
+protected:
+    TinyHub hub;
+    testsupport::TemporaryDirectory temp;
+
+    modelhubkit::HubApi::Services services() const { return {nullptr, hub.network}; }
+
+    void addBuild(const std::string& folder) {
+        for (const std::string model : {"MelSpectrogram", "AudioEncoder", "TextDecoder"}) {
+            hub.setFile(folder + "/" + model + ".mlmodelc/coremldata.bin", model);
+        }
+    }
+
+    fs::path download(const std::string& variant) {
+        return Hushframe::download(variant, temp.path(), false, TinyHub::repoId, std::nullopt, hub.endpoint(), {},
+                                   services());
+    }
+};
+
+TEST_F(HushframeModelSetupTests, DownloadTakesTheOneFolderMatchingTheVariant) {
+    addBuild("openai_whisper-tiny");
+    addBuild("openai_whisper-tiny.en");
+    int progressCalls = 0;
+
+    const fs::path folder = Hushframe::download("tiny", temp.path(), false, TinyHub::repoId, std::nullopt,
+                                                hub.endpoint(), [&](const auto&) { ++progressCalls; }, services());
+
+    EXPECT_EQ(folder, temp.path() / "models" / "owner" / "tiny" / "openai_whisper-tiny");
+    EXPECT_TRUE(fs::exists(folder / "TextDecoder.mlmodelc" / "coremldata.bin"));
+    EXPECT_FALSE(fs::exists(folder.parent_path() / "openai_whisper-tiny.en"));
+    EXPECT_GT(progressCalls, 0);
+}
+
+TEST_F(HushframeModelSetupTests, SecondPatternSettlesSeveralMatches) {
+    addBuild("openai_whisper-base");
+    addBuild("distil_whisper-base");
+    ::hushframe::testing::PackageLogCapture log;
+
+    EXPECT_EQ(download("base").filename(), "openai_whisper-base");
+    EXPECT_THAT(log.messages(), Contains("Multiple models found matching \"*base/*\""));
+}
+
+TEST_F(HushframeModelSetupTests, NoOrSeveralFoldersFailWithTheSecondPattern) {
+    addBuild("openai_whisper-small");
+    addBuild("openai_other-small");
+    struct Case {
+        std::string variant;
+        std::string message;
+    };
+    for (const auto& [variant, message] : {Case{"large", "No models found matching \"*openai*large/*\""},
+                                           Case{"small", "Multiple models found matching \"*openai*small/*\""}}) {
+        try {
+            download(variant);
+            ADD_FAILURE() << variant;
+        } catch (const WhisperError& error) {
+            EXPECT_EQ(error.kind(), WhisperErrorKind::modelsUnavailable);
+            EXPECT_THAT(error.message(), StartsWith(message));
+            EXPECT_THAT(error.message(), HasSubstr("owner/tiny"));
+        }
+    }
+}
+
+TEST_F(HushframeModelSetupTests, ConstructionDownloadsTheNamedModelWithoutLoadingIt) {
+    addBuild("openai_whisper-tiny");
+    HushframeConfig config;
+    config.model = "tiny";
+    config.modelRepo = TinyHub::repoId;
+    config.modelEndpoint = hub.endpoint();
+    config.downloadBase = temp.path();
+    config.verbose = false;
+
+    const auto pipeline = Hushframe::create(config, services());
+
+    EXPECT_EQ(pipeline->modelFolder(), temp.path() / "models" / "owner" / "tiny" / "openai_whisper-tiny");
+    EXPECT_EQ(pipeline->modelState(), pelluxcore::ModelState::unloaded);
+    EXPECT_EQ(pipeline->tokenizerFolder(), temp.path());
+}
+
+TEST_F(HushframeModelSetupTests, ConstructionReportsAModelThatCannotBeFound) {
+    addBuild("openai_whisper-tiny");
+    HushframeConfig config;
+    config.model = "medium";
+    config.modelRepo = TinyHub::repoId;
+    config.modelEndpoint = hub.endpoint();
+    config.downloadBase = temp.path();
+    config.verbose = false;
+
+    try {
+        Hushframe::create(config, services());
+        ADD_FAILURE() << "construction succeeded";
+    } catch (const WhisperError& error) {
+        EXPECT_EQ(error.kind(), WhisperErrorKind::modelsUnavailable);
+        EXPECT_THAT(error.message(), StartsWith("Model not found. Please check the model or repo name and try "
+                                                "again.\nError: No models found matching \"*openai*medium/*\""));
+    }
+}
+
+TEST_F(HushframeModelSetupTests, ModelSupportFallsBackWhenTheRepositoryHasNone) {
+    addBuild("openai_whisper-tiny");
+    ::hushframe::testing::PackageLogCapture log(pelluxcore::Logging::LogLevel::info);
+
+    const auto config = Hushframe::fetchModelSupportConfig(TinyHub::repoId, temp.path(), std::nullopt, "config.json",
+                                                           hub.endpoint(), services());
+
+    EXPECT_EQ(config, Constants::fallbackModelSupportConfig());
+    EXPECT_THAT(log.messages(),
+                Contains("No config files found matching \"config.json\" in owner/tiny, using fallback"));
+}
+
+TEST_F(HushframeModelSetupTests, ModelSupportIsReadFromTheRepository) {
+    const nlohmann::json stored = Constants::fallbackModelSupportConfig();
+    auto changed = stored;
+    changed["version"] = "9.9";
+    hub.setFile("config.json", changed.dump());
+
+    const auto config = Hushframe::fetchModelSupportConfig(TinyHub::repoId, temp.path(), std::nullopt, "config.json",
+                                                           hub.endpoint(), services());
+
+    EXPECT_EQ(nlohmann::json(config)["version"], "9.9");
+    EXPECT_TRUE(Hushframe::fetchAvailableModels(TinyHub::repoId, {}, temp.path(), std::nullopt, "config.json",
+                                                hub.endpoint(), services())
+                    .empty());
+}
+
+TEST_F(HushframeModelSetupTests, AGivenFolderNeedsNoHub) {
+    HushframeConfig config;
+    config.modelFolder = (temp / "anywhere").string();
+    config.modelEndpoint = hub.endpoint();
+    config.load = false;
+    config.verbose = false;
+
+    const auto pipeline = Hushframe::create(config, services());
+
+    EXPECT_EQ(pipeline->modelFolder(), temp / "anywhere");
+    EXPECT_EQ(hub.headRequests(), 0u);
+    EXPECT_TRUE(hub.fileDownloads().empty());
+}
+
+} // namespace
+} // namespace hushframe
