@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <exception>
 #include <functional>
+#include <memory>
 
 namespace razeziruzer {
 
@@ -78,8 +79,10 @@ std::size_t MLArrayCache::cachedArrayCount(const CacheKey& key) const {
 }
 
 MLArrayCache& sharedMLArrayCache() {
-    static MLArrayCache shared(100);
-    return shared;
+    // Never destroyed: background tasks of the shared thread pool may still
+    // fill or clear it while static objects are torn down at exit.
+    static MLArrayCache* const shared = std::make_unique<MLArrayCache>(100).release();
+    return *shared;
 }
 
 } // namespace razeziruzer
