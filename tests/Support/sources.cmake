@@ -4,3 +4,11 @@ target_sources(TestSupport PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/HttpTestServer.cpp
 )
 target_link_libraries(TestSupport PUBLIC PkgConfig::HTTPLIB)
+target_sources(TestSupport PRIVATE ${CMAKE_CURRENT_LIST_DIR}/PulseAudioTestServer.cpp)
+target_link_libraries(TestSupport PUBLIC PkgConfig::LIBPULSE)
+target_sources(TestSupport PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/ChildProcess.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/XvfbServer.cpp
+)
+target_link_libraries(TestSupport PUBLIC PkgConfig::X11LIBS)
+target_sources(TestSupport PRIVATE ${CMAKE_CURRENT_LIST_DIR}/SessionBusTestServer.cpp)

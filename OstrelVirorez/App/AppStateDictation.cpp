@@ -1,0 +1,280 @@
+// The dictation state machine: what a hotkey press, a mode upgrade and a
+// release do, and the timed returns to idle.
+
+#include "OstrelVirorez/App/AppState.hpp"
+
+#include "OstrelVirorez/App/EngineDisplayName.hpp"
+#include "OstrelVirorez/App/FillerWordFilter.hpp"
+#include "OstrelVirorez/App/Log.hpp"
+#include "OstrelVirorez/App/SpokenPunctuation.hpp"
+#include "OstrelVirorez/Claude/RewritingProfileList.hpp"
+#include "OstrelVirorez/Engines/EngineManager.hpp"
+#include "OstrelVirorez/Input/CorrectionLearningService.hpp"
+#include "OstrelVirorez/Model/AppSettings.hpp"
+#include "OstrelVirorez/Model/DictationHistoryStore.hpp"
+#include "Platform/Concurrency/MainQueue.hpp"
+#include "Platform/Text/Characters.hpp"
+
+#include <charconv>
+
+namespace ostrelvirorez {
+
+namespace {
+
+// The shortest decimal text that reads back as the same single-precision
+// value, with ".0" on whole numbers.
+std::string decimalText(float value) {
+    char digits[32];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    std::string text(digits, result.ptr);
+    if (text.find_first_of(".eninf") == std::string::npos) text += ".0";
+    return text;
+}
+
+bool isRecording(const DictationState& state) {
+    return state.kind() == DictationState::Kind::recording;
+}
+
+std::optional<std::string> languageHint(const AppSettings& settings) {
+    std::string preferred = settings.preferredLanguage();
+    if (preferred.empty()) return std::nullopt;
+    return preferred;
+}
+
+// The detector cuts the name it reports for display; its remembered name is
+// the full one whenever it is the same application.
+std::string fullAppName(const TargetAppInfo& info, const TargetAppDetecting& detector) {
+    const std::string remembered = detector.lastAppName();
+    const bool sameApplication = !info.bundleIdentifier || *info.bundleIdentifier == detector.lastBundleIdentifier();
+    if (sameApplication && !remembered.empty() && remembered.starts_with(info.name)) return remembered;
+    return info.name;
+}
+
+} // namespace
+
+void AppState::playSound(SoundEvent event) {
+    if (services_.settings.soundsEnabled()) services_.soundPlayer->play(event);
+}
+
+void AppState::startRecording(DictationMode mode) {
+    if (state.get().kind() != DictationState::Kind::idle) return;
+    const AppSettings& settings = services_.settings;
+
+    if (services_.permissions->microphoneAuthorizationStatus() != CaptureAuthorizationStatus::authorized) {
+        logVirorez("Microphone permission missing \u2014 aborting recording start");
+        refuseStart(mode, "Microphone permission denied", true);
+        return;
+    }
+    if (mode != DictationMode::raw && settings.rewriteProvider() == RewriteProvider::claude && !hasApiKey()) {
+        logVirorez("Claude mode: API Key missing!");
+        refuseStart(mode, "API Key missing", true);
+        return;
+    }
+    selectInputDevice();
+    try {
+        services_.audioRecorder->startRecording();
+    } catch (...) {
+        refuseStart(mode, "Microphone unavailable", false);
+        return;
+    }
+
+    MediaControlling& media = *services_.mediaController;
+    if (settings.mediaPauseEnabled()) {
+        media.sendPlayPauseKey();
+        media.setDidPause(true);
+    }
+    if (settings.audioDuckingEnabled()) {
+        if (const auto volume = media.getSystemVolume()) {
+            const float ducked = static_cast<float>(settings.audioDuckingLevel()) * *volume;
+            media.setSavedVolume(*volume);
+            media.setSystemVolume(ducked);
+            logVirorez("MediaController: ducked volume " + decimalText(*volume) + " \u2192 " + decimalText(ducked));
+        }
+    }
+
+    const TargetAppInfo target = services_.targetAppDetector->captureCurrentApp();
+    capturedAppName_ = fullAppName(target, *services_.targetAppDetector);
+    targetAppName.set(target.name);
+    targetAppIcon.set(target.icon);
+    capturedWindowTitle_ = services_.targetAppDetector->captureWindowTitle();
+    state.set(DictationState::recording(mode));
+    if (settings.pillEnabled()) services_.indicatorCoordinator->show(*this);
+    startLiveTranscriptIfEnabled();
+    logVirorez("Recording started \u2014 mode: " + std::string(rawValue(mode)) + ", target: " + targetAppName.get());
+}
+
+void AppState::refuseStart(DictationMode mode, const std::string& message, bool withErrorSound) {
+    const TargetAppInfo target = services_.targetAppDetector->captureCurrentApp();
+    targetAppName.set(target.name);
+    targetAppIcon.set(target.icon);
+    state.set(DictationState::recording(mode));
+    if (services_.settings.pillEnabled()) services_.indicatorCoordinator->show(*this);
+    transition(DictationState::error(message));
+    if (withErrorSound) playSound(SoundEvent::error);
+}
+
+void AppState::selectInputDevice() {
+    const std::string wanted = services_.settings.selectedMicrophoneUID();
+    for (const AudioInputDevice& device : services_.audioDeviceManager->inputDevices()) {
+        if (device.uid != wanted) continue;
+        if (device.id != 0) services_.audioRecorder->setInputDevice(device.id);
+        return;
+    }
+}
+
+void AppState::upgradeRecordingMode(DictationMode mode) {
+    if (!isRecording(state.get()) || isStopping_) return;
+    state.set(DictationState::recording(mode));
+    logVirorez("Recording mode upgraded to " + std::string(rawValue(mode)));
+    playSound(SoundEvent::recordingStartClaude);
+}
+
+void AppState::stopRecording(std::function<void()> finished) {
+    // A second release while the first stop waits for the engine would stop
+    // a recorder that has already stopped and end in a spurious error.
+    if (!isRecording(state.get()) || isStopping_) return;
+    isStopping_ = true;
+    const DictationMode mode = *state.get().mode();
+    stopLiveTranscript();
+
+    const AppSettings& settings = services_.settings;
+    MediaControlling& media = *services_.mediaController;
+    if (settings.mediaPauseEnabled() && media.didPause()) {
+        media.setDidPause(false);
+        media.sendPlayPauseKey();
+    }
+    if (settings.audioDuckingEnabled()) {
+        if (const auto saved = media.savedVolume()) {
+            media.setSystemVolume(*saved);
+            media.setSavedVolume(std::nullopt);
+            logVirorez("MediaController: restored volume to " + decimalText(*saved));
+        }
+    }
+    auto recording =
+        std::make_shared<std::optional<platform::audio::PCMBuffer>>(services_.audioRecorder->stopRecording());
+    playSound(SoundEvent::recordingStop);
+
+    const RewritingProfile chosen =
+        profile(services_.settings.rewritingProfiles(), services_.targetAppDetector->lastBundleIdentifier());
+    const EngineType wanted = chosen.preferredEngine.value_or(settings.selectedEngine());
+    if (services_.engineManager->currentType() == wanted) {
+        runPipeline(mode, std::move(recording), std::move(finished));
+        return;
+    }
+    logVirorez("Engine override for '" + chosen.name + "': \u2192 " + engineDisplayName(wanted));
+    // The manager keeps the current engine until the wanted one is ready, so a
+    // failed switch leaves the previous engine to transcribe this dictation.
+    runOffMain<Done>(
+        services_.executor, mainQueue(),
+        [self = shared_from_this(), wanted] {
+            self->services_.engineManager->ensureLoaded(wanted);
+            return Done{};
+        },
+        [self = shared_from_this(), mode, wanted, recording, finished = std::move(finished)](Attempt<Done> attempt) {
+            if (!attempt.succeeded()) {
+                logVirorez("Per-profile engine load failed (" + engineDisplayName(wanted) +
+                           "), falling back to current. Error: " + describeError(attempt.error()));
+            }
+            self->runPipeline(mode, recording, finished);
+        });
+}
+
+RecordingPipeline::Context AppState::makeContext(DictationMode mode) {
+    AppSettings& settings = services_.settings;
+    const auto hint = languageHint(settings);
+    RecordingPipeline::Context context;
+    context.mode = mode;
+    context.appName = capturedAppName_;
+    context.appBundleIdentifier = services_.targetAppDetector->lastBundleIdentifier();
+    context.customVocabulary = settings.customVocabulary();
+    context.engine = services_.engineManager->currentType().value_or(settings.selectedEngine());
+    context.smartCapitalization = settings.smartCapitalization();
+    context.smartParagraphs = settings.smartParagraphs();
+    context.languageHint = hint;
+    context.spokenPunctuationEnabled = settings.spokenPunctuationEnabled();
+    context.spokenPunctuationLanguages = SpokenPunctuation::resolveLanguages(hint);
+    context.fillerWordRemovalEnabled = settings.fillerWordRemovalEnabled();
+    context.fillerWordRemovalLanguages = FillerWordFilter::resolveLanguages(hint);
+    context.rewritingProfiles = settings.rewritingProfiles();
+    context.windowTitle = capturedWindowTitle_;
+    return context;
+}
+
+void AppState::runPipeline(DictationMode mode, std::shared_ptr<std::optional<platform::audio::PCMBuffer>> recording,
+                           std::function<void()> finished) {
+    auto onPhase = [weak = weakSelf(), mode](RecordingPipeline::Phase phase) {
+        const auto self = weak.lock();
+        if (!self) return;
+        switch (phase) {
+        case RecordingPipeline::Phase::transcribing:
+            self->state.set(DictationState::transcribing(mode));
+            logVirorez("Transcribing...");
+            break;
+        case RecordingPipeline::Phase::rewriting:
+            self->state.set(DictationState::rewriting());
+            logVirorez("Claude rewriting...");
+            break;
+        case RecordingPipeline::Phase::rewritingClipboard:
+            self->state.set(DictationState::rewritingClipboard());
+            break;
+        }
+    };
+    recordingPipeline().run(
+        std::move(*recording), makeContext(mode), onPhase,
+        [self = shared_from_this(), mode, finished = std::move(finished)](Attempt<RecordingPipeline::Outcome> attempt) {
+            self->isStopping_ = false;
+            if (attempt.succeeded()) {
+                self->deliver(mode, attempt.value());
+                self->transition(DictationState::done());
+                self->playSound(SoundEvent::done);
+            } else {
+                self->transition(DictationState::error(describeError(attempt.error())));
+                self->playSound(SoundEvent::error);
+            }
+            if (finished) finished();
+        });
+}
+
+void AppState::deliver(DictationMode mode, const RecordingPipeline::Outcome& outcome) {
+    const AppSettings& settings = services_.settings;
+    TargetAppDetecting& detector = *services_.targetAppDetector;
+    state.set(DictationState::injecting());
+    if (outcome.kind == RecordingPipeline::Outcome::Kind::insert) {
+        services_.textInjector->injectText(outcome.text);
+        if (settings.autoVocabularyLearningEnabled()) lastTranscript.set(outcome.text);
+    } else {
+        services_.textInjector->simulatePaste();
+        logVirorez("Clipboard rewritten (" + std::to_string(platform::text::characterCount(outcome.text)) +
+                   " chars)");
+    }
+    if (settings.dictationHistoryEnabled()) {
+        services_.dictationHistoryStore->record(outcome.text, detector.lastAppName(), detector.lastBundleIdentifier(),
+                                                std::string(rawValue(mode)));
+    }
+    if (outcome.kind == RecordingPipeline::Outcome::Kind::insert && settings.correctionLearningEnabled()) {
+        correctionLearningService().watchForCorrection(outcome.text, detector.lastBundleIdentifier());
+    }
+}
+
+void AppState::transition(DictationState newState) {
+    state.set(newState);
+    // A pending return belongs to the state that set it; a newer state takes it over.
+    returnToIdleTask_.cancel();
+    const auto kind = newState.kind();
+    if (kind == DictationState::Kind::done) {
+        returnToIdleTask_ = mainQueue().postAfter(doneReturnDelay, [self = shared_from_this()] {
+            if (self->state.get().kind() != DictationState::Kind::done) return;
+            self->state.set(DictationState::idle());
+            self->services_.indicatorCoordinator->hide();
+        });
+    } else if (kind == DictationState::Kind::error) {
+        lastErrorMessage.set(newState.message());
+        returnToIdleTask_ = mainQueue().postAfter(errorReturnDelay, [self = shared_from_this()] {
+            if (self->state.get().kind() != DictationState::Kind::error) return;
+            self->state.set(DictationState::idle());
+            self->services_.indicatorCoordinator->hide();
+        });
+    }
+}
+
+} // namespace ostrelvirorez

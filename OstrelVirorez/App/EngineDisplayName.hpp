@@ -1,0 +1,12 @@
+#pragma once
+// The readable name of an engine type, for log lines.
+
+#include "OstrelVirorez/Model/SettingEnums.hpp"
+
+#include <string>
+
+namespace ostrelvirorez {
+
+std::string engineDisplayName(EngineType type);
+
+} // namespace ostrelvirorez

@@ -1,0 +1,25 @@
+#pragma once
+// The [Desktop Entry] group of a freedesktop .desktop file: how an installed
+// application is named, shown and matched to its windows.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace ostrelvirorez {
+
+struct DesktopEntry {
+    // The desktop-file id: the file name without ".desktop".
+    std::string id;
+    std::string name;
+    std::string type;
+    std::string icon;
+    std::string startupWMClass;
+    bool noDisplay = false;
+    bool hidden = false;
+
+    // Absent when the file cannot be read or has no [Desktop Entry] group.
+    static std::optional<DesktopEntry> read(const std::filesystem::path& file);
+};
+
+} // namespace ostrelvirorez

@@ -1,0 +1,67 @@
+#pragma once
+// Puts finished text into the focused application: places it on the
+// clipboard, synthesizes the paste shortcut, and 0.3 s later puts the user's
+// previous clipboard back unless something else was copied meanwhile.
+// Confined to the main queue.
+
+#include "OstrelVirorez/Input/ClipboardSnapshot.hpp"
+#include "Platform/Concurrency/TimerHandle.hpp"
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace platform {
+class MainQueue;
+}
+
+namespace ostrelvirorez {
+
+namespace x11 {
+class FileDescriptorPump;
+class X11Clipboard;
+}
+
+class TextInjector {
+public:
+    static constexpr std::chrono::milliseconds restoreDelay{300};
+
+    // Connects to `displayName` ($DISPLAY when empty). With `answerOnQueue`
+    // clipboard requests are answered on the main queue as they arrive;
+    // otherwise the owner calls processPendingEvents().
+    explicit TextInjector(platform::MainQueue& mainQueue, const std::string& displayName = {},
+                          bool answerOnQueue = true);
+    ~TextInjector();
+    TextInjector(const TextInjector&) = delete;
+    TextInjector& operator=(const TextInjector&) = delete;
+
+    // Pastes `text` and schedules the restore. False when the paste could
+    // not be synthesized: the text then stays on the clipboard for the user
+    // to paste, and nothing is restored over it.
+    bool injectText(const std::string& text);
+    // Posts the paste shortcut only; the clipboard is left alone.
+    bool simulatePaste();
+
+    // Answers clipboard requests, waiting at most `timeout` for the first.
+    void processPendingEvents(std::chrono::milliseconds timeout = std::chrono::milliseconds(0));
+
+private:
+    struct PendingRestore {
+        ClipboardSnapshot snapshot;
+        std::uint64_t changeCount = 0;
+        platform::TimerHandle timer;
+    };
+
+    ClipboardSnapshot takeSnapshot();
+    void restoreIfUnchanged();
+
+    platform::MainQueue& mainQueue_;
+    std::unique_ptr<x11::X11Clipboard> clipboard_;
+    std::unique_ptr<x11::FileDescriptorPump> pump_;
+    std::optional<PendingRestore> pendingRestore_;
+    std::shared_ptr<TextInjector*> self_;
+};
+
+} // namespace ostrelvirorez

@@ -1,0 +1,303 @@
+#include "tests/OstrelVirorez/State/AppStateFixture.hpp"
+
+#include <gmock/gmock.h>
+
+namespace ostrelvirorez::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using std::chrono::milliseconds;
+
+class DictationControlTest : public AppStateFixture {
+protected:
+    DictationControlTest() {
+        settings.setDictationHistoryEnabled(true);
+        settings.setAutoVocabularyLearningEnabled(true);
+        settings.setFillerWordRemovalEnabled(true);
+        settings.setSpokenPunctuationEnabled(true);
+        settings.setSmartCapitalization(true);
+    }
+};
+
+TEST_F(DictationControlTest, RawDictationRunsFromPressToIdle) {
+    launch();
+    engines->answers = {"um hello world period"};
+    press(DictationMode::raw);
+    EXPECT_EQ(appState->state.get(), DictationState::recording(DictationMode::raw));
+    EXPECT_TRUE(sounds->played.empty());
+    EXPECT_EQ(indicator->shows, 1);
+    EXPECT_TRUE(logs.contains("Recording started \u2014 mode: raw, target: TextEdit"));
+
+    release();
+    EXPECT_THAT(recordedStates(),
+                ElementsAre(DictationState::recording(DictationMode::raw), DictationState::transcribing(DictationMode::raw),
+                            DictationState::injecting(), DictationState::done()));
+    EXPECT_THAT(injector->injected, ElementsAre("Hello world."));
+    EXPECT_THAT(sounds->played, ElementsAre(SoundEvent::recordingStop, SoundEvent::done));
+    EXPECT_EQ(appState->lastTranscript.get(), "Hello world.");
+    ASSERT_EQ(history().size(), 1u);
+    EXPECT_EQ(history().front().text, "Hello world.");
+    EXPECT_EQ(history().front().mode, "raw");
+    EXPECT_EQ(history().front().appBundleIdentifier, "com.example.textedit");
+
+    advance(milliseconds(799));
+    EXPECT_EQ(appState->state.get(), DictationState::done());
+    advance(milliseconds(1));
+    EXPECT_EQ(appState->state.get(), DictationState::idle());
+    EXPECT_EQ(indicator->hides, 1);
+}
+
+TEST_F(DictationControlTest, ClaudeDictationPastesTheRewrite) {
+    launch();
+    claudeRewriter->answer = "Dear team, hello.";
+    dictate(DictationMode::claude);
+    EXPECT_THAT(recordedStates(),
+                ElementsAre(DictationState::recording(DictationMode::claude),
+                            DictationState::transcribing(DictationMode::claude), DictationState::rewriting(),
+                            DictationState::injecting(), DictationState::done()));
+    ASSERT_EQ(claudeRewriter->calls.size(), 1u);
+    EXPECT_EQ(claudeRewriter->calls.front().rawText, "Hello world");
+    EXPECT_TRUE(localRewriter->calls.empty());
+    EXPECT_THAT(injector->injected, ElementsAre("Dear team, hello."));
+    EXPECT_THAT(sounds->played, ElementsAre(SoundEvent::recordingStop, SoundEvent::done));
+    ASSERT_EQ(history().size(), 1u);
+    EXPECT_EQ(history().front().mode, "claude");
+}
+
+TEST_F(DictationControlTest, ClipboardRewriteDictationPastesTheClipboard) {
+    launch();
+    clipboard->text = "The quick brown fox.";
+    claudeRewriter->answer = "A fox.";
+    engines->answers = {"shorten this"};
+    appState->lastTranscript.set("earlier");
+    dictate(DictationMode::clipboardRewrite);
+    EXPECT_THAT(recordedStates(),
+                ElementsAre(DictationState::recording(DictationMode::clipboardRewrite),
+                            DictationState::transcribing(DictationMode::clipboardRewrite),
+                            DictationState::rewritingClipboard(), DictationState::injecting(), DictationState::done()));
+    EXPECT_EQ(clipboard->text, "A fox.");
+    EXPECT_EQ(injector->pastes, 1);
+    EXPECT_TRUE(injector->injected.empty());
+    EXPECT_TRUE(logs.contains("Clipboard rewritten (6 chars)"));
+    EXPECT_EQ(appState->lastTranscript.get(), "earlier");
+    ASSERT_EQ(history().size(), 1u);
+    EXPECT_EQ(history().front().text, "A fox.");
+    EXPECT_EQ(history().front().mode, "clipboardRewrite");
+    EXPECT_THAT(sounds->played, ElementsAre(SoundEvent::recordingStop, SoundEvent::done));
+}
+
+TEST_F(DictationControlTest, RefusedStartsShowTheErrorAndReturnToIdle) {
+    struct Case {
+        std::string name;
+        std::function<void()> arrange;
+        DictationMode mode;
+        std::string message;
+        bool errorSound;
+    };
+    const std::vector<Case> cases{
+        {"no microphone permission",
+         [this] { permissions->microphone = CaptureAuthorizationStatus::denied; },
+         DictationMode::raw, "Microphone permission denied", true},
+        {"no API key", [this] { storeApiKey(""); }, DictationMode::claude, "API Key missing", true},
+        {"recorder cannot start", [this] { recorder->startFails = true; }, DictationMode::raw,
+         "Microphone unavailable", false},
+    };
+    launch();
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(entry.name);
+        entry.arrange();
+        states.clear();
+        sounds->played.clear();
+        press(entry.mode);
+        EXPECT_THAT(recordedStates(), ElementsAre(DictationState::recording(entry.mode),
+                                                  DictationState::error(entry.message)));
+        EXPECT_EQ(appState->lastErrorMessage.get(), entry.message);
+        EXPECT_EQ(sounds->played.empty(), !entry.errorSound);
+        EXPECT_FALSE(recorder->recording);
+        release();
+        EXPECT_EQ(appState->state.get(), DictationState::error(entry.message));
+        advance(milliseconds(1500));
+        EXPECT_EQ(appState->state.get(), DictationState::idle());
+        EXPECT_EQ(appState->lastErrorMessage.get(), entry.message);
+        // Undo the arrangement for the next case.
+        permissions->microphone = CaptureAuthorizationStatus::authorized;
+        storeApiKey("sk-test");
+        recorder->startFails = false;
+    }
+    EXPECT_EQ(media->playPauseKeys, 0);
+    EXPECT_TRUE(logs.contains("Microphone permission missing \u2014 aborting recording start"));
+    EXPECT_TRUE(logs.contains("Claude mode: API Key missing!"));
+}
+
+TEST_F(DictationControlTest, TheLocalProviderNeedsNoApiKey) {
+    storeApiKey("");
+    settings.setRewriteProvider(RewriteProvider::local);
+    launch();
+    press(DictationMode::claude);
+    EXPECT_EQ(appState->state.get(), DictationState::recording(DictationMode::claude));
+    release();
+    EXPECT_EQ(localRewriter->calls.size(), 1u);
+    EXPECT_TRUE(claudeRewriter->calls.empty());
+}
+
+TEST_F(DictationControlTest, UpgradedRecordingTakesTheClipboardPath) {
+    launch();
+    clipboard->text = "Some text";
+    press(DictationMode::raw);
+    upgrade(DictationMode::clipboardRewrite);
+    EXPECT_EQ(appState->state.get(), DictationState::recording(DictationMode::clipboardRewrite));
+    EXPECT_THAT(sounds->played, ElementsAre(SoundEvent::recordingStartClaude));
+    EXPECT_TRUE(logs.contains("Recording mode upgraded to clipboardRewrite"));
+    release();
+    EXPECT_EQ(injector->pastes, 1);
+    EXPECT_TRUE(logs.contains("Clipboard rewritten ("));
+}
+
+TEST_F(DictationControlTest, PressesOutsideIdleAreIgnored) {
+    launch();
+    dictate(DictationMode::raw);
+    press(DictationMode::raw);
+    EXPECT_EQ(appState->state.get(), DictationState::done());
+    EXPECT_EQ(recorder->starts, 1);
+    advance(milliseconds(800));
+    press(DictationMode::raw);
+    EXPECT_EQ(appState->state.get(), DictationState::recording(DictationMode::raw));
+}
+
+TEST_F(DictationControlTest, EachErrorKeepsItsOwnTimeBeforeIdle) {
+    launch();
+    recorder->startFails = true;
+    press(DictationMode::raw);
+    advance(milliseconds(1000));
+    // A second error half a second before the first one's return.
+    appState->state.set(DictationState::idle());
+    press(DictationMode::raw);
+    advance(milliseconds(600));
+    EXPECT_EQ(appState->state.get(), DictationState::error("Microphone unavailable"));
+    advance(milliseconds(899));
+    EXPECT_EQ(appState->state.get(), DictationState::error("Microphone unavailable"));
+    advance(milliseconds(1));
+    EXPECT_EQ(appState->state.get(), DictationState::idle());
+    EXPECT_EQ(indicator->hides, 1);
+}
+
+TEST_F(DictationControlTest, MediaIsPausedAndVolumeDuckedForTheRecordingOnly) {
+    settings.setMediaPauseEnabled(true);
+    settings.setAudioDuckingEnabled(true);
+    settings.setAudioDuckingLevel(0.2);
+    launch();
+    press(DictationMode::raw);
+    EXPECT_EQ(media->playPauseKeys, 1);
+    EXPECT_TRUE(media->didPause());
+    EXPECT_FLOAT_EQ(*media->volume, 0.1f);
+    EXPECT_TRUE(logs.contains("MediaController: ducked volume 0.5 \u2192 0.1"));
+    release();
+    EXPECT_EQ(media->playPauseKeys, 2);
+    EXPECT_FALSE(media->didPause());
+    EXPECT_EQ(media->volume, 0.5f);
+    EXPECT_EQ(media->savedVolume(), std::nullopt);
+    EXPECT_TRUE(logs.contains("MediaController: restored volume to 0.5"));
+
+    media->volume.reset();
+    media->volumesSet.clear();
+    advance(milliseconds(800));
+    dictate(DictationMode::raw);
+    EXPECT_TRUE(media->volumesSet.empty());
+}
+
+TEST_F(DictationControlTest, SelectedMicrophoneIsChosenBeforeTheStart) {
+    settings.setSelectedMicrophoneUID("usb-mic");
+    launch();
+    press(DictationMode::raw);
+    EXPECT_EQ(recorder->inputDevice, 7u);
+}
+
+TEST_F(DictationControlTest, FailedProfileEngineSwitchKeepsTheCurrentEngine) {
+    engines->failToLoad = {EngineType::nemotron};
+    auto profiles = settings.rewritingProfiles();
+    for (auto& each : profiles) {
+        if (each.isDefault) each.preferredEngine = EngineType::nemotron;
+    }
+    settings.setRewritingProfiles(profiles);
+    launch();
+    ASSERT_EQ(appState->engineManager().currentType(), EngineType::parakeet);
+
+    dictate(DictationMode::raw);
+    EXPECT_TRUE(logs.contains("Engine override for '"));
+    EXPECT_TRUE(logs.contains("\u2192 Nemotron 3.5 (Streaming)"));
+    EXPECT_TRUE(logs.contains("Per-profile engine load failed (Nemotron 3.5 (Streaming)), falling back to current. "
+                              "Error: "));
+    EXPECT_THAT(engines->transcribedBy, ElementsAre(EngineType::parakeet));
+    EXPECT_EQ(appState->state.get(), DictationState::done());
+    EXPECT_EQ(appState->engineManager().currentType(), EngineType::parakeet);
+}
+
+TEST_F(DictationControlTest, ProfileEngineIsLoadedForTheDictation) {
+    auto profiles = settings.rewritingProfiles();
+    for (auto& each : profiles) {
+        if (each.isDefault) each.preferredEngine = EngineType::hushframe;
+    }
+    settings.setRewritingProfiles(profiles);
+    launch();
+    dictate(DictationMode::raw);
+    EXPECT_THAT(engines->transcribedBy, ElementsAre(EngineType::hushframe));
+}
+
+TEST_F(DictationControlTest, SecondReleaseDuringTheEngineSwitchIsIgnored) {
+    engines->failToLoad = {EngineType::parakeet};
+    launch();
+    ASSERT_EQ(appState->engineManager().currentType(), std::nullopt);
+    settings.setSelectedEngine(EngineType::hushframe);
+    work.holdWork();
+    press(DictationMode::raw);
+    release();
+    ASSERT_EQ(work.pendingCount(), 1u);
+    EXPECT_EQ(appState->state.get(), DictationState::recording(DictationMode::raw));
+    release();
+    EXPECT_EQ(recorder->stops, 1);
+    EXPECT_EQ(work.pendingCount(), 1u);
+    work.runAll();
+    runUntilIdle();
+    work.runAll();
+    runUntilIdle();
+    EXPECT_EQ(appState->state.get(), DictationState::done());
+    EXPECT_THAT(sounds->played, ElementsAre(SoundEvent::recordingStop, SoundEvent::done));
+}
+
+TEST_F(DictationControlTest, ThePipelineGetsTheFullApplicationNameAndTheIndicatorTheShortOne) {
+    launch();
+    detector->setFrontmost("Visual Studio Code", "com.example.code");
+    dictate(DictationMode::claude);
+    EXPECT_EQ(appState->targetAppName.get(), "Visual Studi");
+    ASSERT_EQ(claudeRewriter->calls.size(), 1u);
+    EXPECT_EQ(claudeRewriter->calls.front().appName, "Visual Studio Code");
+    EXPECT_EQ(claudeRewriter->calls.front().appBundleIdentifier, "com.example.code");
+    EXPECT_EQ(claudeRewriter->calls.front().windowTitle, std::nullopt);
+    EXPECT_EQ(history().front().appName, "Visual Studio Code");
+}
+
+TEST_F(DictationControlTest, SwitchedOffSettingsLeaveHistoryAndLastTranscriptAlone) {
+    settings.setDictationHistoryEnabled(false);
+    settings.setAutoVocabularyLearningEnabled(false);
+    launch();
+    appState->lastTranscript.set("earlier");
+    dictate(DictationMode::raw);
+    clipboard->text = "Text";
+    advance(milliseconds(800));
+    dictate(DictationMode::clipboardRewrite);
+    EXPECT_TRUE(history().empty());
+    EXPECT_EQ(appState->lastTranscript.get(), "earlier");
+}
+
+TEST_F(DictationControlTest, WithoutAnyEngineTheDictationEndsInAnError) {
+    engines->failToLoad = {EngineType::parakeet};
+    launch();
+    EXPECT_TRUE(logs.contains("Engine load failed: "));
+    dictate(DictationMode::raw);
+    EXPECT_EQ(appState->state.get().kind(), DictationState::Kind::error);
+    EXPECT_THAT(sounds->played, ElementsAre(SoundEvent::recordingStop, SoundEvent::error));
+    EXPECT_TRUE(injector->injected.empty());
+}
+
+} // namespace
+} // namespace ostrelvirorez::testing

@@ -1,0 +1,277 @@
+#include "OstrelVirorez/App/RecordingPipeline.hpp"
+
+#include "OstrelVirorez/App/AudioTranscribing.hpp"
+#include "OstrelVirorez/Model/DictionaryService.hpp"
+#include "OstrelVirorez/Model/SnippetService.hpp"
+#include "OstrelVirorez/Model/VirorezError.hpp"
+#include "Platform/Concurrency/ManualMainQueue.hpp"
+#include "Platform/Core/Logger.hpp"
+#include "Platform/Defaults/UserDefaults.hpp"
+#include "tests/OstrelVirorez/State/StateFakes.hpp"
+#include "tests/OstrelVirorez/State/StateTestSupport.hpp"
+#include "tests/Support/TemporaryDirectory.hpp"
+
+#include <gtest/gtest.h>
+
+namespace ostrelvirorez::testing {
+namespace {
+
+using Phase = RecordingPipeline::Phase;
+using Outcome = RecordingPipeline::Outcome;
+
+class FakeTranscriber final : public AudioTranscribing {
+public:
+    TranscriptionResult transcribe(const platform::audio::PCMBuffer&,
+                                   const std::optional<std::string>& languageHint) override {
+        hints.push_back(languageHint);
+        if (failure) throw std::runtime_error(*failure);
+        return {text, std::nullopt, std::nullopt, 1.234, std::nullopt};
+    }
+
+    std::string text = "hello world";
+    std::optional<std::string> failure;
+    std::vector<std::optional<std::string>> hints;
+};
+
+RewritingProfile makeProfile(const std::string& name, std::vector<std::string> triggerWords, bool isDefault = false) {
+    RewritingProfile made = RewritingProfile::fallback();
+    made.name = name;
+    made.triggerWords = std::move(triggerWords);
+    made.isDefault = isDefault;
+    made.assignedApps.clear();
+    return made;
+}
+
+class RecordingPipelineTest : public ::testing::Test {
+protected:
+    struct Run {
+        std::vector<Phase> phases;
+        std::optional<Outcome> outcome;
+        std::string error;
+    };
+
+    RecordingPipelineTest()
+        : defaults(folder / "defaults.json"), dictionary(defaults),
+          snippets(defaults, [] { return std::optional<std::string>(); },
+                   [] { return std::chrono::system_clock::now(); }),
+          pipeline(std::make_shared<RecordingPipeline>(
+              RecordingPipeline::Collaborators{transcriber, dictionary, snippets, rewriter, clipboard}, queue,
+              work.executor())) {
+        context.appName = "Mail";
+        context.appBundleIdentifier = "com.example.mail";
+        context.customVocabulary = {"Ostrel"};
+        context.languageHint = "en";
+        context.windowTitle = "Inbox";
+    }
+
+    Run run(std::optional<platform::audio::PCMBuffer> buffer = makeRecording()) {
+        Run result;
+        bool finished = false;
+        pipeline->run(
+            std::move(buffer), context, [&](Phase phase) { result.phases.push_back(phase); },
+            [&](Attempt<Outcome> attempt) {
+                finished = true;
+                if (attempt.succeeded()) {
+                    result.outcome = attempt.value();
+                } else {
+                    result.error = describeError(attempt.error());
+                }
+            });
+        queue.runUntilIdle();
+        EXPECT_TRUE(finished);
+        return result;
+    }
+
+    testsupport::TemporaryDirectory folder;
+    platform::ManualMainQueue queue;
+    TestExecutor work;
+    platform::ScopedLogCapture logs;
+    platform::UserDefaults defaults;
+    DictionaryService dictionary;
+    SnippetService snippets;
+    FakeTranscriber transcriber;
+    FakeRewriter rewriter;
+    FakeClipboard clipboard;
+    std::shared_ptr<RecordingPipeline> pipeline;
+    RecordingPipeline::Context context;
+};
+
+TEST_F(RecordingPipelineTest, FailuresBeforeAnyTextReportTheirPhasesAndTexts) {
+    const Run missing = run(std::nullopt);
+    EXPECT_EQ(missing.error, "No audio data recorded");
+    EXPECT_TRUE(missing.phases.empty());
+
+    transcriber.text = "  \n\t \r\n ";
+    const Run silent = run();
+    EXPECT_EQ(silent.error, "No speech detected");
+    EXPECT_EQ(silent.phases, std::vector<Phase>{Phase::transcribing});
+
+    transcriber.failure = "engine exploded";
+    const Run failed = run();
+    EXPECT_EQ(failed.error, "engine exploded");
+    EXPECT_EQ(failed.phases, std::vector<Phase>{Phase::transcribing});
+}
+
+TEST_F(RecordingPipelineTest, RawModeInsertsTheTrimmedTranscriptAndLogsIt) {
+    transcriber.text = "  hello world \n";
+    const Run result = run();
+    ASSERT_TRUE(result.outcome);
+    EXPECT_EQ(*result.outcome, Outcome::insert("hello world"));
+    EXPECT_EQ(result.phases, std::vector<Phase>{Phase::transcribing});
+    EXPECT_EQ(transcriber.hints, std::vector<std::optional<std::string>>{"en"});
+    EXPECT_TRUE(logs.contains("Transcribed (1.23s): hello world"));
+    EXPECT_TRUE(rewriter.calls.empty());
+}
+
+TEST_F(RecordingPipelineTest, OnlyFillerWordsLeaveAnEmptyInsertNotAnError) {
+    context.fillerWordRemovalEnabled = true;
+    transcriber.text = "ähm um ähm";
+    const Run result = run();
+    ASSERT_TRUE(result.outcome) << result.error;
+    EXPECT_EQ(*result.outcome, Outcome::insert(""));
+}
+
+TEST_F(RecordingPipelineTest, StagesRunOnlyWhenSwitchedOnAndEmptyLanguageListsMeanGermanAndEnglish) {
+    transcriber.text = "ähm das ist gut komma um and this question mark";
+    const Run off = run();
+    ASSERT_TRUE(off.outcome);
+    EXPECT_EQ(off.outcome->text, "ähm das ist gut komma um and this question mark");
+
+    context.fillerWordRemovalEnabled = true;
+    context.spokenPunctuationEnabled = true;
+    context.smartCapitalization = true;
+    const Run on = run();
+    ASSERT_TRUE(on.outcome);
+    EXPECT_EQ(on.outcome->text, "Das ist gut, and this?");
+    EXPECT_TRUE(logs.contains("Filler words: \"ähm das ist gut komma um and this question mark\" \u2192 \""));
+    EXPECT_TRUE(logs.contains("Smart formatter: "));
+}
+
+TEST_F(RecordingPipelineTest, TriggerWordResolution) {
+    const auto longer = makeProfile("Longer", {"mail"});
+    const auto shorter = makeProfile("Shorter", {"email"});
+    const auto first = makeProfile("First", {"slack"});
+    const auto second = makeProfile("Second", {"Slack"});
+    struct Case {
+        std::string text;
+        std::vector<RewritingProfile> profiles;
+        std::optional<std::pair<std::string, std::string>> expected; // stripped text, profile name
+    };
+    const std::vector<Case> cases{
+        {"email: hello there", {longer, shorter}, std::pair{"hello there", "Shorter"}},
+        {"slack hello", {first, second}, std::pair{"hello", "First"}},
+        {"SLACK, hello", {second, first}, std::pair{"hello", "Second"}},
+        {"slacker hello", {first}, std::nullopt},
+        {"hello there, slack", {first}, std::pair{"hello there", "First"}},
+        {"hello there, slack.", {first}, std::nullopt},
+        {"Slack!", {first}, std::pair{"", "First"}},
+        {"hello", {makeProfile("Empty", {""})}, std::nullopt},
+    };
+    for (const auto& entry : cases) {
+        const auto found = RecordingPipeline::resolveTriggerWordProfile(entry.text, entry.profiles);
+        if (!entry.expected) {
+            EXPECT_FALSE(found) << entry.text;
+            continue;
+        }
+        ASSERT_TRUE(found) << entry.text;
+        EXPECT_EQ(found->first, entry.expected->first) << entry.text;
+        EXPECT_EQ(found->second.name, entry.expected->second) << entry.text;
+    }
+}
+
+TEST_F(RecordingPipelineTest, ClaudeModeRewritesUnderTheTriggeredProfileWithItsContext) {
+    auto assigned = makeProfile("Mail profile", {});
+    assigned.assignedApps = {AppInfo{"com.example.mail", "Mail"}};
+    auto triggered = makeProfile("Formal", {"formal"});
+    triggered.includeClipboardContext = true;
+    triggered.includeWindowTitleContext = true;
+    context.rewritingProfiles = {assigned, triggered};
+    context.mode = DictationMode::claude;
+    clipboard.text = "copied text";
+    transcriber.text = "formal, see you tomorrow";
+
+    const Run result = run();
+    ASSERT_TRUE(result.outcome);
+    EXPECT_EQ(*result.outcome, Outcome::insert("Rewritten."));
+    EXPECT_EQ(result.phases, (std::vector<Phase>{Phase::transcribing, Phase::rewriting}));
+    ASSERT_EQ(rewriter.calls.size(), 1u);
+    const auto& call = rewriter.calls.front();
+    EXPECT_EQ(call.rawText, "see you tomorrow");
+    EXPECT_EQ(call.appName, "Mail");
+    EXPECT_EQ(call.appBundleIdentifier, "com.example.mail");
+    EXPECT_EQ(call.customVocabulary, std::vector<std::string>{"Ostrel"});
+    EXPECT_FALSE(call.isClipboard);
+    EXPECT_EQ(call.clipboardContext, "copied text");
+    EXPECT_EQ(call.voiceInstructions, std::nullopt);
+    ASSERT_TRUE(call.profileOverride);
+    EXPECT_EQ(call.profileOverride->name, "Formal");
+    EXPECT_EQ(call.windowTitle, "Inbox");
+    EXPECT_TRUE(logs.contains("Trigger word matched \u2192 profile 'Formal': \"formal, see you tomorrow\" \u2192 "
+                              "\"see you tomorrow\""));
+
+    // Without a trigger word the application's profile applies, and it asks for no context.
+    transcriber.text = "see you";
+    run();
+    ASSERT_EQ(rewriter.calls.size(), 2u);
+    EXPECT_EQ(rewriter.calls.back().profileOverride->name, "Mail profile");
+    EXPECT_EQ(rewriter.calls.back().clipboardContext, std::nullopt);
+    EXPECT_EQ(rewriter.calls.back().windowTitle, std::nullopt);
+}
+
+TEST_F(RecordingPipelineTest, ClaudeModeFallsBackToTheCleanedTextWhenTheRewriteFails) {
+    context.rewritingProfiles = {makeProfile("Formal", {"formal"})};
+    context.mode = DictationMode::claude;
+    rewriter.failure = "overloaded";
+    transcriber.text = "formal see you";
+    const Run result = run();
+    ASSERT_TRUE(result.outcome) << result.error;
+    EXPECT_EQ(*result.outcome, Outcome::insert("see you"));
+    EXPECT_TRUE(logs.contains("Claude rewrite failed, using raw text: overloaded"));
+
+    transcriber.text = "formal";
+    rewriter.failure.reset();
+    run();
+    EXPECT_EQ(rewriter.calls.back().rawText, "");
+}
+
+TEST_F(RecordingPipelineTest, ClipboardModeRewritesTheClipboardWithTheSpokenInstructions) {
+    context.mode = DictationMode::clipboardRewrite;
+    transcriber.text = "make it shorter";
+    clipboard.text = "  A long text.\n";
+    const Run result = run();
+    ASSERT_TRUE(result.outcome);
+    EXPECT_EQ(*result.outcome, Outcome::clipboardRewritten("Rewritten."));
+    EXPECT_EQ(result.phases, (std::vector<Phase>{Phase::transcribing, Phase::rewritingClipboard}));
+    ASSERT_EQ(rewriter.calls.size(), 1u);
+    const auto& call = rewriter.calls.front();
+    EXPECT_EQ(call.rawText, "  A long text.\n");
+    EXPECT_TRUE(call.isClipboard);
+    EXPECT_EQ(call.voiceInstructions, "make it shorter");
+    EXPECT_EQ(call.profileOverride, std::nullopt);
+    EXPECT_EQ(call.clipboardContext, std::nullopt);
+    EXPECT_EQ(call.windowTitle, std::nullopt);
+    EXPECT_EQ(clipboard.text, "Rewritten.");
+    EXPECT_TRUE(logs.contains("Clipboard rewrite \u2014 instructions: make it shorter, clipboard: 15 chars"));
+}
+
+TEST_F(RecordingPipelineTest, ClipboardModeLeavesTheClipboardAloneOnFailure) {
+    context.mode = DictationMode::clipboardRewrite;
+    for (const std::optional<std::string>& empty : {std::optional<std::string>(), std::optional<std::string>(" \n ")}) {
+        clipboard.text = empty;
+        const Run result = run();
+        EXPECT_EQ(result.error, "Clipboard empty \u2014 copy text first");
+        EXPECT_EQ(result.phases, std::vector<Phase>{Phase::transcribing});
+        EXPECT_EQ(clipboard.writes, 0);
+    }
+    EXPECT_TRUE(rewriter.calls.empty());
+
+    clipboard.text = "keep me";
+    rewriter.failure = "rate limited";
+    const Run failed = run();
+    EXPECT_EQ(failed.error, "rate limited");
+    EXPECT_EQ(clipboard.text, "keep me");
+    EXPECT_EQ(clipboard.writes, 0);
+}
+
+} // namespace
+} // namespace ostrelvirorez::testing

@@ -1,0 +1,66 @@
+#include "tests/Support/SessionBusTestServer.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+
+extern char** environ;
+
+namespace testsupport {
+
+SessionBusTestServer::SessionBusTestServer() {
+    int pipeEnds[2];
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
+        failure_ = "no pipe for the bus address";
+        return;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::array<std::string, 4> arguments{"dbus-daemon", "--session", "--nofork", "--print-address"};
+    std::array<char*, arguments.size() + 1> argv{};
+    for (std::size_t i = 0; i < arguments.size(); ++i) argv[i] = arguments[i].data();
+    const int spawned = posix_spawnp(&daemon_, "dbus-daemon", &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeEnds[1]);
+    if (spawned != 0) {
+        daemon_ = -1;
+        close(pipeEnds[0]);
+        failure_ = "the dbus-daemon program could not be started";
+        return;
+    }
+    // The daemon prints its address once it accepts connections.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (address_.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        pollfd readable{pipeEnds[0], POLLIN, 0};
+        if (poll(&readable, 1, 200) <= 0) continue;
+        char chunk[256];
+        const ssize_t count = read(pipeEnds[0], chunk, sizeof chunk);
+        if (count <= 0) break;
+        address_.append(chunk, static_cast<std::size_t>(count));
+    }
+    close(pipeEnds[0]);
+    const auto end = address_.find('\n');
+    if (end == std::string::npos) {
+        failure_ = "the private session bus gave no address";
+        return;
+    }
+    address_.resize(end);
+    environment_.set("DBUS_SESSION_BUS_ADDRESS", address_);
+}
+
+SessionBusTestServer::~SessionBusTestServer() {
+    if (daemon_ <= 0) return;
+    kill(daemon_, SIGTERM);
+    int status = 0;
+    waitpid(daemon_, &status, 0);
+}
+
+} // namespace testsupport
