@@ -1,6 +1,6 @@
 #include "Platform/Keychain/FileKeychain.hpp"
 #include "Platform/Keychain/SystemKeychain.hpp"
-#include "tests/Platform/Keychain/PrivateSessionBus.hpp"
+#include "tests/Support/SessionBusTestServer.hpp"
 #include "tests/Support/ScopedEnvironment.hpp"
 #include "tests/Support/TemporaryDirectory.hpp"
 
@@ -30,8 +30,8 @@ TEST(SystemKeychain, WithoutASessionBusUsesAPrivateFileBelowTheDataHome) {
 #ifdef PLATFORM_KEYCHAIN_HAS_LIBSECRET
 
 TEST(SystemKeychain, ABusWithoutSecretServiceFallsBackToTheFile) {
-    testsupport::PrivateSessionBus bus;
-    if (!bus.started()) GTEST_SKIP() << "dbus-daemon could not be started";
+    testsupport::SessionBusTestServer bus;
+    if (!bus.running()) GTEST_SKIP() << "dbus-daemon could not be started";
     testsupport::TemporaryDirectory data;
     testsupport::ScopedEnvironment environment;
     environment.set("XDG_DATA_HOME", data.path().string());
@@ -42,8 +42,8 @@ TEST(SystemKeychain, ABusWithoutSecretServiceFallsBackToTheFile) {
 }
 
 TEST(SecretServiceKeychain, StoresReplacesAndRemovesThroughTheService) {
-    testsupport::PrivateSessionBus bus;
-    if (!bus.started() || !platform::SecretServiceKeychain::isAvailable()) {
+    testsupport::SessionBusTestServer bus;
+    if (!bus.running() || !platform::SecretServiceKeychain::isAvailable()) {
         GTEST_SKIP() << "no Secret Service available on a private session bus";
     }
     platform::SecretServiceKeychain keychain;

@@ -1,5 +1,4 @@
 target_sources(${TEST_TARGET} PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/PrivateSessionBus.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileKeychainTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SystemKeychainTests.cpp
 )

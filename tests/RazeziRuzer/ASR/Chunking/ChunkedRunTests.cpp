@@ -1,5 +1,5 @@
 #include "RazeziRuzer/ASR/Parakeet/ASRError.hpp"
-#include "RazeziRuzer/ASR/Parakeet/TaskCancellation.hpp"
+#include "Platform/Concurrency/Cancellation.hpp"
 #include "tests/RazeziRuzer/ASR/Chunking/ChunkedRunFixture.hpp"
 
 #include "Platform/Core/Logger.hpp"
@@ -98,7 +98,7 @@ TEST(ChunkedRunTest, StopRequestEndsTheRunWithCancellation) {
     ChunkedRun run(configWith(2));
     std::stop_source stop;
     EXPECT_THROW(run.transcribe(codedFrames(600), [&](double) { stop.request_stop(); }, stop.get_token()),
-                 CancellationError);
+                 platform::CancellationError);
 }
 
 TEST(ChunkedRunTest, TwoChunksReportProgressOnceAndShortRecordingsOneOrNone) {

@@ -1,7 +1,7 @@
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/AsrManager.hpp"
 
 #include "RazeziRuzer/ASR/Parakeet/ASRError.hpp"
-#include "RazeziRuzer/ASR/Parakeet/TaskCancellation.hpp"
+#include "Platform/Concurrency/Cancellation.hpp"
 #include "RazeziRuzer/Shared/MLArrayCache.hpp"
 #include "tests/RazeziRuzer/ASR/ScriptedParakeet/ScriptedParakeet.hpp"
 
@@ -172,7 +172,7 @@ TEST_F(AsrManagerTests, CancellationGivesTheInputArrayBack) {
     EXPECT_THROW(manager.executeMLInferenceWithTimings(std::vector<float>(1000), std::nullopt, std::nullopt, state, 0,
                                                        true, 0, std::nullopt, std::nullopt, std::nullopt,
                                                        stop.get_token()),
-                 CancellationError);
+                 platform::CancellationError);
     EXPECT_EQ(sharedMLArrayCache().cachedArrayCount(key), before + 1);
     EXPECT_EQ(scripted.counters()->preprocessor, 0);
 }

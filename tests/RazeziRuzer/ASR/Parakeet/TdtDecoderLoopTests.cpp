@@ -1,5 +1,5 @@
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/Decoder/TdtDecoderV3.hpp"
-#include "RazeziRuzer/ASR/Parakeet/TaskCancellation.hpp"
+#include "Platform/Concurrency/Cancellation.hpp"
 #include "tests/RazeziRuzer/ASR/ScriptedParakeet/ScriptedParakeet.hpp"
 
 #include <gtest/gtest.h>
@@ -227,7 +227,7 @@ TEST(TdtDecoderLoopTests, CancellationStopsTheLoop) {
                                            platform::coreml::MLModel(loop.models->decoder),
                                            platform::coreml::MLModel(loop.models->joint), loop.state, 0, true, 0,
                                            std::nullopt, nullptr, std::nullopt, std::nullopt, stop.get_token()),
-                 CancellationError);
+                 platform::CancellationError);
 }
 
 class LanguageHintTests : public ::testing::Test {

@@ -2,7 +2,7 @@
 
 #include "RazeziRuzer/ASR/Parakeet/ASRError.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/Decoder/TdtDecoderV2.hpp"
-#include "RazeziRuzer/ASR/Parakeet/TaskCancellation.hpp"
+#include "Platform/Concurrency/Cancellation.hpp"
 #include "RazeziRuzer/Shared/ASRConstants.hpp"
 #include "RazeziRuzer/Shared/ArrayAudioSampleSource.hpp"
 #include "RazeziRuzer/Shared/MLArrayCache.hpp"
@@ -117,12 +117,12 @@ AsrManager::PassResult AsrManager::runPass(const Installed& installed, std::span
     const ReturnToCache giveBack(*input.featureValue("audio_signal")->multiArrayValue());
     if (!installed.preprocessor) throw ASRError::notInitialized();
     const auto& options = *installed.predictionOptions;
-    checkCancellation(stop);
+    platform::checkCancellation(stop);
     const auto preprocessorOutput = installed.preprocessor->prediction(input, options);
     std::optional<MLDictionaryFeatureProvider> encoderOutput;
     if (installed.encoder) {
         const auto encoderInput = prepareEncoderInput(*installed.encoder, preprocessorOutput, input);
-        checkCancellation(stop);
+        platform::checkCancellation(stop);
         encoderOutput = installed.encoder->prediction(encoderInput, options);
     }
     const auto& output = encoderOutput ? *encoderOutput : preprocessorOutput;

@@ -58,7 +58,7 @@ struct ChunkProcessor {
     // The whole recording, decoded chunk by chunk on `manager` and its worker
     // clones. An empty progress handler means none. Errors of the sample
     // source and of the decodes end the run; a stop request ends it with
-    // CancellationError.
+    // platform::CancellationError.
     ASRResult process(AsrManager& manager, std::chrono::system_clock::time_point startTime,
                       const ProgressHandler& progressHandler, std::optional<Language> language,
                       std::stop_token stopToken = {}) const;

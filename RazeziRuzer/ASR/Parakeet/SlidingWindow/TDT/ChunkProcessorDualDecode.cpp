@@ -8,7 +8,7 @@
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/ChunkGeometry.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/ChunkWindow.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/DualDecodeArbitration.hpp"
-#include "RazeziRuzer/ASR/Parakeet/TaskCancellation.hpp"
+#include "Platform/Concurrency/Cancellation.hpp"
 
 #include <algorithm>
 
@@ -84,7 +84,7 @@ ASRResult ChunkProcessor::processWithDualDecodeArbitration(
     const std::size_t probeCount = std::min(count - 1, maxProbeChunks);
     DualDecodeArbitration::ProbeTally tallyA, tallyB, tallyC;
     for (std::size_t i = 1; i <= probeCount; ++i) {
-        checkCancellation(stopToken);
+        platform::checkCancellation(stopToken);
         auto listA = decode(chunkingA[i].start, i, 0);
 
         const std::int64_t warmupB = warmupOf(Chunking::b, i);
@@ -105,7 +105,7 @@ ASRResult ChunkProcessor::processWithDualDecodeArbitration(
     if (probeCount >= 1) report(probeCount + 1);
 
     for (std::size_t i = probeCount + 1; i < count; ++i) {
-        checkCancellation(stopToken);
+        platform::checkCancellation(stopToken);
         results.push_back(decode(chosen[i].start, i, warmupOf(choice, i)));
         report(i + 1);
     }
@@ -116,7 +116,7 @@ ASRResult ChunkProcessor::processWithDualDecodeArbitration(
     std::int64_t lastStart = chosen.back().start;
     std::int64_t lastEnd = lastStart + std::max(dualChunkSamples - warmupOf(choice, count - 1), frameSamples);
     for (std::size_t i = count; lastEnd < totalSamples; ++i) {
-        checkCancellation(stopToken);
+        platform::checkCancellation(stopToken);
         lastStart += stride;
         lastEnd = lastStart + dualChunkSamples;
         results.push_back(decode(lastStart, i, 0));

@@ -10,7 +10,7 @@
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/ChunkCompletionQueue.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/ChunkGeometry.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/ChunkWindow.hpp"
-#include "RazeziRuzer/ASR/Parakeet/TaskCancellation.hpp"
+#include "Platform/Concurrency/Cancellation.hpp"
 
 #include <algorithm>
 #include <deque>
@@ -89,7 +89,7 @@ ChunkProcessor::decodeChunksInParallel(const WorkerPool& pool, const ChunkLayout
     std::int64_t start = plan.front().start;
     bool warm = plan.front().useWarmupPrefix;
     for (std::size_t n = 0; start < totalSamples; ++n) {
-        checkCancellation(stopToken);
+        platform::checkCancellation(stopToken);
         const std::int64_t nextStart = n + 1 < plan.size() ? plan[n + 1].start : start + layout.strideSamples;
         const std::int64_t requestedWarmup = (n > 0 && warm) ? std::min(start, layout.warmupPrefixSamples) : 0;
         const std::int64_t warmupUsed =
@@ -139,7 +139,7 @@ ChunkProcessor::decodeChunksInParallel(const WorkerPool& pool, const ChunkLayout
     }
 
     while (inFlight > 0) {
-        checkCancellation(stopToken);
+        platform::checkCancellation(stopToken);
         collectNextResult();
     }
     group.wait();

@@ -4,7 +4,7 @@
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/Decoder/EncoderFrameView.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/Decoder/TdtDurationMapping.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/Decoder/TdtStepBuffers.hpp"
-#include "RazeziRuzer/ASR/Parakeet/TaskCancellation.hpp"
+#include "Platform/Concurrency/Cancellation.hpp"
 #include "RazeziRuzer/Shared/ASRConstants.hpp"
 #include "RazeziRuzer/Shared/TokenLanguageFilter.hpp"
 
@@ -158,7 +158,7 @@ TdtHypothesis TdtDecoderV3::decodeWithTimings(const MLMultiArray& encoderOutput,
     int symbolsAtFrame = 0;
     int lastEmissionFrame = -1;
     while (t < frames) {
-        checkCancellation(stop);
+        platform::checkCancellation(stop);
         step.prepareProjection();
         decide(t);
         int skip = 0;
@@ -171,7 +171,7 @@ TdtHypothesis TdtDecoderV3::decodeWithTimings(const MLMultiArray& encoderOutput,
         }
         nextT = t + skip;
         while (label == blankId && nextT < frames) {
-            checkCancellation(stop);
+            platform::checkCancellation(stop);
             t = nextT;
             decide(t);
             skip = label == blankId && duration == 0 ? 1 : duration;
@@ -205,7 +205,7 @@ TdtHypothesis TdtDecoderV3::decodeWithTimings(const MLMultiArray& encoderOutput,
         int blanks = 0;
         const int lastViewFrame = static_cast<int>(view.count) - 1;
         for (int pass = 0; pass < tdt.maxSymbolsPerStep && blanks < tdt.consecutiveBlankLimit; ++pass) {
-            checkCancellation(stop);
+            platform::checkCancellation(stop);
             step.prepareProjection();
             const int candidates[3] = {std::min(lastViewFrame, current), std::min(lastViewFrame, frames - 1),
                                        std::min(lastViewFrame, std::max(0, frames - 2))};

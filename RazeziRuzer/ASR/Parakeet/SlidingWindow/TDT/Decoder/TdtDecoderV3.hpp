@@ -30,7 +30,7 @@ struct TdtDecoderV3 {
     // v3 tokens that a non-English latin hint replaces by a better candidate.
     static const std::unordered_set<int>& englishBlocklistIds();
 
-    // Throws CancellationError when `stop` is requested at a step, and the
+    // Throws platform::CancellationError when `stop` is requested at a step, and the
     // errors of the model calls and of the frame and projection layouts.
     TdtHypothesis decodeWithTimings(const platform::coreml::MLMultiArray& encoderOutput, int encoderSequenceLength,
                                     int actualAudioFrames, const platform::coreml::MLModel& decoderModel,

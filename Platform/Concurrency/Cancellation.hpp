@@ -1,14 +1,14 @@
 #pragma once
-// What a recognition stage throws when its caller asked it to stop, and the
-// check made at the points where a stage may stop.
+// What long-running work throws when its caller asked it to stop, and the
+// check made at the points where it may stop.
 
 #include "Platform/Core/Error.hpp"
 
 #include <stop_token>
 
-namespace razeziruzer {
+namespace platform {
 
-class CancellationError : public platform::Error {
+class CancellationError : public Error {
 public:
     CancellationError() : Error("The operation was cancelled.") {}
 };
@@ -17,4 +17,4 @@ inline void checkCancellation(const std::stop_token& stop) {
     if (stop.stop_requested()) throw CancellationError();
 }
 
-} // namespace razeziruzer
+} // namespace platform
