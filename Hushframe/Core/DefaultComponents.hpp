@@ -1,8 +1,11 @@
 #pragma once
 // The components the main object supplies when its configuration names none.
-// The stages hold their model and report its sizes; running them belongs to
-// the decoding core and the audio front end, and until those are present the
-// default transcription task fails with a transcription error.
+// The audio processor is the front end's AudioProcessor; the three stages hold
+// their model and report its sizes, and the mel and encoder stages run their
+// model. Decoding belongs to the decoding core: until it is present the
+// default text decoder's language detection fails with a decoding error and
+// the default transcription task with a transcription error, both "The
+// decoding core is not available".
 
 #include "Hushframe/Core/AudioEncoding.hpp"
 #include "Hushframe/Core/AudioProcessing.hpp"

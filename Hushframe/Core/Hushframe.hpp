@@ -33,6 +33,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -40,6 +41,15 @@
 #include <vector>
 
 namespace hushframe {
+
+// The spoken language of a recording and the (log) probability of each
+// language code the decoder reported.
+struct DetectedLanguage {
+    std::string language;
+    std::map<std::string, float> langProbs;
+
+    bool operator==(const DetectedLanguage&) const = default;
+};
 
 class Hushframe : public std::enable_shared_from_this<Hushframe> {
 public:
@@ -164,7 +174,32 @@ public:
     virtual void loggingCallback(std::optional<pelluxcore::Logging::LoggingCallback> callback);
     static std::string deviceName();
 
+    // Language detection on the first window (30 s) of the audio: loads the
+    // models when they are not loaded, then runs the mel model, the encoder
+    // and one language-restricted pass of the text decoder. Throws
+    // WhisperError: decodingFailed "Language detection not supported for this
+    // model" (English-only model), tokenizerUnavailable "Tokenizer is
+    // unavailable", transcriptionFailed "Audio samples are nil" (no samples),
+    // "Mel output is nil", "Encoder output is nil", and decodingFailed
+    // "Language detection failed" in place of any error of the decoder's
+    // detection; model-loading and decoder-input errors pass unchanged.
+    // The file form reads seconds 0 to 30 with channels summed; it throws
+    // loadAudioFailed "Resource path does not exist " + path, and the audio
+    // layer's errors for a file it cannot read.
+    virtual DetectedLanguage detectLanguage(const std::string& audioPath);
+    virtual DetectedLanguage detectLangauge(const std::vector<float>& audioArray);
+
     // Transcription.
+    // Files, loaded in parallel and transcribed as a batch; one entry per
+    // path, in path order, a path that cannot be loaded getting its loading
+    // error. Reports convertingAudio, transcribing and finished to the
+    // transcription-state callback. Never throws.
+    virtual std::vector<std::optional<TranscriptionResults>> transcribe(const std::vector<std::string>& audioPaths,
+                                                                        const std::optional<DecodingOptions>& decodeOptions,
+                                                                        const TranscriptionCallback& callback = {});
+    virtual std::vector<TranscriptionOutcome> transcribeWithResults(const std::vector<std::string>& audioPaths,
+                                                                    const std::optional<DecodingOptions>& decodeOptions,
+                                                                    const TranscriptionCallback& callback = {});
     virtual std::vector<std::optional<TranscriptionResults>> transcribe(
         const std::vector<std::vector<float>>& audioArrays, const std::optional<DecodingOptions>& decodeOptions,
         const TranscriptionCallback& callback = {});
@@ -176,6 +211,19 @@ public:
         const std::vector<std::vector<float>>& audioArrays,
         const std::vector<std::optional<DecodingOptions>>& decodeOptionsArray,
         const std::optional<std::vector<int>>& seekOffsets, const TranscriptionCallback& callback = {});
+    // One file, read whole with the instance's channel mode. Throws the
+    // loading error (after recording the loading time; the state callback
+    // then saw convertingAudio only) and the transcription's errors (the state
+    // callback still hears finished).
+    virtual TranscriptionResults transcribe(const std::string& audioPath,
+                                            const std::optional<DecodingOptions>& decodeOptions,
+                                            const TranscriptionCallback& callback = {});
+    // Options with the vad chunking strategy and audio longer than one window
+    // cut the audio at silences and transcribe the chunks as a batch (the
+    // per-call segment callback is not used then: the instance's segment
+    // discovery callback hears the segments, seek shifted by the chunk's
+    // offset). A chunk that fails fails the whole call with its error: a
+    // transcript with a silent gap is never returned as a success.
     virtual TranscriptionResults transcribe(const std::vector<float>& audioArray,
                                             const std::optional<DecodingOptions>& decodeOptions,
                                             const TranscriptionCallback& callback = {},
@@ -203,6 +251,9 @@ private:
     void loadModelFiles(bool prewarmMode);
     void replaceFinishedProgress();
     void replaceProgress();
+    TranscriptionResults transcribeInVoiceActivityChunks(const std::vector<float>& audioArray,
+                                                         const DecodingOptions& decodeOptions, int windowSamples,
+                                                         const TranscriptionCallback& callback);
 
     ModelVariant modelVariant_ = ModelVariant::tiny;
     pelluxcore::ModelState modelState_ = pelluxcore::ModelState::unloaded;

@@ -1,7 +1,10 @@
-// Transcription of sample arrays: the direct run and the bounded batch.
+// Transcription of sample arrays: the direct run, the run over chunks cut at
+// silences, and the bounded batch.
 
 #include "Hushframe/Core/Hushframe.hpp"
 
+#include "Hushframe/Audio/AudioChunker.hpp"
+#include "Hushframe/Audio/EnergyVAD.hpp"
 #include "Hushframe/Core/DefaultComponents.hpp"
 #include "Hushframe/Core/Models/Constants.hpp"
 #include "Hushframe/Core/WhisperError.hpp"
@@ -17,6 +20,9 @@ using pelluxcore::Logging;
 using pelluxcore::ModelState;
 
 namespace {
+
+// Samples of silence-free audio kept out of every chunk's start at a clip's end.
+constexpr std::int64_t chunkerWindowPadding = 16000;
 
 TranscriptionOutcome failure(const std::string& message) {
     return std::make_exception_ptr(WhisperError::transcriptionFailed(message));
@@ -40,11 +46,10 @@ TranscriptionResults Hushframe::transcribe(const std::vector<float>& audioArray,
     const int windowSamples = featureExtractor()->windowSamples().value_or(Constants::defaultWindowSamples);
     const bool chunked = decodeOptions && decodeOptions->chunkingStrategy == ChunkingStrategy::vad &&
                          audioArray.size() > static_cast<std::size_t>(windowSamples);
-    if (chunked) {
-        throw WhisperError::transcriptionFailed("Voice-activity chunking is not available");
-    }
-    const auto results = runTranscribeTask(audioArray, decodeOptions, callback,
-                                           segmentCallback ? segmentCallback : segmentDiscoveryCallback());
+    const auto results =
+        chunked ? transcribeInVoiceActivityChunks(audioArray, *decodeOptions, windowSamples, callback)
+                : runTranscribeTask(audioArray, decodeOptions, callback,
+                                    segmentCallback ? segmentCallback : segmentDiscoveryCallback());
     if (decodeOptions && decodeOptions->verbose) {
         Logging::info("Total Transcription Results: " + std::to_string(results.size()));
         for (std::size_t i = 0; i < results.size(); ++i) {
@@ -53,6 +58,52 @@ TranscriptionResults Hushframe::transcribe(const std::vector<float>& audioArray,
         }
     }
     return results;
+}
+
+TranscriptionResults Hushframe::transcribeInVoiceActivityChunks(const std::vector<float>& audioArray,
+                                                               const DecodingOptions& decodeOptions, int windowSamples,
+                                                               const TranscriptionCallback& callback) {
+    std::shared_ptr<const VoiceActivityDetector> detector = voiceActivityDetector();
+    if (!detector) detector = std::make_shared<EnergyVAD>();
+    VADAudioChunker chunker(chunkerWindowPadding, detector);
+    const auto chunks = chunker.chunkAll(audioArray, windowSamples, decodeOptions);
+    Logging::debug("Found " + std::to_string(chunks.size()) + " VAD chunks");
+    {
+        const auto parent = progress();
+        parent->setTotalUnitCount(std::max<std::int64_t>(parent->totalUnitCount(), static_cast<std::int64_t>(chunks.size())));
+    }
+
+    DecodingOptions chunkOptions = decodeOptions;
+    chunkOptions.clipTimestamps.clear();
+    std::vector<std::vector<float>> arrays;
+    std::vector<int> offsets;
+    arrays.reserve(chunks.size());
+    offsets.reserve(chunks.size());
+    for (const auto& chunk : chunks) {
+        arrays.push_back(chunk.audioSamples);
+        offsets.push_back(static_cast<int>(chunk.seekOffsetIndex));
+    }
+    const auto outcomes = transcribeWithOptions(
+        arrays, std::vector<std::optional<DecodingOptions>>(chunks.size(), chunkOptions), offsets, callback);
+
+    // A chunk left out would leave a gap in the transcript that the caller
+    // cannot see, so any failed chunk fails the whole call, with the error of
+    // the first one that failed.
+    std::exception_ptr firstError;
+    for (std::size_t i = 0; i < outcomes.size(); ++i) {
+        if (const auto* error = std::get_if<std::exception_ptr>(&outcomes[i])) {
+            try {
+                std::rethrow_exception(*error);
+            } catch (const std::exception& cause) {
+                Logging::error("Error transcribing chunk " + std::to_string(i) + ": " + cause.what());
+            } catch (...) {
+                Logging::error("Error transcribing chunk " + std::to_string(i));
+            }
+            if (!firstError) firstError = *error;
+        }
+    }
+    if (firstError) std::rethrow_exception(firstError);
+    return AudioChunking::updateSeekOffsetsForResults(outcomes, chunks);
 }
 
 TranscriptionResults Hushframe::runTranscribeTask(const std::vector<float>& audioArray,

@@ -2,6 +2,8 @@
 
 #include "Hushframe/Core/Models/JsonReading.hpp"
 
+#include <cmath>
+
 namespace hushframe {
 
 DecodingOptions::DecodingOptions(const Arguments& arguments)
@@ -111,6 +113,19 @@ void from_json(const nlohmann::json& json, DecodingOptions& options) {
         read.chunkingStrategy = strategy->get<ChunkingStrategy>();
     }
     options = std::move(read);
+}
+
+std::vector<std::pair<std::int64_t, std::int64_t>> DecodingOptions::prepareSeekClips(std::int64_t contentFrames) const {
+    std::vector<std::int64_t> points;
+    points.reserve(clipTimestamps.size() + 1);
+    for (const float seconds : clipTimestamps) {
+        points.push_back(static_cast<std::int64_t>(std::round(seconds * 16000.0F)));
+    }
+    if (points.empty()) points.push_back(0);
+    if (points.size() % 2 == 1) points.push_back(contentFrames);
+    std::vector<std::pair<std::int64_t, std::int64_t>> clips;
+    for (std::size_t i = 0; i + 1 < points.size(); i += 2) clips.emplace_back(points[i], points[i + 1]);
+    return clips;
 }
 
 } // namespace hushframe

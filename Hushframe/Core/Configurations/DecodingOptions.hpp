@@ -8,8 +8,10 @@
 #include "Hushframe/Core/Configurations/DecodingTask.hpp"
 #include "Hushframe/Core/Models/Constants.hpp"
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace hushframe {
@@ -78,6 +80,12 @@ struct DecodingOptions {
     std::optional<float> noSpeechThreshold;
     int concurrentWorkerCount;
     std::optional<ChunkingStrategy> chunkingStrategy;
+
+    // Sample ranges (start, end) at 16 kHz from clipTimestamps read as
+    // alternating start and end seconds, each rounded half away from zero; no
+    // timestamps give (0, contentFrames) and an odd count is closed with
+    // contentFrames. Nothing is sorted, clamped or checked.
+    std::vector<std::pair<std::int64_t, std::int64_t>> prepareSeekClips(std::int64_t contentFrames) const;
 
     bool operator==(const DecodingOptions&) const = default;
 };

@@ -132,5 +132,16 @@ TEST(DecodingOptionsTests, TaskAndChunkingStrategyTexts) {
     EXPECT_THAT(allCases<ChunkingStrategy>(), ::testing::ElementsAre(ChunkingStrategy::none, ChunkingStrategy::vad));
 }
 
+TEST(DecodingOptionsTests, SeekClipsPairClipTimestampsAsSampleRanges) {
+    using Clips = std::vector<std::pair<std::int64_t, std::int64_t>>;
+    EXPECT_EQ(DecodingOptions().prepareSeekClips(640000), (Clips{{0, 640000}}));
+    EXPECT_EQ(DecodingOptions({.clipTimestamps = {5.0F}}).prepareSeekClips(640000), (Clips{{80000, 640000}}));
+    EXPECT_EQ(DecodingOptions({.clipTimestamps = {1.0F, 2.0F, 3.5F}}).prepareSeekClips(640000),
+              (Clips{{16000, 32000}, {56000, 640000}}));
+    // Halves round away from zero; nothing is sorted or clamped.
+    EXPECT_EQ(DecodingOptions({.clipTimestamps = {0.00003125F, 0.0F}}).prepareSeekClips(10), (Clips{{1, 0}}));
+    EXPECT_EQ(DecodingOptions({.clipTimestamps = {-0.00003125F, 100.0F}}).prepareSeekClips(10), (Clips{{-1, 1600000}}));
+}
+
 } // namespace
 } // namespace hushframe

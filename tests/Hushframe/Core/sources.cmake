@@ -1,5 +1,6 @@
 target_sources(${TEST_TARGET} PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/DecoderRecordsTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DecoderStagesTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DecodingOptionsTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ModelBasicsTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ModelSupportConfigTests.cpp

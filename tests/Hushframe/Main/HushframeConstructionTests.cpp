@@ -19,6 +19,13 @@ public:
 class FixedTextDecoder : public TextDecoding {
 public:
     std::optional<int> logitsSize() const override { return 51865; }
+    std::optional<int> kvCacheEmbedDim() const override { return std::nullopt; }
+    std::optional<int> kvCacheMaxSequenceLength() const override { return std::nullopt; }
+    std::optional<int> windowSize() const override { return std::nullopt; }
+    DecodingResult detectLanguage(const AudioEncoderOutputType&, DecodingInputsType&, TokenSampling&,
+                                  const DecodingOptions&, float) override {
+        return {};
+    }
 };
 
 HushframeConfig offlineConfig() {

@@ -164,7 +164,7 @@ TEST_F(HushframeTranscribeTests, UnbalancedRequestsGiveOneFailure) {
     ASSERT_EQ(offsets.size(), 1u);
     EXPECT_EQ(textOf(offsets[0]), "error: The number of audio arrays and seek offset indexes must be balanced.");
 
-    EXPECT_TRUE(pipeline->transcribeWithResults({}, std::nullopt).empty());
+    EXPECT_TRUE(pipeline->transcribeWithResults(std::vector<std::vector<float>>{}, std::nullopt).empty());
 }
 
 TEST_F(HushframeTranscribeTests, OneFailingArrayLeavesTheOthers) {

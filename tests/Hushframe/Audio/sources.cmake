@@ -1,0 +1,6 @@
+target_sources(${TEST_TARGET} PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/AudioChunkerTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AudioProcessorTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/EnergyVADTests.cpp
+)
+target_link_libraries(${TEST_TARGET} PUBLIC Hushframe)
