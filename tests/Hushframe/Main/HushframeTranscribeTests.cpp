@@ -2,6 +2,8 @@
 #include "Hushframe/Core/Models/WhisperTokenizerWrapper.hpp"
 #include "Hushframe/Core/WhisperError.hpp"
 #include "PelluxCore/ModelHubKit/Tokenizers/AutoTokenizer.hpp"
+#include "Platform/Audio/WavWriter.hpp"
+#include "tests/Hushframe/Core/PackageLogCapture.hpp"
 #include "tests/Hushframe/Main/WhisperModelFolder.hpp"
 #include "tests/Support/TemporaryDirectory.hpp"
 
@@ -16,19 +18,37 @@ namespace {
 
 using pelluxcore::ModelState;
 
-// Reports one progress step, then returns the first sample as the text.
+struct EchoScript {
+    std::atomic<int> running{0};
+    std::atomic<int> peak{0};
+    // Arrays starting with this sample fail.
+    std::optional<float> failingFirstSample;
+    std::mutex mutex;
+    std::vector<std::size_t> sizes;
+    std::vector<std::vector<float>> clipTimestamps;
+    // The instance's progress total as each task was set up.
+    std::vector<std::int64_t> progressTotals;
+};
+
+// Reports one progress step and one segment (seek 5), then returns the first
+// sample as the text and one segment from 1.0 to 2.5 s with one word.
 class EchoTask : public TranscribeTask {
 public:
-    EchoTask(std::atomic<int>& running, std::atomic<int>& peak) : running_(running), peak_(peak) {}
+    explicit EchoTask(EchoScript& script) : script_(script) {}
 
     std::shared_ptr<TranscriptionResult> run(const std::vector<float>& audioArray,
-                                             const std::optional<DecodingOptions>&,
+                                             const std::optional<DecodingOptions>& options,
                                              const TranscriptionCallback& callback) override {
-        const int now = ++running_;
-        for (int seen = peak_; now > seen && !peak_.compare_exchange_weak(seen, now);) {
+        const int now = ++script_.running;
+        for (int seen = script_.peak; now > seen && !script_.peak.compare_exchange_weak(seen, now);) {
         }
-        if (audioArray.empty()) {
-            --running_;
+        {
+            std::lock_guard lock(script_.mutex);
+            script_.sizes.push_back(audioArray.size());
+            if (options) script_.clipTimestamps.push_back(options->clipTimestamps);
+        }
+        if (audioArray.empty() || audioArray[0] == script_.failingFirstSample) {
+            --script_.running;
             throw WhisperError::transcriptionFailed("empty");
         }
         if (callback) callback(TranscriptionProgress{});
@@ -37,14 +57,18 @@ public:
             segment.seek = 5;
             segmentDiscoveryCallback({segment});
         }
-        --running_;
+        --script_.running;
+        TranscriptionSegment segment;
+        segment.start = 1.0F;
+        segment.end = 2.5F;
+        segment.words = std::vector<WordTiming>{{"hi", {2}, 1.0F, 1.5F, 0.9F}};
         return std::make_shared<TranscriptionResult>(std::to_string(static_cast<int>(audioArray[0])),
-                                                     std::vector<TranscriptionSegment>{}, "en", TranscriptionTimings{});
+                                                     std::vector<TranscriptionSegment>{segment}, "en",
+                                                     TranscriptionTimings{});
     }
 
 private:
-    std::atomic<int>& running_;
-    std::atomic<int>& peak_;
+    EchoScript& script_;
 };
 
 // Loads nothing but a tokenizer, and runs echo tasks.
@@ -66,12 +90,15 @@ public:
                                                         std::shared_ptr<SegmentSeeking>,
                                                         std::shared_ptr<TextDecoding>,
                                                         std::shared_ptr<WhisperTokenizer>) override {
-        return std::make_unique<EchoTask>(running, peak);
+        {
+            std::lock_guard lock(script.mutex);
+            script.progressTotals.push_back(progress()->totalUnitCount());
+        }
+        return std::make_unique<EchoTask>(script);
     }
 
     int loads = 0;
-    std::atomic<int> running{0};
-    std::atomic<int> peak{0};
+    EchoScript script;
 
 private:
     std::shared_ptr<WhisperTokenizer> tokenizer_;
@@ -101,6 +128,27 @@ protected:
         DecodingOptions::Arguments arguments;
         arguments.concurrentWorkerCount = count;
         return DecodingOptions(arguments);
+    }
+
+    static DecodingOptions vad(std::vector<float> clipTimestamps = {}) {
+        DecodingOptions::Arguments arguments;
+        arguments.chunkingStrategy = ChunkingStrategy::vad;
+        arguments.clipTimestamps = std::move(clipTimestamps);
+        return DecodingOptions(arguments);
+    }
+
+    // 40 s: level 1 until 20 s, a pause to 22 s, then level 2. Cut at 21 s.
+    static std::vector<float> pausedSpeech() {
+        std::vector<float> samples(640000, 1.0F);
+        std::fill(samples.begin() + 320000, samples.begin() + 352000, 0.0F);
+        std::fill(samples.begin() + 352000, samples.end(), 2.0F);
+        return samples;
+    }
+
+    std::string wav(const std::string& name, float level, std::size_t samples = 16000) {
+        const auto path = temp / name;
+        platform::audio::WavWriter::write(path, std::vector<float>(samples, level), 16000, 1);
+        return path.string();
     }
 
     static std::string textOf(const TranscriptionOutcome& outcome) {
@@ -140,7 +188,7 @@ TEST_F(HushframeTranscribeTests, BatchesKeepInputOrderAndBoundWorkers) {
     std::ranges::sort(windowIds);
     EXPECT_EQ(windowIds.front(), 0);
     EXPECT_EQ(windowIds.back(), 19);
-    EXPECT_LE(pipeline->peak.load(), 16);
+    EXPECT_LE(pipeline->script.peak.load(), 16);
 }
 
 TEST_F(HushframeTranscribeTests, WorkerCountsBelowOneStillTranscribeEveryArrayOneAtATime) {
@@ -150,7 +198,7 @@ TEST_F(HushframeTranscribeTests, WorkerCountsBelowOneStillTranscribeEveryArrayOn
         const auto outcomes = pipeline->transcribeWithOptions(arrays(5), options, std::nullopt);
         ASSERT_EQ(outcomes.size(), 5u);
         for (int i = 0; i < 5; ++i) EXPECT_EQ(textOf(outcomes[i]), std::to_string(i));
-        EXPECT_EQ(pipeline->peak.load(), 1);
+        EXPECT_EQ(pipeline->script.peak.load(), 1);
     }
 }
 
@@ -187,6 +235,132 @@ TEST_F(HushframeTranscribeTests, SeekOffsetsShiftDiscoveredSegments) {
 
     std::ranges::sort(seeks);
     EXPECT_EQ(seeks, (std::vector<std::int64_t>{105, 205}));
+}
+
+TEST_F(HushframeTranscribeTests, VoiceActivityChunkingStartsAboveOneWindow) {
+    const auto direct = pipeline->transcribe(std::vector<float>(480000, 1.0F), vad());
+    ASSERT_EQ(direct.size(), 1u);
+    EXPECT_FALSE(direct[0]->seekTime());
+
+    // Chunked: one chunk of one window; the last sample lies within the padding.
+    const auto chunked = pipeline->transcribe(std::vector<float>(480001, 1.0F), vad());
+    ASSERT_EQ(chunked.size(), 1u);
+    EXPECT_EQ(chunked[0]->seekTime(), 0.0F);
+    EXPECT_EQ(pipeline->script.sizes, (std::vector<std::size_t>{480000, 480000}));
+}
+
+TEST_F(HushframeTranscribeTests, ChunkResultsComeBackOnTheRecordingsTimeLine) {
+    std::mutex mutex;
+    std::vector<std::int64_t> discovered;
+    pipeline->setSegmentDiscoveryCallback([&](const std::vector<TranscriptionSegment>& segments) {
+        std::lock_guard lock(mutex);
+        for (const auto& segment : segments) discovered.push_back(segment.seek);
+    });
+    bool perCallCallbackUsed = false;
+
+    const auto results = pipeline->transcribe(pausedSpeech(), vad({0, 40}), {},
+                                              [&](const auto&) { perCallCallbackUsed = true; });
+
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[0]->text(), "1");
+    EXPECT_EQ(results[1]->text(), "0");
+    EXPECT_EQ(results[1]->seekTime(), 21.0F);
+    const auto segment = results[1]->segments().at(0);
+    EXPECT_EQ(segment.seek, 336000);
+    EXPECT_FLOAT_EQ(segment.start, 22.0F);
+    EXPECT_FLOAT_EQ(segment.end, 23.5F);
+    EXPECT_FLOAT_EQ(segment.words->at(0).start, 22.0F);
+    EXPECT_FLOAT_EQ(results[0]->segments().at(0).start, 1.0F);
+    // Chunks are transcribed whole: their options carry no clip timestamps.
+    EXPECT_EQ(pipeline->script.clipTimestamps, (std::vector<std::vector<float>>(2)));
+    // The instance's callback hears segments with only their seek shifted.
+    EXPECT_FALSE(perCallCallbackUsed);
+    std::ranges::sort(discovered);
+    EXPECT_EQ(discovered, (std::vector<std::int64_t>{5, 336005}));
+    // The instance's progress counts every chunk before the first one runs.
+    EXPECT_EQ(pipeline->script.progressTotals, (std::vector<std::int64_t>{2, 2}));
+}
+
+TEST_F(HushframeTranscribeTests, AFailedChunkFailsTheWholeCall) {
+    testing::PackageLogCapture log(pelluxcore::Logging::LogLevel::error);
+    // The second chunk starts in the pause.
+    pipeline->script.failingFirstSample = 0.0F;
+
+    try {
+        pipeline->transcribe(pausedSpeech(), vad());
+        FAIL() << "a transcript missing a chunk was returned";
+    } catch (const WhisperError& error) {
+        EXPECT_EQ(error.kind(), WhisperErrorKind::transcriptionFailed);
+        EXPECT_EQ(error.message(), "empty");
+    }
+    EXPECT_THAT(log.messages(), ::testing::Contains("Error transcribing chunk 1: empty"));
+    // Both chunks ran; the failure was not hidden behind the first chunk's success.
+    EXPECT_EQ(pipeline->script.sizes.size(), 2u);
+}
+
+TEST_F(HushframeTranscribeTests, ChunkingErrorsAreThrown) {
+    EXPECT_THROW(pipeline->transcribe(pausedSpeech(), vad({50, 100})), WhisperError);
+    EXPECT_TRUE(pipeline->script.sizes.empty());
+}
+
+TEST_F(HushframeTranscribeTests, OneFileIsLoadedTimedAndReported) {
+    std::vector<TranscriptionState> states;
+    pipeline->setTranscriptionStateCallback([&](TranscriptionState state) { states.push_back(state); });
+
+    const auto results = pipeline->transcribe(wav("one.wav", 0.5F), std::nullopt);
+
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(pipeline->script.sizes, (std::vector<std::size_t>{16000}));
+    EXPECT_GT(pipeline->currentTimings().audioLoading, 0);
+    EXPECT_EQ(states, (std::vector<TranscriptionState>{TranscriptionState::convertingAudio,
+                                                       TranscriptionState::transcribing,
+                                                       TranscriptionState::finished}));
+}
+
+TEST_F(HushframeTranscribeTests, AFileThatCannotBeReadStopsAfterConverting) {
+    std::vector<TranscriptionState> states;
+    pipeline->setTranscriptionStateCallback([&](TranscriptionState state) { states.push_back(state); });
+    const auto missing = (temp / "missing.wav").string();
+
+    try {
+        pipeline->transcribe(missing, std::nullopt);
+        FAIL() << "transcribed a missing file";
+    } catch (const WhisperError& error) {
+        EXPECT_EQ(error.message(), "Resource path does not exist " + missing);
+    }
+    EXPECT_EQ(states, (std::vector<TranscriptionState>{TranscriptionState::convertingAudio}));
+    EXPECT_TRUE(pipeline->script.sizes.empty());
+
+    // A transcription error still ends in finished.
+    states.clear();
+    pipeline->script.failingFirstSample = 0.0F;
+    EXPECT_THROW(pipeline->transcribe(wav("silent.wav", 0.0F), std::nullopt), WhisperError);
+    EXPECT_EQ(states.back(), TranscriptionState::finished);
+}
+
+TEST_F(HushframeTranscribeTests, ListsOfFilesKeepPathOrderAndReportLoadingFailures) {
+    std::vector<TranscriptionState> states;
+    pipeline->setTranscriptionStateCallback([&](TranscriptionState state) { states.push_back(state); });
+    const std::vector<std::string> paths{wav("a.wav", 0.5F, 1600), (temp / "missing.wav").string(),
+                                         wav("c.wav", 0.5F, 3200)};
+
+    const auto outcomes = pipeline->transcribeWithResults(paths, std::nullopt);
+
+    ASSERT_EQ(outcomes.size(), 3u);
+    EXPECT_EQ(textOf(outcomes[0]), "0");
+    EXPECT_EQ(textOf(outcomes[1]), "error: Resource path does not exist " + paths[1]);
+    EXPECT_EQ(textOf(outcomes[2]), "0");
+    std::ranges::sort(pipeline->script.sizes);
+    EXPECT_EQ(pipeline->script.sizes, (std::vector<std::size_t>{1600, 3200}));
+    EXPECT_EQ(states, (std::vector<TranscriptionState>{TranscriptionState::convertingAudio,
+                                                       TranscriptionState::transcribing,
+                                                       TranscriptionState::finished}));
+
+    const auto optional = pipeline->transcribe(paths, std::nullopt);
+    ASSERT_EQ(optional.size(), 3u);
+    EXPECT_TRUE(optional[0]);
+    EXPECT_FALSE(optional[1]);
+    EXPECT_TRUE(optional[2]);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 target_sources(${TEST_TARGET} PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/HushframeConstructionTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HushframeLanguageDetectionTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HushframeModelLoadingTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HushframeModelSetupTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HushframeTranscribeTests.cpp
