@@ -1,12 +1,16 @@
 #include "Hushframe/Core/VoiceActivityDetector.hpp"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace hushframe {
 
 VoiceActivityDetector::VoiceActivityDetector(std::int64_t sampleRate, std::int64_t frameLengthSamples,
                                              std::int64_t frameOverlapSamples)
-    : sampleRate(sampleRate), frameLengthSamples(frameLengthSamples), frameOverlapSamples(frameOverlapSamples) {}
+    : sampleRate(sampleRate), frameLengthSamples(frameLengthSamples), frameOverlapSamples(frameOverlapSamples) {
+    // Frames of no length would never advance through the samples.
+    if (frameLengthSamples < 1) throw std::invalid_argument("A voice-activity frame needs at least one sample");
+}
 
 std::vector<VoiceActivityDetector::Range> VoiceActivityDetector::calculateActiveChunks(
     std::span<const float> samples) const {

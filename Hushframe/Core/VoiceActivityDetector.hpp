@@ -20,7 +20,7 @@ public:
         bool operator==(const Range&) const = default;
     };
 
-    // `frameLengthSamples` must be at least 1.
+    // Throws std::invalid_argument for a frameLengthSamples below 1.
     VoiceActivityDetector(std::int64_t sampleRate, std::int64_t frameLengthSamples, std::int64_t frameOverlapSamples);
     virtual ~VoiceActivityDetector() = default;
 

@@ -33,6 +33,7 @@ TEST(EnergyVADTests, DefaultDetectorMatchesTheSecondsForm) {
     EXPECT_FLOAT_EQ(detector.voiceActivityIndexToSeconds(25), 2.5F);
     EXPECT_EQ(detector.voiceActivityIndexToAudioSampleIndex(25), 40000);
     EXPECT_THROW(EnergyVAD::withSeconds(16000, std::numeric_limits<float>::infinity(), 0, 0.02F), std::invalid_argument);
+    EXPECT_THROW(EnergyVAD::withSeconds(16000, 0.00001F, 0, 0.02F), std::invalid_argument);
 }
 
 TEST(EnergyVADTests, TrailingPartialFrameCountsAndTheThresholdIsStrict) {
