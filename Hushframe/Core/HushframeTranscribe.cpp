@@ -21,7 +21,7 @@ using pelluxcore::ModelState;
 
 namespace {
 
-// Samples of silence-free audio kept out of every chunk's start at a clip's end.
+// No chunk starts within this many samples of the end of its clip.
 constexpr std::int64_t chunkerWindowPadding = 16000;
 
 TranscriptionOutcome failure(const std::string& message) {
@@ -66,7 +66,7 @@ TranscriptionResults Hushframe::transcribeInVoiceActivityChunks(const std::vecto
     std::shared_ptr<const VoiceActivityDetector> detector = voiceActivityDetector();
     if (!detector) detector = std::make_shared<EnergyVAD>();
     VADAudioChunker chunker(chunkerWindowPadding, detector);
-    const auto chunks = chunker.chunkAll(audioArray, windowSamples, decodeOptions);
+    auto chunks = chunker.chunkAll(audioArray, windowSamples, decodeOptions);
     Logging::debug("Found " + std::to_string(chunks.size()) + " VAD chunks");
     {
         const auto parent = progress();
@@ -79,8 +79,9 @@ TranscriptionResults Hushframe::transcribeInVoiceActivityChunks(const std::vecto
     std::vector<int> offsets;
     arrays.reserve(chunks.size());
     offsets.reserve(chunks.size());
-    for (const auto& chunk : chunks) {
-        arrays.push_back(chunk.audioSamples);
+    // Only the offsets are needed afterwards: the samples move into the batch.
+    for (auto& chunk : chunks) {
+        arrays.push_back(std::move(chunk.audioSamples));
         offsets.push_back(static_cast<int>(chunk.seekOffsetIndex));
     }
     const auto outcomes = transcribeWithOptions(
