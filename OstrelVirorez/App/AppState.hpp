@@ -166,7 +166,8 @@ private:
     void runPipeline(DictationMode mode, std::shared_ptr<std::optional<platform::audio::PCMBuffer>> recording,
                      std::function<void()> finished);
     RecordingPipeline::Context makeContext(DictationMode mode);
-    void deliver(DictationMode mode, const RecordingPipeline::Outcome& outcome);
+    // False when the text could not be pasted (it is then on the clipboard).
+    bool deliver(DictationMode mode, const RecordingPipeline::Outcome& outcome);
     void transition(DictationState newState);
     void playSound(SoundEvent event);
     bool hasApiKey();

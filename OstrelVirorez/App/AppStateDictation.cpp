@@ -15,21 +15,13 @@
 #include "Platform/Concurrency/MainQueue.hpp"
 #include "Platform/Text/Characters.hpp"
 
-#include <charconv>
-
 namespace ostrelvirorez {
 
 namespace {
 
-// The shortest decimal text that reads back as the same single-precision
-// value, with ".0" on whole numbers.
-std::string decimalText(float value) {
-    char digits[32];
-    const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    std::string text(digits, result.ptr);
-    if (text.find_first_of(".eninf") == std::string::npos) text += ".0";
-    return text;
-}
+// Shown when the text was produced but the paste keystroke could not be
+// synthesized; the text is then still on the clipboard.
+constexpr const char* pasteFailedMessage = "Paste failed \u2014 text is on the clipboard";
 
 bool isRecording(const DictationState& state) {
     return state.kind() == DictationState::Kind::recording;
@@ -83,14 +75,7 @@ void AppState::startRecording(DictationMode mode) {
         media.sendPlayPauseKey();
         media.setDidPause(true);
     }
-    if (settings.audioDuckingEnabled()) {
-        if (const auto volume = media.getSystemVolume()) {
-            const float ducked = static_cast<float>(settings.audioDuckingLevel()) * *volume;
-            media.setSavedVolume(*volume);
-            media.setSystemVolume(ducked);
-            logVirorez("MediaController: ducked volume " + decimalText(*volume) + " \u2192 " + decimalText(ducked));
-        }
-    }
+    if (settings.audioDuckingEnabled()) media.duckVolume(static_cast<float>(settings.audioDuckingLevel()));
 
     const TargetAppInfo target = services_.targetAppDetector->captureCurrentApp();
     capturedAppName_ = fullAppName(target, *services_.targetAppDetector);
@@ -113,11 +98,13 @@ void AppState::refuseStart(DictationMode mode, const std::string& message, bool 
     if (withErrorSound) playSound(SoundEvent::error);
 }
 
+// "System Default" (id 0) is chosen like any other device, so that a
+// recorder that was set to a microphone follows the switch back.
 void AppState::selectInputDevice() {
     const std::string wanted = services_.settings.selectedMicrophoneUID();
     for (const AudioInputDevice& device : services_.audioDeviceManager->inputDevices()) {
         if (device.uid != wanted) continue;
-        if (device.id != 0) services_.audioRecorder->setInputDevice(device.id);
+        services_.audioRecorder->setInputDevice(device.id);
         return;
     }
 }
@@ -137,19 +124,16 @@ void AppState::stopRecording(std::function<void()> finished) {
     const DictationMode mode = *state.get().mode();
     stopLiveTranscript();
 
+    // What the start changed is undone whatever the settings say now: a
+    // setting switched off during the recording must not leave playback
+    // paused or the volume lowered (a later start would save that volume).
     const AppSettings& settings = services_.settings;
     MediaControlling& media = *services_.mediaController;
-    if (settings.mediaPauseEnabled() && media.didPause()) {
+    if (media.didPause()) {
         media.setDidPause(false);
         media.sendPlayPauseKey();
     }
-    if (settings.audioDuckingEnabled()) {
-        if (const auto saved = media.savedVolume()) {
-            media.setSystemVolume(*saved);
-            media.setSavedVolume(std::nullopt);
-            logVirorez("MediaController: restored volume to " + decimalText(*saved));
-        }
-    }
+    media.restoreVolume();
     auto recording =
         std::make_shared<std::optional<platform::audio::PCMBuffer>>(services_.audioRecorder->stopRecording());
     playSound(SoundEvent::recordingStop);
@@ -224,9 +208,13 @@ void AppState::runPipeline(DictationMode mode, std::shared_ptr<std::optional<pla
         [self = shared_from_this(), mode, finished = std::move(finished)](Attempt<RecordingPipeline::Outcome> attempt) {
             self->isStopping_ = false;
             if (attempt.succeeded()) {
-                self->deliver(mode, attempt.value());
-                self->transition(DictationState::done());
-                self->playSound(SoundEvent::done);
+                if (self->deliver(mode, attempt.value())) {
+                    self->transition(DictationState::done());
+                    self->playSound(SoundEvent::done);
+                } else {
+                    self->transition(DictationState::error(pasteFailedMessage));
+                    self->playSound(SoundEvent::error);
+                }
             } else {
                 self->transition(DictationState::error(describeError(attempt.error())));
                 self->playSound(SoundEvent::error);
@@ -235,25 +223,33 @@ void AppState::runPipeline(DictationMode mode, std::shared_ptr<std::optional<pla
         });
 }
 
-void AppState::deliver(DictationMode mode, const RecordingPipeline::Outcome& outcome) {
+bool AppState::deliver(DictationMode mode, const RecordingPipeline::Outcome& outcome) {
     const AppSettings& settings = services_.settings;
     TargetAppDetecting& detector = *services_.targetAppDetector;
+    const bool isInsert = outcome.kind == RecordingPipeline::Outcome::Kind::insert;
     state.set(DictationState::injecting());
-    if (outcome.kind == RecordingPipeline::Outcome::Kind::insert) {
-        services_.textInjector->injectText(outcome.text);
-        if (settings.autoVocabularyLearningEnabled()) lastTranscript.set(outcome.text);
+    bool pasted = false;
+    if (isInsert) {
+        pasted = services_.textInjector->injectText(outcome.text);
+        if (pasted && settings.autoVocabularyLearningEnabled()) lastTranscript.set(outcome.text);
     } else {
-        services_.textInjector->simulatePaste();
+        pasted = services_.textInjector->simulatePaste();
         logVirorez("Clipboard rewritten (" + std::to_string(platform::text::characterCount(outcome.text)) +
                    " chars)");
     }
+    // The text was produced either way; the history keeps it.
     if (settings.dictationHistoryEnabled()) {
         services_.dictationHistoryStore->record(outcome.text, detector.lastAppName(), detector.lastBundleIdentifier(),
                                                 std::string(rawValue(mode)));
     }
-    if (outcome.kind == RecordingPipeline::Outcome::Kind::insert && settings.correctionLearningEnabled()) {
+    if (!pasted) {
+        logVirorez(pasteFailedMessage);
+        return false;
+    }
+    if (isInsert && settings.correctionLearningEnabled()) {
         correctionLearningService().watchForCorrection(outcome.text, detector.lastBundleIdentifier());
     }
+    return true;
 }
 
 void AppState::transition(DictationState newState) {

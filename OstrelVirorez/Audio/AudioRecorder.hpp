@@ -42,7 +42,8 @@ public:
     // Called on the capture thread with each level value (0…1).
     void setOnLevelUpdate(LevelCallback callback) override;
     // The source with this server index from the next start on; 0 is the
-    // system default, so choosing it again leaves an earlier microphone.
+    // system default, so choosing it after a microphone goes back to the
+    // server's default source.
     void setInputDevice(std::uint32_t deviceID) override;
 
     // The owner chooses the input on it before a start.

@@ -20,21 +20,21 @@ public:
     // not playing is never started.
     void sendPlayPauseKey() override;
 
-    std::optional<float> getSystemVolume() override;
+    std::optional<float> getSystemVolume();
     // Clamped to 0…1; a NaN counts as 0.
-    void setSystemVolume(float volume) override;
+    void setSystemVolume(float volume);
 
     bool didPause() const override { return didPause_; }
     void setDidPause(bool paused) override { didPause_ = paused; }
-    std::optional<float> savedVolume() const override { return savedVolume_; }
-    void setSavedVolume(std::optional<float> volume) override { savedVolume_ = volume; }
+    std::optional<float> savedVolume() const { return savedVolume_; }
+    void setSavedVolume(std::optional<float> volume) { savedVolume_ = volume; }
 
     // Lowers the volume to `level` × the volume before the recording and
     // saves that volume. A volume still lowered by an earlier recording is
     // not saved again, so a restore always returns to the original.
-    void duckVolume(float level);
+    void duckVolume(float level) override;
     // Puts back the saved volume, whatever the settings say now.
-    void restoreVolume();
+    void restoreVolume() override;
 
     void installTerminationGuard() override;
     // What the guard does at exit: restore the volume, resume paused players.

@@ -14,20 +14,8 @@ namespace {
 
 const std::string desktopSuffix = ".desktop";
 
-// Calls `visit` with each readable entry of the folders, folder by folder,
-// in the order the file system lists them; subfolders are not searched.
-template <typename Visit>
-void forEachDesktopEntry(Visit visit) {
-    for (const auto& folder : AppPickerService::applicationFolders()) {
-        std::error_code error;
-        std::filesystem::directory_iterator entries(folder, error);
-        if (error) continue;
-        for (const auto& file : entries) {
-            const auto name = file.path().filename().string();
-            if (!name.ends_with(desktopSuffix) || !file.is_regular_file(error)) continue;
-            if (const auto entry = DesktopEntry::read(file.path())) visit(*entry);
-        }
-    }
+std::vector<DesktopEntry> installedEntries() {
+    return DesktopEntry::readFolders(AppPickerService::applicationFolders());
 }
 
 bool isShownApplication(const DesktopEntry& entry) {
@@ -81,14 +69,14 @@ std::vector<AppInfo> AppPickerService::installedApps(const std::string& query) {
     std::vector<AppInfo> apps;
     if (query.empty()) return apps;
     const platform::text::SearchOptions ignoringCase{true, false};
-    forEachDesktopEntry([&](const DesktopEntry& entry) {
-        if (!isShownApplication(entry)) return;
+    for (const auto& entry : installedEntries()) {
+        if (!isShownApplication(entry)) continue;
         const auto name = withoutSuffix(entry.name.empty() ? entry.id : entry.name);
         if (platform::text::contains(name, query, ignoringCase) ||
             platform::text::contains(entry.id, query, ignoringCase)) {
             apps.push_back({entry.id, name});
         }
-    });
+    }
     sortByName(apps);
     return apps;
 }
@@ -96,14 +84,14 @@ std::vector<AppInfo> AppPickerService::installedApps(const std::string& query) {
 std::optional<std::string> AppPickerService::icon(const std::string& bundleIdentifier) {
     std::optional<std::string> byId;
     std::optional<std::string> byWindowClass;
-    forEachDesktopEntry([&](const DesktopEntry& entry) {
-        if (entry.icon.empty()) return;
+    for (const auto& entry : installedEntries()) {
+        if (entry.icon.empty()) continue;
         if (!byId && entry.id == bundleIdentifier) byId = entry.icon;
         if (!byWindowClass && !entry.startupWMClass.empty() &&
             platform::text::equalsIgnoringCase(entry.startupWMClass, bundleIdentifier)) {
             byWindowClass = entry.icon;
         }
-    });
+    }
     return byId ? byId : byWindowClass;
 }
 

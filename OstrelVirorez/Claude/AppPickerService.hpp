@@ -2,6 +2,12 @@
 // Lists applications for the settings editors that assign applications to
 // profiles and corrections: those running now, the installed ones matching a
 // search text, and each one's icon. Stateless; every call asks afresh.
+//
+// An application is identified by the id of its desktop file (the file name
+// without ".desktop"), the same identifier the target-application detector
+// reports, so that profiles chosen here match the application dictated into.
+// A running window is mapped to that id through DesktopApplicationIndex; a
+// window of no installed application keeps its WM_CLASS class name.
 
 #include "OstrelVirorez/Claude/AppInfo.hpp"
 
@@ -13,8 +19,8 @@
 namespace ostrelvirorez {
 
 struct AppPickerService {
-    // Applications with a normal window on the desktop, except this
-    // program, identified by their window class; `displayName` empty: $DISPLAY.
+    // Applications with a normal window on the desktop, except this program,
+    // named as their desktop file names them; `displayName` empty: $DISPLAY.
     static std::vector<AppInfo> runningApps(const std::string& displayName = {});
     // Installed applications (desktop files shown in menus) whose name or
     // desktop-file id contains `query`, ignoring case; none for an empty query.

@@ -44,4 +44,19 @@ std::optional<DesktopEntry> DesktopEntry::read(const std::filesystem::path& file
     return entry;
 }
 
+std::vector<DesktopEntry> DesktopEntry::readFolders(const std::vector<std::filesystem::path>& folders) {
+    static const std::string suffix = ".desktop";
+    std::vector<DesktopEntry> entries;
+    for (const auto& folder : folders) {
+        std::error_code error;
+        std::filesystem::directory_iterator files(folder, error);
+        if (error) continue;
+        for (const auto& file : files) {
+            if (!file.path().filename().string().ends_with(suffix) || !file.is_regular_file(error)) continue;
+            if (auto entry = read(file.path())) entries.push_back(std::move(*entry));
+        }
+    }
+    return entries;
+}
+
 } // namespace ostrelvirorez

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ostrelvirorez {
 
@@ -20,6 +21,10 @@ struct DesktopEntry {
 
     // Absent when the file cannot be read or has no [Desktop Entry] group.
     static std::optional<DesktopEntry> read(const std::filesystem::path& file);
+    // The readable entries of the ".desktop" files directly in `folders`
+    // (subfolders are not searched), folder by folder, each folder in the
+    // order the file system lists it; unreadable folders are skipped.
+    static std::vector<DesktopEntry> readFolders(const std::vector<std::filesystem::path>& folders);
 };
 
 } // namespace ostrelvirorez

@@ -4,6 +4,7 @@
 // previous clipboard back unless something else was copied meanwhile.
 // Confined to the main queue.
 
+#include "OstrelVirorez/App/Ports/TextInserting.hpp"
 #include "OstrelVirorez/Input/ClipboardSnapshot.hpp"
 #include "Platform/Concurrency/TimerHandle.hpp"
 
@@ -24,7 +25,7 @@ class FileDescriptorPump;
 class X11Clipboard;
 }
 
-class TextInjector {
+class TextInjector final : public TextInserting {
 public:
     static constexpr std::chrono::milliseconds restoreDelay{300};
 
@@ -33,16 +34,16 @@ public:
     // otherwise the owner calls processPendingEvents().
     explicit TextInjector(platform::MainQueue& mainQueue, const std::string& displayName = {},
                           bool answerOnQueue = true);
-    ~TextInjector();
+    ~TextInjector() override;
     TextInjector(const TextInjector&) = delete;
     TextInjector& operator=(const TextInjector&) = delete;
 
     // Pastes `text` and schedules the restore. False when the paste could
     // not be synthesized: the text then stays on the clipboard for the user
     // to paste, and nothing is restored over it.
-    bool injectText(const std::string& text);
+    bool injectText(const std::string& text) override;
     // Posts the paste shortcut only; the clipboard is left alone.
-    bool simulatePaste();
+    bool simulatePaste() override;
 
     // Answers clipboard requests, waiting at most `timeout` for the first.
     void processPendingEvents(std::chrono::milliseconds timeout = std::chrono::milliseconds(0));

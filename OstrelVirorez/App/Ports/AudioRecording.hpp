@@ -23,7 +23,8 @@ public:
     virtual std::optional<platform::audio::PCMBuffer> snapshotBuffer() = 0;
     // The callback runs on the capture thread; a new one replaces the old one.
     virtual void setOnLevelUpdate(std::function<void(float)> callback) = 0;
-    // Records from this device from the next start on; unknown ids are ignored.
+    // Records from this device from the next start on; 0 is the system
+    // default. An id that no longer exists records from the default.
     virtual void setInputDevice(std::uint32_t deviceID) = 0;
 };
 

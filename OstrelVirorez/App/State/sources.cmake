@@ -7,9 +7,12 @@ target_sources(OstrelVirorezCore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/../AppStateHotkeys.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../AppStateLiveTranscript.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../BackgroundWork.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../DesktopServices.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../EngineDisplayName.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../EngineTranscriber.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../GrantedPermissions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../RecordingPipeline.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../SettingsBoundRewriter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../StatusItemSymbol.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../SystemClipboard.cpp
 )

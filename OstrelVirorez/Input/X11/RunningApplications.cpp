@@ -1,5 +1,6 @@
 #include "OstrelVirorez/Claude/AppPickerService.hpp"
 
+#include "OstrelVirorez/Input/DesktopApplicationIndex.hpp"
 #include "OstrelVirorez/Input/X11/WindowProperties.hpp"
 #include "OstrelVirorez/Input/X11/X11Display.hpp"
 
@@ -33,15 +34,20 @@ std::vector<AppInfo> AppPickerService::runningApps(const std::string& displayNam
     if (!connection) return apps;
     Display* display = connection->get();
     const auto ownProcess = static_cast<unsigned long>(getpid());
+    const auto index = DesktopApplicationIndex::installed();
     // One entry per running program, however many windows it shows.
     std::set<std::pair<unsigned long, std::string>> seen;
     for (const auto window : x11::clientWindows(display)) {
         const auto pid = x11::windowProcessId(display, window);
         if (pid == ownProcess || !isApplicationWindow(display, window)) continue;
         const auto windowClass = x11::windowClass(display, window);
-        if (!windowClass || windowClass->className.empty()) continue;
-        if (pid && !seen.emplace(*pid, windowClass->className).second) continue;
-        apps.push_back({windowClass->className, windowClass->className});
+        if (!windowClass) continue;
+        const auto identifier = index.applicationIdentifier(windowClass->instance, windowClass->className);
+        if (!identifier) continue;
+        if (pid && !seen.emplace(*pid, *identifier).second) continue;
+        const auto* entry = index.entryForWindow(windowClass->instance, windowClass->className);
+        const auto& ownName = windowClass->className.empty() ? *identifier : windowClass->className;
+        apps.push_back({*identifier, entry && !entry->name.empty() ? entry->name : ownName});
     }
     sortByName(apps);
     return apps;

@@ -1,5 +1,6 @@
 #include "OstrelVirorez/Input/TargetAppDetector.hpp"
 
+#include "OstrelVirorez/Input/DesktopApplicationIndex.hpp"
 #include "OstrelVirorez/Input/X11/AccessibilityFocus.hpp"
 #include "OstrelVirorez/Input/X11/WindowProperties.hpp"
 #include "OstrelVirorez/Input/X11/X11Display.hpp"
@@ -31,34 +32,50 @@ std::optional<TargetAppDetector::Frontmost> TargetAppDetector::frontmost() {
     if (!window) return std::nullopt;
     Frontmost front;
     front.window = *window;
-    if (const auto windowClass = x11::windowClass(display, *window)) {
-        if (!windowClass->className.empty()) {
-            front.bundleIdentifier = windowClass->className;
-            front.name = windowClass->className;
-        }
-        if (!windowClass->instance.empty()) front.icon = platform::text::lowercased(windowClass->instance);
+    if (auto windowClass = x11::windowClass(display, *window)) {
+        front.instance = std::move(windowClass->instance);
+        front.className = std::move(windowClass->className);
     }
     if (const auto pid = x11::windowProcessId(display, *window)) front.processId = static_cast<pid_t>(*pid);
     return front;
 }
 
-TargetAppInfo TargetAppDetector::reportForeign(const Frontmost& front) {
-    const auto name = front.name.value_or("Unknown");
-    lastBundleIdentifier_ = front.bundleIdentifier.value_or("default");
+TargetAppDetector::Application TargetAppDetector::identify(const Frontmost& front) {
+    const auto index = DesktopApplicationIndex::installed();
+    Application application;
+    application.bundleIdentifier = index.applicationIdentifier(front.instance, front.className);
+    const auto* entry = index.entryForWindow(front.instance, front.className);
+    if (entry && !entry->name.empty()) application.name = entry->name;
+    else if (!front.className.empty()) application.name = front.className;
+    if (entry && !entry->icon.empty()) application.icon = entry->icon;
+    else if (!front.instance.empty()) application.icon = platform::text::lowercased(front.instance);
+    return application;
+}
+
+TargetAppInfo TargetAppDetector::reportForeign(const Application& application) {
+    const auto name = application.name.value_or("Unknown");
+    lastBundleIdentifier_ = application.bundleIdentifier.value_or("default");
     lastAppName_ = name;
-    return {platform::text::prefix(name, shownNameLength), front.icon, front.bundleIdentifier};
+    return {platform::text::prefix(name, shownNameLength), application.icon, application.bundleIdentifier};
 }
 
 TargetAppInfo TargetAppDetector::captureCurrentApp() {
     const auto front = frontmost();
+    const auto application = front ? std::optional(identify(*front)) : std::nullopt;
     const bool isOwn = front && front->processId == ownProcessId_;
-    if (front && !isOwn) return reportForeign(*front);
+    if (front && !isOwn) return reportForeign(*application);
     if (!lastBundleIdentifier_.empty() && lastBundleIdentifier_ != "default") {
-        return {platform::text::prefix(lastAppName_, shownNameLength), front ? front->icon : std::nullopt,
+        return {platform::text::prefix(lastAppName_, shownNameLength), application ? application->icon : std::nullopt,
                 lastBundleIdentifier_};
     }
     if (!front) return {"Unknown", std::nullopt, std::nullopt};
-    return reportForeign(*front);
+    return reportForeign(*application);
+}
+
+std::optional<std::string> TargetAppDetector::frontmostApplicationIdentifier() {
+    const auto front = frontmost();
+    if (!front) return std::nullopt;
+    return DesktopApplicationIndex::installed().applicationIdentifier(front->instance, front->className);
 }
 
 std::optional<std::string> TargetAppDetector::captureWindowTitle() {

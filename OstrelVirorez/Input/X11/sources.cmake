@@ -8,6 +8,7 @@ target_sources(OstrelVirorezCore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/../../Claude/AppPickerService.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../../Claude/DesktopEntry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AccessibilityFocus.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ActiveApplicationWatcher.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileDescriptorPump.cpp
   ${CMAKE_CURRENT_LIST_DIR}/KeyCodeTranslation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PasteKeystroke.cpp

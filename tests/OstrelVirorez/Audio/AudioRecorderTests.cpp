@@ -103,6 +103,14 @@ TEST_F(AudioRecorderTest, SecondStartWhileRecordingKeepsTheRunningRecording) {
     EXPECT_EQ(after->frameLength(), before->frameLength());
 }
 
+TEST_F(AudioRecorderTest, TheSystemDefaultDeviceReplacesAnEarlierMicrophone) {
+    EXPECT_EQ(engine->inputDevice(), "");
+    recorder->setInputDevice(7);
+    EXPECT_EQ(engine->inputDevice(), "7");
+    recorder->setInputDevice(0);
+    EXPECT_EQ(engine->inputDevice(), "");
+}
+
 TEST_F(AudioRecorderTest, StopWithoutRecordingReturnsNothingAndLeavesTheEngineAlone) {
     EXPECT_FALSE(recorder->stopRecording().has_value());
     EXPECT_EQ(engine->calls.removeTap, 0);

@@ -1,7 +1,9 @@
 #include "OstrelVirorez/Input/TargetAppDetector.hpp"
 
 #include "tests/OstrelVirorez/Desktop/DesktopWindows.hpp"
+#include "OstrelVirorez/Claude/AppPickerService.hpp"
 #include "tests/Support/ScopedEnvironment.hpp"
+#include "tests/Support/TemporaryDirectory.hpp"
 #include "tests/Support/XvfbServer.hpp"
 
 #include <gtest/gtest.h>
@@ -18,11 +20,16 @@ class TargetAppDetectorTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!server.started()) GTEST_SKIP() << server.failure();
+        // Only the test's own desktop files describe installed applications.
+        environment.set("XDG_DATA_DIRS", (folder / "system").string());
+        environment.set("XDG_DATA_HOME", (folder / "home").string());
         windows = std::make_unique<desktoptest::DesktopWindows>(server.displayName());
         detector = std::make_unique<TargetAppDetector>(server.displayName(), static_cast<pid_t>(ownProcess));
     }
 
     testsupport::XvfbServer server;
+    testsupport::TemporaryDirectory folder;
+    testsupport::ScopedEnvironment environment;
     std::unique_ptr<desktoptest::DesktopWindows> windows;
     std::unique_ptr<TargetAppDetector> detector;
 };
@@ -78,6 +85,34 @@ TEST_F(TargetAppDetectorTest, WithoutAnAccessibilityBusThereIsNoFocusedElement) 
     environment.unset("DBUS_SESSION_BUS_ADDRESS");
     windows->activate(windows->add({"editor", "Editor", otherProcess, {}}));
     EXPECT_FALSE(detector->captureFocusedElementSnapshot().has_value());
+}
+
+TEST_F(TargetAppDetectorTest, AnInstalledApplicationIsReportedByItsDesktopFileAsThePickerListsIt) {
+    folder.write("system/applications/org.example.Code.desktop",
+                 "[Desktop Entry]\nType=Application\nName=Visual Editor\nIcon=code-icon\nStartupWMClass=Code\n");
+    const auto window = windows->add({"code", "Code", otherProcess, {}});
+    windows->activate(window);
+
+    EXPECT_EQ(detector->captureCurrentApp(),
+              (TargetAppInfo{"Visual Edito", std::string("code-icon"), std::string("org.example.Code")}));
+    EXPECT_EQ(detector->lastBundleIdentifier(), "org.example.Code");
+    EXPECT_EQ(detector->lastAppName(), "Visual Editor");
+    EXPECT_EQ(detector->frontmostApplicationIdentifier(), std::optional<std::string>("org.example.Code"));
+    EXPECT_EQ(AppPickerService::installedApps("visual").front().bundleIdentifier, "org.example.Code");
+    EXPECT_EQ(AppPickerService::runningApps(server.displayName()),
+              (std::vector<AppInfo>{{"org.example.Code", "Visual Editor"}}));
+}
+
+TEST_F(TargetAppDetectorTest, TheFrontmostIdentifierFollowsTheActiveWindowEvenWhenItIsOwn) {
+    const auto own = windows->add({"ostrelvirorez", "OstrelVirorez", ownProcess, {}});
+    const auto other = windows->add({"editor", "Editor", otherProcess, {}});
+    windows->activate(other);
+    EXPECT_EQ(detector->frontmostApplicationIdentifier(), std::optional<std::string>("Editor"));
+    windows->activate(own);
+    EXPECT_EQ(detector->frontmostApplicationIdentifier(), std::optional<std::string>("OstrelVirorez"));
+    windows->clearActive();
+    EXPECT_EQ(detector->frontmostApplicationIdentifier(), std::nullopt);
+    EXPECT_EQ(detector->lastBundleIdentifier(), "default");
 }
 
 } // namespace

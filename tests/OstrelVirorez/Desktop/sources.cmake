@@ -1,6 +1,8 @@
 target_sources(${TEST_TARGET} PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/AppPickerServiceTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CapsLockRemapperTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DesktopApplicationIndexTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DesktopCorrectionWatchEnvironmentTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DesktopWindows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HotkeyManagerTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TargetAppDetectorTests.cpp

@@ -76,7 +76,7 @@ AppState::Services AppStateFixture::makeServices() {
         .settingsWindow = make(settingsWindow, std::make_unique<FakeSettingsWindow>()),
         .activationPolicy = make(activationPolicy, std::make_unique<FakeActivationPolicy>()),
         .clipboard = make(clipboard, std::make_unique<FakeClipboard>()),
-        .correctionWatchEnvironment = std::make_unique<FakeCorrectionEnvironment>(),
+        .correctionWatchEnvironment = make(correctionEnvironment, std::make_unique<FakeCorrectionEnvironment>()),
     };
 }
 

@@ -73,6 +73,7 @@ protected:
     FakeSettingsWindow* settingsWindow = nullptr;
     FakeActivationPolicy* activationPolicy = nullptr;
     FakeClipboard* clipboard = nullptr;
+    FakeCorrectionEnvironment* correctionEnvironment = nullptr;
 
     std::shared_ptr<AppState> appState;
     std::vector<DictationState> states;

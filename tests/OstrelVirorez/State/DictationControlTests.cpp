@@ -190,13 +190,11 @@ TEST_F(DictationControlTest, MediaIsPausedAndVolumeDuckedForTheRecordingOnly) {
     EXPECT_EQ(media->playPauseKeys, 1);
     EXPECT_TRUE(media->didPause());
     EXPECT_FLOAT_EQ(*media->volume, 0.1f);
-    EXPECT_TRUE(logs.contains("MediaController: ducked volume 0.5 \u2192 0.1"));
     release();
     EXPECT_EQ(media->playPauseKeys, 2);
     EXPECT_FALSE(media->didPause());
     EXPECT_EQ(media->volume, 0.5f);
-    EXPECT_EQ(media->savedVolume(), std::nullopt);
-    EXPECT_TRUE(logs.contains("MediaController: restored volume to 0.5"));
+    EXPECT_EQ(media->saved, std::nullopt);
 
     media->volume.reset();
     media->volumesSet.clear();
@@ -205,11 +203,86 @@ TEST_F(DictationControlTest, MediaIsPausedAndVolumeDuckedForTheRecordingOnly) {
     EXPECT_TRUE(media->volumesSet.empty());
 }
 
-TEST_F(DictationControlTest, SelectedMicrophoneIsChosenBeforeTheStart) {
+TEST_F(DictationControlTest, SettingsSwitchedOffDuringARecordingStillUndoWhatTheStartDid) {
+    settings.setMediaPauseEnabled(true);
+    settings.setAudioDuckingEnabled(true);
+    settings.setAudioDuckingLevel(0.2);
+    launch();
+    press(DictationMode::raw);
+    settings.setMediaPauseEnabled(false);
+    settings.setAudioDuckingEnabled(false);
+    release();
+    EXPECT_EQ(media->playPauseKeys, 2);
+    EXPECT_FALSE(media->didPause());
+    EXPECT_EQ(media->volume, 0.5f);
+    EXPECT_EQ(media->saved, std::nullopt);
+
+    // The next recording ducks from the user's volume, not a lowered one.
+    settings.setAudioDuckingEnabled(true);
+    advance(milliseconds(800));
+    press(DictationMode::raw);
+    EXPECT_FLOAT_EQ(*media->volume, 0.1f);
+    release();
+    EXPECT_EQ(media->volume, 0.5f);
+    EXPECT_EQ(media->playPauseKeys, 2);
+}
+
+TEST_F(DictationControlTest, TheChosenMicrophoneIsSetBeforeEachStartIncludingTheSystemDefault) {
     settings.setSelectedMicrophoneUID("usb-mic");
     launch();
     press(DictationMode::raw);
     EXPECT_EQ(recorder->inputDevice, 7u);
+    release();
+    advance(milliseconds(800));
+
+    settings.setSelectedMicrophoneUID("");
+    press(DictationMode::raw);
+    EXPECT_EQ(recorder->inputDevice, 0u);
+    release();
+    advance(milliseconds(800));
+
+    // A microphone that is no longer connected leaves the choice alone.
+    recorder->inputDevice.reset();
+    settings.setSelectedMicrophoneUID("unplugged-mic");
+    press(DictationMode::raw);
+    EXPECT_EQ(recorder->inputDevice, std::nullopt);
+}
+
+TEST_F(DictationControlTest, AFailedPasteEndsInAnErrorAndKeepsTheText) {
+    settings.setCorrectionLearningEnabled(true);
+    launch();
+    injector->pasteWorks = false;
+    appState->lastTranscript.set("earlier");
+    engines->answers = {"hello world"};
+    dictate(DictationMode::raw);
+    EXPECT_THAT(recordedStates(),
+                ElementsAre(DictationState::recording(DictationMode::raw), DictationState::transcribing(DictationMode::raw),
+                            DictationState::injecting(),
+                            DictationState::error("Paste failed \u2014 text is on the clipboard")));
+    EXPECT_EQ(appState->lastErrorMessage.get(), "Paste failed \u2014 text is on the clipboard");
+    EXPECT_THAT(sounds->played, ElementsAre(SoundEvent::recordingStop, SoundEvent::error));
+    EXPECT_EQ(appState->lastTranscript.get(), "earlier");
+    ASSERT_EQ(history().size(), 1u);
+    EXPECT_EQ(history().front().text, "Hello world");
+    advance(milliseconds(1500));
+    EXPECT_EQ(appState->state.get(), DictationState::idle());
+    // Nothing was pasted, so there is no correction to watch for.
+    EXPECT_EQ(correctionEnvironment->frontmostQueries, 0);
+
+    states.clear();
+    sounds->played.clear();
+    clipboard->text = "Some text";
+    dictate(DictationMode::clipboardRewrite);
+    EXPECT_EQ(appState->state.get(), DictationState::error("Paste failed \u2014 text is on the clipboard"));
+    EXPECT_EQ(clipboard->text, "Rewritten.");
+    EXPECT_THAT(sounds->played, ElementsAre(SoundEvent::recordingStop, SoundEvent::error));
+    EXPECT_EQ(history().size(), 2u);
+
+    injector->pasteWorks = true;
+    advance(milliseconds(1500));
+    dictate(DictationMode::raw);
+    advance(milliseconds(200));
+    EXPECT_GT(correctionEnvironment->frontmostQueries, 0);
 }
 
 TEST_F(DictationControlTest, FailedProfileEngineSwitchKeepsTheCurrentEngine) {

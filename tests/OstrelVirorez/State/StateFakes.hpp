@@ -22,6 +22,7 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ostrelvirorez::testing {
@@ -133,27 +134,42 @@ public:
     int captures = 0;
 };
 
+// Records what was pasted; with `pasteWorks` false the paste keystroke
+// cannot be synthesized and both calls report failure.
 class FakeInjector final : public TextInserting {
 public:
-    void injectText(const std::string& text) override { injected.push_back(text); }
-    void simulatePaste() override { ++pastes; }
+    bool injectText(const std::string& text) override {
+        injected.push_back(text);
+        return pasteWorks;
+    }
+    bool simulatePaste() override {
+        ++pastes;
+        return pasteWorks;
+    }
 
+    bool pasteWorks = true;
     std::vector<std::string> injected;
     int pastes = 0;
 };
 
+// An output volume (absent: unreadable) and the ducking rules of the real
+// controller: a volume still lowered by an earlier recording is not saved again.
 class FakeMedia final : public MediaControlling {
 public:
     void sendPlayPauseKey() override { ++playPauseKeys; }
-    std::optional<float> getSystemVolume() override { return volume; }
-    void setSystemVolume(float value) override {
-        volume = value;
-        volumesSet.push_back(value);
+    void duckVolume(float level) override {
+        if (!saved) {
+            if (!volume) return;
+            saved = volume;
+        }
+        setVolume(level * *saved);
+    }
+    void restoreVolume() override {
+        if (!saved) return;
+        setVolume(*std::exchange(saved, std::nullopt));
     }
     bool didPause() const override { return paused; }
     void setDidPause(bool value) override { paused = value; }
-    std::optional<float> savedVolume() const override { return saved; }
-    void setSavedVolume(std::optional<float> value) override { saved = value; }
     void installTerminationGuard() override { ++guards; }
 
     int playPauseKeys = 0;
@@ -162,6 +178,12 @@ public:
     bool paused = false;
     std::optional<float> saved;
     int guards = 0;
+
+private:
+    void setVolume(float value) {
+        volume = value;
+        volumesSet.push_back(value);
+    }
 };
 
 // Answers each rewrite with `answer`, or throws `failure` when set.
@@ -275,12 +297,19 @@ public:
     int writes = 0;
 };
 
+// No frontmost application, so every watch ends at its first check; the
+// checks are counted.
 class FakeCorrectionEnvironment final : public CorrectionWatchEnvironment {
 public:
-    std::optional<std::string> frontmostBundleIdentifier() const override { return std::nullopt; }
+    std::optional<std::string> frontmostBundleIdentifier() const override {
+        ++frontmostQueries;
+        return std::nullopt;
+    }
     std::optional<FieldSnapshot> captureFocusedElementSnapshot() override { return std::nullopt; }
     void setOnCommitKeySignal(std::function<void()>) override {}
     platform::Connection observeApplicationActivation(std::function<void()>) override { return {}; }
+
+    mutable int frontmostQueries = 0;
 };
 
 class MemoryKeychain final : public platform::Keychain {
