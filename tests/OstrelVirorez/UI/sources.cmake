@@ -1,0 +1,11 @@
+target_sources(${TEST_TARGET} PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/AppMenuControllerTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/IndicatorCoordinatorTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/NotificationCenterTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QtMainQueueTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SettingsWindowTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ShellFixture.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StatusBarControllerTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TestApplication.cpp
+)
+target_link_libraries(${TEST_TARGET} PUBLIC OstrelVirorezCore)
