@@ -5,9 +5,9 @@
 #include "OstrelVirorez/Model/DictationHistoryStore.hpp"
 #include "Platform/Concurrency/ManualMainQueue.hpp"
 #include "Platform/Defaults/UserDefaults.hpp"
+#include "tests/OstrelVirorez/State/BareSession.hpp"
 #include "tests/OstrelVirorez/State/StateFakes.hpp"
 #include "tests/OstrelVirorez/State/StateTestSupport.hpp"
-#include "tests/Support/ScopedEnvironment.hpp"
 #include "tests/Support/TemporaryDirectory.hpp"
 
 #include <gmock/gmock.h>
@@ -16,26 +16,6 @@ namespace ostrelvirorez::testing {
 namespace {
 
 using ::testing::ElementsAre;
-
-// A session with neither a display nor a sound server nor a session bus,
-// and every user folder in a temporary one.
-class BareSession {
-public:
-    explicit BareSession(const testsupport::TemporaryDirectory& folder) {
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS"}) {
-            environment.unset(name);
-        }
-        environment.set("PULSE_SERVER", "unix:" + (folder / "no-sound-server").string());
-        environment.set("XDG_DATA_HOME", (folder / "data").string());
-        environment.set("XDG_CONFIG_HOME", (folder / "config").string());
-        environment.set("XDG_CACHE_HOME", (folder / "cache").string());
-        environment.set("XDG_DATA_DIRS", (folder / "system").string());
-        environment.set("XDG_RUNTIME_DIR", (folder / "runtime").string());
-    }
-
-private:
-    testsupport::ScopedEnvironment environment;
-};
 
 TEST(DesktopServicesTest, TheApplicationStartsWithoutADisplayOrASoundServer) {
     testsupport::TemporaryDirectory folder;
