@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <chrono>
 
 namespace ostrelvirorez {
@@ -79,6 +80,14 @@ FeedbackService::FeedbackService(std::string endpoint)
 
 FeedbackService::FeedbackService(std::string endpoint, platform::HttpTransport& transport)
     : endpoint_(std::move(endpoint)), transport_(transport) {}
+
+const FeedbackService& FeedbackService::shared() {
+    static const FeedbackService service([] {
+        const char* endpoint = std::getenv("OSTREL_FEEDBACK_ENDPOINT");
+        return std::string(endpoint != nullptr ? endpoint : "");
+    }());
+    return service;
+}
 
 std::string FeedbackService::send(const Payload& payload, std::stop_token stop) const {
     if (!isValidEndpoint(endpoint_)) throw FeedbackError::invalidURL();

@@ -28,6 +28,11 @@ public:
     explicit FeedbackService(std::string endpoint);
     FeedbackService(std::string endpoint, platform::HttpTransport& transport);
 
+    // The program's one service. Its endpoint is the full records address
+    // named by OSTREL_FEEDBACK_ENDPOINT when the process starts; without it
+    // every send fails with invalidURL.
+    static const FeedbackService& shared();
+
     const std::string& endpoint() const { return endpoint_; }
 
     // Posts the payload: JSON without a screenshot, a multipart form with one.
