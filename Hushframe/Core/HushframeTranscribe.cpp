@@ -10,6 +10,7 @@
 #include "Hushframe/Core/WhisperError.hpp"
 #include "PelluxCore/FoundationExtensions.hpp"
 #include "PelluxCore/WeakSendableWrapper.hpp"
+#include "Platform/Concurrency/Cancellation.hpp"
 #include "Platform/Concurrency/TaskGroup.hpp"
 
 #include <algorithm>
@@ -111,23 +112,30 @@ TranscriptionResults Hushframe::runTranscribeTask(const std::vector<float>& audi
                                                   const std::optional<DecodingOptions>& decodeOptions,
                                                   const TranscriptionCallback& callback,
                                                   const SegmentDiscoveryCallback& segmentCallback) {
-    if (modelState() != ModelState::loaded) loadModels(false);
-    const auto currentTokenizer = tokenizer();
-    if (!currentTokenizer) throw WhisperError::tokenizerUnavailable("Tokenizer is unavailable");
+    // A cancelled run leaves its unfinished child behind; the next run starts
+    // from a fresh progress object. Every error is passed on unchanged.
+    try {
+        if (modelState() != ModelState::loaded) loadModels(false);
+        const auto currentTokenizer = tokenizer();
+        if (!currentTokenizer) throw WhisperError::tokenizerUnavailable("Tokenizer is unavailable");
 
-    auto child = std::make_shared<Progress>();
-    {
-        const auto parent = progress();
-        parent->setTotalUnitCount(std::max<std::int64_t>(parent->totalUnitCount(), 1));
-        parent->addChild(child, 1);
+        auto child = std::make_shared<Progress>();
+        {
+            const auto parent = progress();
+            parent->setTotalUnitCount(std::max<std::int64_t>(parent->totalUnitCount(), 1));
+            parent->addChild(child, 1);
+        }
+        auto task = setupTranscribeTask(currentTimings(), child, audioProcessor(), audioEncoder(), featureExtractor(),
+                                        segmentSeeker(), textDecoder(), currentTokenizer);
+        task->segmentDiscoveryCallback = segmentCallback;
+        const auto result = task->run(audioArray, decodeOptions, callback);
+        if (decodeOptions && decodeOptions->verbose) result->logTimings();
+        replaceFinishedProgress();
+        return {result};
+    } catch (const platform::CancellationError&) {
+        replaceProgress();
+        throw;
     }
-    auto task = setupTranscribeTask(currentTimings(), child, audioProcessor(), audioEncoder(), featureExtractor(),
-                                    segmentSeeker(), textDecoder(), currentTokenizer);
-    task->segmentDiscoveryCallback = segmentCallback;
-    const auto result = task->run(audioArray, decodeOptions, callback);
-    if (decodeOptions && decodeOptions->verbose) result->logTimings();
-    replaceFinishedProgress();
-    return {result};
 }
 
 std::unique_ptr<TranscribeTask> Hushframe::setupTranscribeTask(

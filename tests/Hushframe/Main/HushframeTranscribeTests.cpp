@@ -3,6 +3,7 @@
 #include "Hushframe/Core/WhisperError.hpp"
 #include "PelluxCore/ModelHubKit/Tokenizers/AutoTokenizer.hpp"
 #include "Platform/Audio/WavWriter.hpp"
+#include "Platform/Concurrency/Cancellation.hpp"
 #include "tests/Hushframe/Core/PackageLogCapture.hpp"
 #include "tests/Hushframe/Main/WhisperModelFolder.hpp"
 #include "tests/Support/TemporaryDirectory.hpp"
@@ -23,6 +24,8 @@ struct EchoScript {
     std::atomic<int> peak{0};
     // Arrays starting with this sample fail.
     std::optional<float> failingFirstSample;
+    // Arrays starting with this sample are cancelled.
+    std::optional<float> cancelledFirstSample;
     std::mutex mutex;
     std::vector<std::size_t> sizes;
     std::vector<std::vector<float>> clipTimestamps;
@@ -46,6 +49,10 @@ public:
             std::lock_guard lock(script_.mutex);
             script_.sizes.push_back(audioArray.size());
             if (options) script_.clipTimestamps.push_back(options->clipTimestamps);
+        }
+        if (!audioArray.empty() && audioArray[0] == script_.cancelledFirstSample) {
+            --script_.running;
+            throw platform::CancellationError();
         }
         if (audioArray.empty() || audioArray[0] == script_.failingFirstSample) {
             --script_.running;
@@ -169,6 +176,19 @@ TEST_F(HushframeTranscribeTests, DirectRunLoadsModelsOnceAndCountsProgress) {
     EXPECT_EQ(first.at(0)->text(), "7");
     EXPECT_EQ(second.at(0)->text(), "8");
     EXPECT_EQ(pipeline->progress()->totalUnitCount(), 1);
+}
+
+TEST_F(HushframeTranscribeTests, OnlyACancelledRunStartsTheNextFromAFreshProgress) {
+    pipeline->script.failingFirstSample = 1.0F;
+    pipeline->script.cancelledFirstSample = 2.0F;
+    const auto before = pipeline->progress();
+
+    EXPECT_THROW(pipeline->transcribe(std::vector<float>{1}, std::nullopt), WhisperError);
+    EXPECT_EQ(pipeline->progress(), before);
+
+    EXPECT_THROW(pipeline->transcribe(std::vector<float>{2}, std::nullopt), platform::CancellationError);
+    EXPECT_NE(pipeline->progress(), before);
+    EXPECT_EQ(pipeline->progress()->totalUnitCount(), 0);
 }
 
 TEST_F(HushframeTranscribeTests, BatchesKeepInputOrderAndBoundWorkers) {
