@@ -57,6 +57,7 @@ private:
 
     ClipboardSnapshot takeSnapshot();
     void restoreIfUnchanged();
+    void answerQueuedRequests();
 
     platform::MainQueue& mainQueue_;
     std::unique_ptr<x11::X11Clipboard> clipboard_;

@@ -57,14 +57,28 @@ bool TextInjector::injectText(const std::string& text) {
     });
     pendingRestore_ = PendingRestore{std::move(snapshot), changeCount, timer};
     logVirorez("Text injected (" + std::to_string(platform::text::characterCount(text)) + " chars)");
+    answerQueuedRequests();
     return true;
 }
 
 void TextInjector::restoreIfUnchanged() {
     if (!pendingRestore_) return;
     auto pending = std::exchange(pendingRestore_, std::nullopt);
-    if (clipboard_->changeCount() != pending->changeCount || pending->snapshot.empty()) return;
-    clipboard_->restore(pending->snapshot);
+    if (clipboard_->changeCount() == pending->changeCount && !pending->snapshot.empty()) {
+        clipboard_->restore(pending->snapshot);
+    }
+    answerQueuedRequests();
+}
+
+// A round trip on the clipboard connection reads whatever the server sent
+// meanwhile into Xlib's queue, where the pump, which watches the socket,
+// never sees it: a paste request caught there would wait for some later
+// event, possibly until after the restore, and paste the old clipboard.
+void TextInjector::answerQueuedRequests() {
+    if (!pump_ || clipboard_->display().queuedEventCount() == 0) return;
+    mainQueue_.post([self = self_] {
+        if (*self) (*self)->processPendingEvents();
+    });
 }
 
 bool TextInjector::simulatePaste() {
@@ -72,6 +86,7 @@ bool TextInjector::simulatePaste() {
         logVirorez("TextInjector: Failed to create CGEvent");
         return false;
     }
+    answerQueuedRequests();
     return true;
 }
 

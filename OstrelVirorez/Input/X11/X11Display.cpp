@@ -34,6 +34,10 @@ int X11Display::fileDescriptor() const {
     return ConnectionNumber(display_);
 }
 
+int X11Display::queuedEventCount() const {
+    return XQLength(display_);
+}
+
 bool X11Display::waitForEvents(std::chrono::milliseconds timeout) const {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (XPending(display_) == 0) {

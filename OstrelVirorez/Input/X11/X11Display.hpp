@@ -19,6 +19,9 @@ public:
 
     _XDisplay* get() const { return display_; }
     int fileDescriptor() const;
+    // Events Xlib has already read from the connection; a watch on the
+    // descriptor no longer sees them.
+    int queuedEventCount() const;
     // True once events are queued, waiting at most `timeout` for the server to send some.
     bool waitForEvents(std::chrono::milliseconds timeout) const;
 
