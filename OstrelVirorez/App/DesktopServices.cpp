@@ -72,7 +72,7 @@ AppState::Services DesktopServices::make(Context context, UserInterface userInte
     auto mediaController = std::make_unique<MediaController>();
     auto claudeRewriter = makeClaudeRewriter(settings, context.keychain);
     auto localRewriter = makeLocalRewriter(settings);
-    auto engineManager = std::make_unique<EngineManager>(mainQueue);
+    auto engineManager = std::make_unique<EngineManager>(mainQueue, std::move(context.makeEngine));
     auto audioDeviceManager = std::make_unique<AudioDeviceManager>(mainQueue);
     auto dictionaryService = std::make_unique<DictionaryService>(settings.userDefaults());
     auto snippetService = makeSnippetService(settings.userDefaults());

@@ -11,6 +11,7 @@
 // destroy what it receives (moved-from or not).
 #include "OstrelVirorez/App/ClipboardAccessing.hpp"
 #include "OstrelVirorez/Claude/TextRewriting.hpp"
+#include "OstrelVirorez/Engines/EngineFactory.hpp"
 #include "OstrelVirorez/Engines/EngineManager.hpp"
 #include "OstrelVirorez/Input/CorrectionWatchEnvironment.hpp"
 #include "OstrelVirorez/Model/DictationHistoryStore.hpp"
@@ -37,6 +38,8 @@ struct DesktopServices {
         Executor executor;
         AppSettings& settings;
         platform::Keychain& keychain;
+        // Where the engine manager gets its engines; tests pass scripted ones.
+        EngineFactory makeEngine = defaultEngineFactory();
     };
 
     // Over AppSettings::shared(), platform::Keychain::standard() and the shared thread pool.

@@ -26,9 +26,10 @@ public:
         loaded_ = true;
     }
     void unload() override { loaded_ = false; }
-    TranscriptionResult transcribe(const platform::audio::PCMBuffer&,
+    TranscriptionResult transcribe(const platform::audio::PCMBuffer& recording,
                                    const std::optional<std::string>& languageHint) override {
         script_->transcribedBy.push_back(type_);
+        script_->recordings.push_back(recording);
         script_->hints.push_back(languageHint);
         if (script_->transcriptionFailure) throw EngineError::transcriptionFailed(*script_->transcriptionFailure);
         const auto& answers = script_->answers;

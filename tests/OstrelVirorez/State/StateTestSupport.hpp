@@ -5,6 +5,7 @@
 #include "OstrelVirorez/App/BackgroundWork.hpp"
 #include "OstrelVirorez/Engines/EngineFactory.hpp"
 #include "OstrelVirorez/Engines/TranscriptionEngine.hpp"
+#include "Platform/Audio/PCMBuffer.hpp"
 
 #include <deque>
 #include <functional>
@@ -24,6 +25,8 @@ struct EngineScript {
     std::optional<std::string> transcriptionFailure;
     std::vector<EngineType> transcribedBy;
     std::vector<std::optional<std::string>> hints;
+    // Every recording handed to an engine, in order.
+    std::vector<platform::audio::PCMBuffer> recordings;
     std::size_t next = 0;
 };
 
