@@ -2,6 +2,7 @@
 // Base of every error the system throws: a readable description that is the
 // system's own text, and (through ErrorOf) the kind a test can match on.
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -27,5 +28,9 @@ public:
 private:
     Kind kind_;
 };
+
+// The description of a caught error: its what() text, or `fallback` when
+// there is no error or it is not a std::exception.
+std::string describeError(const std::exception_ptr& error, const std::string& fallback = "Unknown error");
 
 } // namespace platform

@@ -40,7 +40,7 @@ DownloadedFile::DownloadedFile(std::filesystem::path path, int descriptor)
 }
 
 DownloadedFile::DownloadedFile(DownloadedFile&& other) noexcept
-    : path_(std::exchange(other.path_, {})), descriptor_(std::exchange(other.descriptor_, -1))
+    : path_(std::exchange(other.path_, {})), descriptor_(std::move(other.descriptor_))
 {
 }
 
@@ -49,7 +49,7 @@ DownloadedFile& DownloadedFile::operator=(DownloadedFile&& other) noexcept
     if (this != &other) {
         discard();
         path_ = std::exchange(other.path_, {});
-        descriptor_ = std::exchange(other.descriptor_, -1);
+        descriptor_ = std::move(other.descriptor_);
     }
     return *this;
 }
@@ -62,7 +62,7 @@ DownloadedFile::~DownloadedFile()
 void DownloadedFile::write(std::string_view bytes)
 {
     while (!bytes.empty()) {
-        const auto written = ::write(descriptor_, bytes.data(), bytes.size());
+        const auto written = ::write(descriptor_.get(), bytes.data(), bytes.size());
         if (written < 0) {
             if (errno == EINTR)
                 continue;
@@ -74,11 +74,8 @@ void DownloadedFile::write(std::string_view bytes)
 
 void DownloadedFile::close()
 {
-    if (descriptor_ < 0)
-        return;
-    const int result = ::close(std::exchange(descriptor_, -1));
-    if (result != 0)
-        fail("could not write", path_, errno);
+    if (const int error = descriptor_.close())
+        fail("could not write", path_, error);
 }
 
 void DownloadedFile::moveTo(const std::filesystem::path& destination)
@@ -105,8 +102,7 @@ std::filesystem::path DownloadedFile::release()
 
 void DownloadedFile::discard() noexcept
 {
-    if (descriptor_ >= 0)
-        ::close(std::exchange(descriptor_, -1));
+    descriptor_ = {};
     if (!path_.empty()) {
         std::error_code ignored;
         std::filesystem::remove(std::exchange(path_, {}), ignored);

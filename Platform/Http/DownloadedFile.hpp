@@ -3,6 +3,8 @@
 // away unless the owner has moved it into place or released it, so failed
 // and cancelled transfers leave nothing behind.
 
+#include "Platform/Files/FileDescriptor.hpp"
+
 #include <filesystem>
 #include <string_view>
 
@@ -37,7 +39,7 @@ private:
     void discard() noexcept;
 
     std::filesystem::path path_;
-    int descriptor_ = -1;
+    files::FileDescriptor descriptor_;
 };
 
 } // namespace platform

@@ -5,5 +5,5 @@ platform_service(Http
     ${CMAKE_CURRENT_LIST_DIR}/DownloadedFile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CurlTransfer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HttpClient.cpp
-  LINK PlatformCore CURL::libcurl
+  LINK PlatformCore PlatformFiles CURL::libcurl
 )

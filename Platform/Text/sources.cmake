@@ -9,6 +9,7 @@ platform_service(Text
     ${CMAKE_CURRENT_LIST_DIR}/Regex.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StringSearch.cpp
     ${CMAKE_CURRENT_LIST_DIR}/UnicodeProperties.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Utf8.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Whitespace.cpp
   LINK PlatformCore ICU::uc ICU::i18n ICU::data
 )

@@ -1,4 +1,5 @@
 target_sources(${TEST_TARGET} PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/ErrorTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LoggerTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SignalTests.cpp
 )
