@@ -2,6 +2,11 @@
 
 namespace razeziruzer::DownloadUtils {
 
+bool itemExists(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
 void createDirectoryRobustly(const std::filesystem::path& directory) {
     namespace fs = std::filesystem;
     const auto absolute = directory.is_absolute() ? directory : fs::absolute(directory);

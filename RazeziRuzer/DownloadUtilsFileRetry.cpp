@@ -1,6 +1,7 @@
 #include "RazeziRuzer/DownloadUtils.hpp"
 #include "RazeziRuzer/DownloadUtilsInternal.hpp"
 
+#include "Platform/Core/Error.hpp"
 #include "Platform/Http/HttpError.hpp"
 
 #include <chrono>
@@ -67,21 +68,12 @@ bool isRetryableDownloadError(const std::exception_ptr& error) {
     }
 }
 
-std::string localizedDescription(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& failure) {
-        return failure.what();
-    } catch (...) {
-        return "unknown error";
-    }
-}
-
 void backOffBeforeRetry(int attempt, std::string_view what, const std::exception_ptr& failure, double minBackoff,
                         std::stop_token stop) {
     const double delay = minBackoff * std::pow(2.0, attempt - 1);
     logger().warning("Download attempt " + std::to_string(attempt) + " for " + std::string(what) +
-                     " failed: " + localizedDescription(failure) + ". Retrying in " + formattedSeconds(delay) + "s.");
+                     " failed: " + platform::describeError(failure, "unknown error") + ". Retrying in " +
+                     formattedSeconds(delay) + "s.");
     const auto wait = std::chrono::duration_cast<platform::Clock::Duration>(std::chrono::duration<double>(delay));
     if (sharedSession().sleeper().sleepFor(wait, std::move(stop)) == platform::SleepResult::cancelled) {
         throw platform::HttpError(platform::HttpErrorKind::cancelled);

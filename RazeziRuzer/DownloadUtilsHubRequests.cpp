@@ -2,6 +2,7 @@
 #include "RazeziRuzer/DownloadUtilsInternal.hpp"
 
 #include "Platform/Text/CaseMapping.hpp"
+#include "Platform/Text/Utf8.hpp"
 #include "Platform/Text/Whitespace.hpp"
 
 #include <nlohmann/json.hpp>
@@ -14,40 +15,6 @@ namespace razeziruzer::DownloadUtils {
 namespace {
 
 constexpr std::chrono::seconds hubRequestTimeout{1800};
-
-bool isValidUTF8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        char32_t scalar = 0;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            scalar = lead & 0x1F;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            scalar = lead & 0x0F;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            scalar = lead & 0x07;
-        } else {
-            return false;
-        }
-        if (i + length > text.size()) return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) return false;
-            scalar = (scalar << 6) | (next & 0x3F);
-        }
-        constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (scalar < smallest[length] || scalar > 0x10FFFF || (scalar >= 0xD800 && scalar <= 0xDFFF)) return false;
-        i += length;
-    }
-    return true;
-}
 
 std::int64_t listedSize(const nlohmann::json& object) {
     const auto found = object.find("size");
@@ -84,7 +51,7 @@ platform::HttpResponse fetchWithAuth(std::string_view from, std::stop_token stop
 }
 
 void validateJSONResponse(std::string_view body, std::string_view path) {
-    if (!isValidUTF8(body)) return;
+    if (!platform::text::isValidUtf8(body)) return;
     const auto trimmed = platform::text::trimWhitespaceAndNewlines(body);
     const bool html = trimmed.starts_with('<') ||
                       platform::text::lowercased(trimmed).find("<!doctype html") != std::string::npos;

@@ -46,8 +46,6 @@ void backOffBeforeRetry(int attempt, std::string_view what, const std::exception
 bool isRetryableDownloadError(const std::exception& error);
 bool isRetryableDownloadError(const std::exception_ptr& error);
 
-// The description of an error as the logs show it.
-std::string localizedDescription(const std::exception_ptr& error);
 
 // One entry of a hub tree listing. Size is -1 when the listing gives none.
 struct ListingEntry {
@@ -64,6 +62,9 @@ std::vector<ListingEntry> parseListing(std::string_view body);
 // True when a path from a listing names something below the folder it is
 // placed in: relative, not empty, without ".." components or NUL bytes.
 bool staysInsideFolder(std::string_view relativePath);
+
+// True when something, even a dangling symbolic link, stands at the path.
+bool itemExists(const std::filesystem::path& path);
 
 // Makes the folder, replacing regular files that stand where a folder of the
 // path belongs.

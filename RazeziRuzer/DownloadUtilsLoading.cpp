@@ -2,10 +2,12 @@
 #include "RazeziRuzer/DownloadUtilsInternal.hpp"
 #include "RazeziRuzer/ModelNames.hpp"
 
+#include "Platform/Core/Error.hpp"
 #include "Platform/CoreML/MLModelError.hpp"
 #include "Platform/Files/FileError.hpp"
 #include "Platform/Files/XdgDirectories.hpp"
 #include "Platform/Http/HttpError.hpp"
+#include "RazeziRuzer/Shared/MLModelConfigurationUtils.hpp"
 #include "RazeziRuzer/Shared/SystemInfo.hpp"
 
 #include <algorithm>
@@ -19,7 +21,8 @@ namespace fs = std::filesystem;
 using platform::files::FileError;
 using platform::files::FileErrorKind;
 
-bool itemExists(const fs::path& path) {
+// Unlike itemExists, follows symbolic links: a dangling one counts as missing.
+bool targetExists(const fs::path& path) {
     std::error_code error;
     return fs::exists(fs::status(path, error));
 }
@@ -63,7 +66,7 @@ void checkModelBundle(const fs::path& bundle, const std::string& name) {
     if (!fs::is_directory(status)) {
         throw FileError(FileErrorKind::ioFailure, "Model path is not a directory: " + name);
     }
-    if (!itemExists(bundle / "coremldata.bin")) {
+    if (!targetExists(bundle / "coremldata.bin")) {
         logger().error("Missing coremldata.bin in " + name);
         throw FileError(FileErrorKind::ioFailure, "Missing coremldata.bin in model: " + name);
     }
@@ -81,7 +84,7 @@ void ensureFilesPresent(Repo repo, const fs::path& directory, const fs::path& re
     std::vector<std::string> missing;
     for (const ModelNameSet* set : {&required, static_cast<const ModelNameSet*>(&additional)}) {
         for (const auto& name : *set) {
-            if (!itemExists(repoFolder / name)) missing.push_back(name);
+            if (!targetExists(repoFolder / name)) missing.push_back(name);
         }
     }
     if (missing.empty()) {
@@ -101,14 +104,11 @@ void ensureFilesPresent(Repo repo, const fs::path& directory, const fs::path& re
 LoadedModels loadModelsOnce(Repo repo, const std::vector<std::string>& modelNames, const fs::path& directory,
                             platform::coreml::MLComputeUnits computeUnits, const std::optional<std::string>& variant,
                             const ProgressHandler& progressHandler, std::stop_token stop) {
-    SystemInfo::logOnce(logger());
     fs::create_directories(directory);
     const auto repoFolder = directory / folderName(repo);
     ensureFilesPresent(repo, directory, repoFolder, variant, modelNames, progressHandler, std::move(stop));
 
-    platform::coreml::MLModelConfiguration configuration;
-    configuration.computeUnits = computeUnits;
-    configuration.allowLowPrecisionAccumulationOnGPU = true;
+    const auto configuration = MLModelConfigurationUtils::defaultConfiguration(computeUnits);
     LoadedModels models;
     const auto count = modelNames.size();
     for (std::size_t i = 0; i < count; ++i) {
@@ -131,8 +131,8 @@ LoadedModels loadModelsOnce(Repo repo, const std::vector<std::string>& modelName
 }
 
 void deleteRepositoryFolder(const fs::path& repoFolder) {
+    if (!itemExists(repoFolder)) return;
     std::error_code error;
-    if (!fs::exists(fs::symlink_status(repoFolder, error))) return;
     fs::remove_all(repoFolder, error);
     if (!error) {
         logger().info("Successfully deleted corrupted cache at " + repoFolder.string());
@@ -154,7 +154,7 @@ LoadedModels loadModels(Repo repo, const std::vector<std::string>& modelNames, c
     } catch (...) {
         firstFailure = std::current_exception();
     }
-    const auto description = localizedDescription(firstFailure);
+    const auto description = platform::describeError(firstFailure, "unknown error");
     if (enforceOffline) {
         logger().warning("Offline mode: load failed and re-download blocked. " + description);
         std::rethrow_exception(firstFailure);
@@ -176,7 +176,7 @@ void clearModelCache(Repo forRepo, const fs::path& directory) {
 
 void clearAllModelCaches() {
     std::error_code ignored;
-    fs::remove_all(platform::files::dataHome() / "RazeziRuzer" / "Models", ignored);
+    fs::remove_all(MLModelConfigurationUtils::defaultModelsDirectory(), ignored);
     fs::remove_all(platform::files::homeDirectory() / ".cache" / "razeziruzer", ignored);
     logger().info("All model caches cleared");
 }

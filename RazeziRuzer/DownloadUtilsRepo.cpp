@@ -19,11 +19,6 @@ std::string lastPathComponent(std::string_view path) {
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
-bool itemExists(const fs::path& path) {
-    std::error_code error;
-    return fs::exists(fs::symlink_status(path, error));
-}
-
 // One call of downloadRepo: the listing, the per-file loop and the check.
 class RepoDownload {
 public:

@@ -10,11 +10,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool itemExists(const fs::path& path) {
-    std::error_code error;
-    return fs::exists(fs::symlink_status(path, error));
-}
-
 // One call of downloadSubdirectory.
 class SubdirectoryDownload {
 public:

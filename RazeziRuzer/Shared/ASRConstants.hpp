@@ -1,6 +1,7 @@
 #pragma once
 // Fixed figures of the Parakeet audio front end, encoder and decoder.
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -23,6 +24,10 @@ inline constexpr float maxConfidence = 1.0f;
 // U+2581, the word-start marker of SentencePiece tokens.
 inline constexpr std::string_view sentencePieceWordBoundary = "\u2581";
 inline constexpr std::array<int, 3> punctuationTokens{7883, 7952, 7948};
+
+inline constexpr bool isPunctuationToken(int token) {
+    return std::find(punctuationTokens.begin(), punctuationTokens.end(), token) != punctuationTokens.end();
+}
 
 // Encoder frames covering the samples (a partial frame counts whole).
 int calculateEncoderFrames(int from);

@@ -1,27 +1,14 @@
 #include "RazeziRuzer/Shared/AudioConverterError.hpp"
 
+#include "Platform/Core/Error.hpp"
+
 #include <string>
 
 namespace razeziruzer {
 
-namespace {
-
-std::string describe(const std::exception_ptr& error) {
-    if (!error) return "Unknown error";
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& exception) {
-        return exception.what();
-    } catch (...) {
-        return "Unknown error";
-    }
-}
-
-} // namespace
-
 AudioConverterError AudioConverterError::conversionFailed(std::exception_ptr underlying) {
     AudioConverterError error(AudioConverterErrorKind::conversionFailed,
-                              "Audio conversion failed: " + describe(underlying));
+                              "Audio conversion failed: " + platform::describeError(underlying));
     error.underlying_ = std::move(underlying);
     return error;
 }

@@ -2,6 +2,7 @@
 
 #include "Platform/Audio/AudioConverter.hpp"
 #include "Platform/Audio/AudioFile.hpp"
+#include "Platform/Core/Error.hpp"
 #include "Platform/Files/FileDescriptor.hpp"
 #include "Platform/Files/FileError.hpp"
 #include "Platform/Files/Uuid.hpp"
@@ -31,16 +32,6 @@ namespace {
 
 constexpr std::uint32_t inputBlockFrames = 16384;
 constexpr std::uint32_t minimumOutputFrames = 1024;
-
-std::string describe(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& exception) {
-        return exception.what();
-    } catch (...) {
-        return "Unknown error";
-    }
-}
 
 std::string allocationMessage(const std::string& label, std::uint32_t frames) {
     return "Failed to allocate " + label + " buffer (" + std::to_string(frames) + " frames)";
@@ -188,7 +179,10 @@ std::int64_t AudioSourceFactory::streamConvert(platform::audio::AudioFile& audio
                                                      (conversionError ? conversionError->description()
                                                                       : std::string("Unknown error")));
         }
-        if (readError) throw AudioSourceError::processingFailed("Failed while reading audio: " + describe(readError));
+        if (readError) {
+            throw AudioSourceError::processingFailed("Failed while reading audio: " +
+                                                     platform::describeError(readError));
+        }
         if (output->frameLength() > 0) {
             const float* samples = output->floatChannelData(0);
             if (!samples) throw AudioSourceError::processingFailed("Missing channel data during conversion");

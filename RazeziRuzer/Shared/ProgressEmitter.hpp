@@ -26,13 +26,12 @@ public:
     bool isActive() const;
 
 private:
-    ProgressStream startSession();  // requires mutex_ held
+    ProgressStream startSession();  // requires mutex_ held and no session
     void endSession(std::exception_ptr error);  // requires mutex_ held
 
     mutable std::mutex mutex_;
     std::optional<ProgressStream::Continuation> continuation_;
-    std::optional<ProgressStream> streamStorage_;
-    bool isActive_ = false;
+    std::optional<ProgressStream> streamStorage_; // present exactly while a session is active
 };
 
 } // namespace razeziruzer

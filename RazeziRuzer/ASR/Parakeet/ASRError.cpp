@@ -1,17 +1,8 @@
 #include "RazeziRuzer/ASR/Parakeet/ASRError.hpp"
 
-namespace razeziruzer {
+#include "Platform/Core/Error.hpp"
 
-std::string describeError(const std::exception_ptr& error) {
-    if (!error) return "Unknown error";
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& exception) {
-        return exception.what();
-    } catch (...) {
-        return "Unknown error";
-    }
-}
+namespace razeziruzer {
 
 ASRError ASRError::processingFailed(const std::string& message) {
     ASRError error(ASRErrorKind::processingFailed, "ASR processing failed: " + message);
@@ -27,14 +18,14 @@ ASRError ASRError::unsupportedPlatform(const std::string& message) {
 
 ASRError ASRError::streamingConversionFailed(std::exception_ptr underlying) {
     ASRError error(ASRErrorKind::streamingConversionFailed,
-                   "Streaming audio conversion failed: " + describeError(underlying));
+                   "Streaming audio conversion failed: " + platform::describeError(underlying));
     error.underlying_ = std::move(underlying);
     return error;
 }
 
 ASRError ASRError::fileAccessFailed(const std::filesystem::path& url, std::exception_ptr underlying) {
     ASRError error(ASRErrorKind::fileAccessFailed,
-                   "Failed to access audio file at " + url.string() + ": " + describeError(underlying));
+                   "Failed to access audio file at " + url.string() + ": " + platform::describeError(underlying));
     error.underlying_ = std::move(underlying);
     error.url_ = url;
     return error;

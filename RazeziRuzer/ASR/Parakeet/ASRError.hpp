@@ -50,7 +50,4 @@ private:
     std::filesystem::path url_;
 };
 
-// The readable description of any error: its what() text, or "Unknown error".
-std::string describeError(const std::exception_ptr& error);
-
 } // namespace razeziruzer

@@ -141,10 +141,7 @@ fs::path AsrModels::defaultCacheDirectory(AsrModelVersion version) {
 }
 
 MLModelConfiguration AsrModels::defaultConfiguration() {
-    MLModelConfiguration configuration;
-    configuration.allowLowPrecisionAccumulationOnGPU = true;
-    configuration.computeUnits = MLComputeUnits::cpuAndNeuralEngine;
-    return configuration;
+    return MLModelConfigurationUtils::defaultConfiguration(MLComputeUnits::cpuAndNeuralEngine);
 }
 
 MLModelConfiguration AsrModels::optimizedConfiguration(bool enableFP16) {

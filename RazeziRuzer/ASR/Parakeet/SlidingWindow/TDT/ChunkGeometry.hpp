@@ -2,15 +2,17 @@
 // Fixed sizes of long-audio chunking, in 16 kHz samples: every chunk length,
 // stride and start is a whole number of 1,280-sample encoder frames.
 
+#include "RazeziRuzer/Shared/ASRConstants.hpp"
+
 #include <algorithm>
 #include <cstdint>
 
 namespace razeziruzer::chunkgeometry {
 
-inline constexpr std::int64_t sampleRate = 16000;
-inline constexpr std::int64_t frameSamples = 1280;
-inline constexpr double frameSeconds = 0.08;
-inline constexpr std::int64_t modelWindowSamples = 240000;
+inline constexpr std::int64_t sampleRate = ASRConstants::sampleRate;
+inline constexpr std::int64_t frameSamples = ASRConstants::samplesPerEncoderFrame;
+inline constexpr double frameSeconds = ASRConstants::secondsPerEncoderFrame;
+inline constexpr std::int64_t modelWindowSamples = ASRConstants::maxModelSamples;
 // The window less 160 samples: context or prefix plus new audio stays within it.
 inline constexpr std::int64_t chunkBudgetSamples = 239840;
 // A chunk starts at least this far before the end of the chunk before it.

@@ -7,6 +7,7 @@
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/ChunkGeometry.hpp"
 #include "RazeziRuzer/ASR/Parakeet/TokenDeduplication/SequenceMatcher.hpp"
 #include "Platform/Text/UnicodeProperties.hpp"
+#include "RazeziRuzer/Shared/ASRConstants.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -255,7 +256,10 @@ ChunkProcessor::SpliceSafeTokenIds ChunkProcessor::spliceSafeTokenIds(const Voca
     for (const auto& [id, piece] : vocabulary) {
         if (piece.empty()) continue;
         const std::string_view text = piece;
-        if (text.starts_with("\u2581") || text.starts_with(" ") || isPunctuationOrSymbolOnly(text)) safe.insert(id);
+        if (text.starts_with(ASRConstants::sentencePieceWordBoundary) || text.starts_with(" ") ||
+            isPunctuationOrSymbolOnly(text)) {
+            safe.insert(id);
+        }
     }
     return safe;
 }

@@ -4,6 +4,7 @@
 // from which frame on tokens count. Decoding it gives the chunk's tokens.
 
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/TokenEntry.hpp"
+#include "RazeziRuzer/Shared/ASRConstants.hpp"
 #include "RazeziRuzer/Shared/Language.hpp"
 
 #include <cstdint>
@@ -21,7 +22,7 @@ struct ChunkWindow {
     std::int64_t globalOffset = 0;   // recording sample of the window's first frame
     bool isLastChunk = false;
     std::optional<int> emitAfterFrame; // with a warm-up prefix: the chunk's own first frame
-    std::int64_t modelWindow = 240000; // samples the model input is filled to with zeros
+    std::int64_t modelWindow = ASRConstants::maxModelSamples; // samples the model input is filled to with zeros
 
     // A fresh decoder state, the window filled with zeros to the model
     // window, one pass on `worker`. Throws the worker's errors and, when its

@@ -1,5 +1,7 @@
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/DualDecodeArbitration.hpp"
 
+#include "RazeziRuzer/Shared/ASRConstants.hpp"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -11,7 +13,7 @@ namespace razeziruzer {
 namespace {
 
 constexpr float negativeInfinity = -std::numeric_limits<float>::infinity();
-constexpr double frameSeconds = 0.08;
+constexpr double frameSeconds = ASRConstants::secondsPerEncoderFrame;
 
 // Half the overlap, in whole frames: 12 for 2.0 s.
 std::int64_t agreementToleranceFrames(double overlapSeconds) {

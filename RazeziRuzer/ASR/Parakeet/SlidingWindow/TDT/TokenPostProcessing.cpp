@@ -1,5 +1,6 @@
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/TokenPostProcessing.hpp"
 
+#include "Platform/Text/Whitespace.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/SeamSequenceSearch.hpp"
 #include "RazeziRuzer/Shared/ASRConstants.hpp"
 
@@ -13,19 +14,14 @@
 namespace razeziruzer::TokenPostProcessing {
 namespace {
 
-constexpr double secondsPerFrame = 0.08;
-constexpr std::string_view wordBoundary = "\u2581";
+constexpr double secondsPerFrame = ASRConstants::secondsPerEncoderFrame;
+constexpr std::string_view wordBoundary = ASRConstants::sentencePieceWordBoundary;
 
 std::string readable(std::string text) {
     for (auto at = text.find(wordBoundary); at != std::string::npos; at = text.find(wordBoundary, at + 1)) {
         text.replace(at, wordBoundary.size(), " ");
     }
     return text;
-}
-
-bool isPunctuation(int token) {
-    const auto& ids = ASRConstants::punctuationTokens;
-    return std::find(ids.begin(), ids.end(), token) != ids.end();
 }
 
 // The frame moved back by the delay, never before frame 0; saturates rather
@@ -43,32 +39,6 @@ struct Record {
     int duration;
 };
 
-// Length of the horizontal white space (not a line end) starting at `at`, or 0.
-std::size_t spaceLength(std::string_view text, std::size_t at) {
-    static constexpr std::string_view spaces[] = {
-        " ", "\t", "\u00A0", "\u1680", "\u2000", "\u2001", "\u2002", "\u2003", "\u2004", "\u2005",
-        "\u2006", "\u2007", "\u2008", "\u2009", "\u200A", "\u202F", "\u205F", "\u3000"};
-    for (const auto space : spaces) {
-        if (text.substr(at).starts_with(space)) return space.size();
-    }
-    return 0;
-}
-
-std::size_t spaceLengthBefore(std::string_view text, std::size_t end) {
-    for (std::size_t length = 1; length <= 3 && length <= end; ++length) {
-        if (spaceLength(text, end - length) == length) return length;
-    }
-    return 0;
-}
-
-std::string_view trimmedSpaces(std::string_view text) {
-    while (const auto length = spaceLength(text, 0)) text.remove_prefix(length);
-    while (const auto length = spaceLengthBefore(text, text.size())) text.remove_suffix(length);
-    return text;
-}
-
-bool isLineEnd(char c) { return c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
 } // namespace
 
 std::string tokensToText(const std::vector<int>& tokenIds, const Vocabulary& vocabulary) {
@@ -77,25 +47,10 @@ std::string tokensToText(const std::vector<int>& tokenIds, const Vocabulary& voc
         const auto piece = vocabulary.find(id);
         if (piece != vocabulary.end()) joined += piece->second;
     }
-    return std::string(trimmedSpaces(readable(std::move(joined))));
+    return platform::text::trimHorizontalWhitespace(readable(std::move(joined)));
 }
 
-bool isBlankText(std::string_view text) {
-    std::size_t at = 0;
-    while (at < text.size()) {
-        if (isLineEnd(text[at])) {
-            ++at;
-        } else if (text.substr(at).starts_with("\u0085") || text.substr(at).starts_with("\u2028") ||
-                   text.substr(at).starts_with("\u2029")) {
-            at += text.substr(at).starts_with("\u0085") ? 2 : 3;
-        } else if (const auto length = spaceLength(text, at)) {
-            at += length;
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
+bool isBlankText(std::string_view text) { return platform::text::trimWhitespaceAndNewlines(text).empty(); }
 
 long long emissionDelayFrames() {
     const char* value = std::getenv("TDT_EMISSION_DELAY_FRAMES");
@@ -163,7 +118,8 @@ DeduplicationResult removeDuplicateTokenSequence(const std::vector<int>& previou
                                                  int maxOverlap, int boundarySearchFrames, const AppLogger& logger) {
     std::vector<int> rest = current;
     int removed = 0;
-    if (!previous.empty() && !rest.empty() && previous.back() == rest.front() && isPunctuation(rest.front())) {
+    if (!previous.empty() && !rest.empty() && previous.back() == rest.front() &&
+        ASRConstants::isPunctuationToken(rest.front())) {
         rest.erase(rest.begin());
         removed = 1;
     }

@@ -23,11 +23,6 @@ float clampedScore(float probability) {
     return std::clamp(probability, 0.0f, 1.0f);
 }
 
-bool isPunctuation(int token) {
-    const auto& ids = ASRConstants::punctuationTokens;
-    return std::find(ids.begin(), ids.end(), token) != ids.end();
-}
-
 // Everything one decoding call works with besides the loop counters.
 struct Step {
     TdtDecoderV3& decoder;
@@ -224,7 +219,9 @@ TdtHypothesis TdtDecoderV3::decodeWithTimings(const MLMultiArray& encoderOutput,
 
     if (isLastChunk) decoderState.predictorOutput.reset();
     if (lastTokenOfCall) decoderState.lastToken = lastTokenOfCall;
-    if (decoderState.lastToken && isPunctuation(*decoderState.lastToken)) decoderState.predictorOutput.reset();
+    if (decoderState.lastToken && ASRConstants::isPunctuationToken(*decoderState.lastToken)) {
+        decoderState.predictorOutput.reset();
+    }
     decoderState.timeJump = isLastChunk ? std::nullopt : std::optional<int>(nextT - frames);
     hypothesis.decState->hiddenState = decoderState.hiddenState;
     hypothesis.decState->cellState = decoderState.cellState;
@@ -264,7 +261,7 @@ void TdtDecoderV3::applyEnglishBlocklist(int& label, float& score, const std::op
         if (id == blankId || blocklist.contains(id)) continue;
         const auto text = vocabulary->find(id);
         if (text == vocabulary->end()) continue;
-        if (!isWrittenIn(TokenLanguageFilter::withoutWordBoundaries(text->second), Script::latin)) continue;
+        if (!TokenLanguageFilter::tokenIsWrittenIn(text->second, Script::latin)) continue;
         if (!kept || logits[i] > logits[*kept]) kept = i;
     }
     if (!kept) return;
