@@ -2,6 +2,7 @@
 
 #include "PelluxCore/Logging.hpp"
 #include "PelluxCore/PelluxCoreError.hpp"
+#include "Platform/Core/Error.hpp"
 
 #include <cxxabi.h>
 
@@ -15,16 +16,6 @@ namespace pelluxcore {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string errorText(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "unknown error";
-    }
-}
 
 std::string demangled(const char* mangled) {
     int status = 0;
@@ -122,7 +113,7 @@ void ModelManager::downloadModels(const modelhubkit::ProgressHandler& progressCa
     } catch (...) {
         const std::exception_ptr failure = std::current_exception();
         changeState(ModelState::unloaded);
-        Logging::error(name + " Failed to download models: " + errorText(failure));
+        Logging::error(name + " Failed to download models: " + platform::describeError(failure, "unknown error"));
         throw;
     }
     setModelPath(fs::path(path));
@@ -142,17 +133,7 @@ void ModelManager::prewarmModels() {
     if (state != ModelState::downloaded) {
         throw PelluxCoreError::invalidConfiguration("Cannot prewarm in state: " + description(state));
     }
-    changeState(ModelState::prewarming);
-    try {
-        loader_->load(path, true);
-    } catch (...) {
-        const std::exception_ptr failure = std::current_exception();
-        changeState(ModelState::unloaded);
-        Logging::error(name + " Failed to prewarm models: " + errorText(failure));
-        throw;
-    }
-    changeState(ModelState::prewarmed);
-    Logging::info(name + " Models prewarmed successfully");
+    runLoader(path, true, name);
 }
 
 void ModelManager::loadModels() {
@@ -166,17 +147,22 @@ void ModelManager::loadModels() {
     case ModelState::downloaded: break;
     default: throw PelluxCoreError::invalidConfiguration("Cannot load in state: " + description(state));
     }
-    changeState(ModelState::loading);
+    runLoader(path, false, name);
+}
+
+void ModelManager::runLoader(const std::string& path, bool prewarm, const std::string& name) {
+    changeState(prewarm ? ModelState::prewarming : ModelState::loading);
     try {
-        loader_->load(path, false);
+        loader_->load(path, prewarm);
     } catch (...) {
         const std::exception_ptr failure = std::current_exception();
         changeState(ModelState::unloaded);
-        Logging::error(name + " Failed to load models: " + errorText(failure));
+        Logging::error(name + (prewarm ? " Failed to prewarm models: " : " Failed to load models: ") +
+                       platform::describeError(failure, "unknown error"));
         throw;
     }
-    changeState(ModelState::loaded);
-    Logging::info(name + " Models loaded successfully");
+    changeState(prewarm ? ModelState::prewarmed : ModelState::loaded);
+    Logging::info(name + (prewarm ? " Models prewarmed successfully" : " Models loaded successfully"));
 }
 
 void ModelManager::unloadModels() {

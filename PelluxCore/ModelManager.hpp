@@ -64,6 +64,9 @@ private:
     std::string logPrefix() const;
     // modelPath, else the loader's folder; refuses when there is neither.
     std::string resolvedModelPath() const;
+    // Loads (or prewarms) from `path` through the loader, moving through the
+    // in-progress state; a failure leaves the models unloaded and is rethrown.
+    void runLoader(const std::string& path, bool prewarm, const std::string& name);
 
     // The fields are read and written from the callers' threads and the load
     // task; the lock guards each access and is never held while calling out.

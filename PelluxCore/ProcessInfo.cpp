@@ -24,6 +24,22 @@ std::string upToZeroByte(std::string text) {
     return text;
 }
 
+// Hands `visit` the trimmed value of each "key : value" line whose trimmed key
+// is `key`, in order, until it returns false.
+template <typename Visit>
+void visitCpuInfoValues(std::string_view text, std::string_view key, Visit visit) {
+    std::size_t position = 0;
+    while (position < text.size()) {
+        const std::size_t end = std::min(text.find('\n', position), text.size());
+        const std::string_view line = text.substr(position, end - position);
+        position = end + 1;
+        const std::size_t colon = line.find(':');
+        if (colon == std::string_view::npos) continue;
+        if (platform::text::trimWhitespaceAndNewlines(line.substr(0, colon)) != key) continue;
+        if (!visit(platform::text::trimWhitespaceAndNewlines(line.substr(colon + 1)))) return;
+    }
+}
+
 const std::string& cpuInfo() {
     static const std::string text = readOrEmpty("/proc/cpuinfo");
     return text;
@@ -50,33 +66,20 @@ std::string ProcessInfo::stringFromSysctl(std::string_view named) {
 }
 
 std::string ProcessInfo::cpuInfoField(std::string_view text, std::string_view key) {
-    std::size_t position = 0;
-    while (position < text.size()) {
-        const std::size_t end = std::min(text.find('\n', position), text.size());
-        const std::string_view line = text.substr(position, end - position);
-        position = end + 1;
-        const std::size_t colon = line.find(':');
-        if (colon == std::string_view::npos) continue;
-        if (platform::text::trimWhitespaceAndNewlines(line.substr(0, colon)) == key) {
-            return platform::text::trimWhitespaceAndNewlines(line.substr(colon + 1));
-        }
-    }
-    return {};
+    std::string value;
+    visitCpuInfoValues(text, key, [&value](std::string found) {
+        value = std::move(found);
+        return false;
+    });
+    return value;
 }
 
 int ProcessInfo::cpuInfoProcessorCount(std::string_view text) {
     int count = 0;
-    std::size_t position = 0;
-    while (position < text.size()) {
-        const std::size_t end = std::min(text.find('\n', position), text.size());
-        const std::string_view line = text.substr(position, end - position);
-        position = end + 1;
-        const std::size_t colon = line.find(':');
-        if (colon != std::string_view::npos &&
-            platform::text::trimWhitespaceAndNewlines(line.substr(0, colon)) == "processor") {
-            ++count;
-        }
-    }
+    visitCpuInfoValues(text, "processor", [&count](const std::string&) {
+        ++count;
+        return true;
+    });
     return count;
 }
 

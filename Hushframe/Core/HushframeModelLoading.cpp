@@ -36,23 +36,23 @@ std::string twoDecimals(double value) {
     return text;
 }
 
-// The library builds a tokenizer only from both files, so a folder holding one
-// of them is passed over rather than chosen and then abandoned for the hub.
-bool holdsTokenizer(const fs::path& folder) {
-    std::error_code error;
-    return fs::exists(folder / "tokenizer.json", error) && fs::exists(folder / "tokenizer_config.json", error);
-}
+// The tokenizer hub of the pipeline: the package's hub client, building the
+// tokenizer from a strict read of the repository's files.
+class HubClientTokenizerSource final : public TokenizerHub {
+public:
+    explicit HubClientTokenizerSource(const HubApiWrapper& hub) : hub_(hub) {}
 
-std::optional<fs::path> findLocalTokenizer(const std::vector<fs::path>& candidates) {
-    for (const auto& folder : candidates) {
-        if (holdsTokenizer(folder)) {
-            Logging::debug("Found local tokenizer at " + folder.string());
-            return folder;
-        }
+    fs::path localRepoLocation(const std::string& repoId) const override {
+        return hub_.localRepoLocation(HubApiWrapper::Repo{repoId, HubApiWrapper::RepoType::models});
     }
-    Logging::debug("No tokenizer found in any local search paths");
-    return std::nullopt;
-}
+
+    std::shared_ptr<const modelhubkit::Tokenizer> fromPretrained(const std::string& repoId) const override {
+        return pelluxcore::AutoTokenizerWrapper::from(repoId, hub_, true).impl;
+    }
+
+private:
+    const HubApiWrapper& hub_;
+};
 
 } // namespace
 
@@ -146,33 +146,15 @@ void Hushframe::loadTokenizerIfNeeded() {
 
     const HubApiWrapper hub(tokenizerFolder(), std::nullopt, std::nullopt, useBackgroundDownloadSession(),
                             hubServices());
-    const std::string name = ModelUtilities::tokenizerNameForVariant(variant);
-    const HubApiWrapper::Repo repo{name, HubApiWrapper::RepoType::models};
-    const fs::path repoLocation = hub.localRepoLocation(repo);
-
-    std::vector<fs::path> candidates{repoLocation};
-    if (tokenizerFolder()) candidates.push_back(*tokenizerFolder());
+    std::vector<fs::path> modelFolders;
     if (modelFolder()) {
-        candidates.push_back(*modelFolder());
         const HubApiWrapper modelHub(modelFolder(), std::nullopt, std::nullopt, false, hubServices());
-        candidates.push_back(modelHub.localRepoLocation(repo));
+        const HubApiWrapper::Repo repo{ModelUtilities::tokenizerNameForVariant(variant),
+                                       HubApiWrapper::RepoType::models};
+        modelFolders = {*modelFolder(), modelHub.localRepoLocation(repo)};
     }
-
-    std::shared_ptr<WhisperTokenizer> loaded;
-    if (const auto folder = findLocalTokenizer(candidates)) {
-        Logging::debug("Loading tokenizer from " + folder->string());
-        try {
-            loaded = std::make_shared<WhisperTokenizerWrapper>(
-                pelluxcore::AutoTokenizerWrapper::from(*folder, hub, true).impl, *folder);
-        } catch (const std::exception& error) {
-            Logging::debug(std::string("Error loading local tokenizer: ") + error.what());
-        }
-    }
-    if (!loaded) {
-        Logging::debug("Downloading tokenizer from Hub at " + repoLocation.string());
-        loaded = std::make_shared<WhisperTokenizerWrapper>(
-            pelluxcore::AutoTokenizerWrapper::from(name, hub, true).impl, repoLocation);
-    }
+    std::shared_ptr<WhisperTokenizer> loaded =
+        ModelUtilities::loadTokenizer(variant, tokenizerFolder(), modelFolders, HubClientTokenizerSource(hub));
 
     const double elapsed = secondsSince(start);
     modifyCurrentTimings([&](TranscriptionTimings& timings) { timings.tokenizerLoadTime = elapsed; });

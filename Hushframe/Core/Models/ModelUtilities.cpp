@@ -5,6 +5,7 @@
 #include "PelluxCore/FoundationExtensions.hpp"
 #include "PelluxCore/Logging.hpp"
 #include "PelluxCore/ModelHubKit/Tokenizers/AutoTokenizer.hpp"
+#include "Platform/Core/Error.hpp"
 
 #include <algorithm>
 #include <exception>
@@ -33,16 +34,6 @@ ModelVariant multilingualVariant(int encoderDim) {
     case 1024: return ModelVariant::medium;
     case 1280: return ModelVariant::largev2;
     default: return ModelVariant::base;
-    }
-}
-
-std::string errorText(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "unknown error";
     }
 }
 
@@ -108,7 +99,8 @@ std::shared_ptr<WhisperTokenizer> ModelUtilities::loadTokenizer(ModelVariant var
             return std::make_shared<WhisperTokenizerWrapper>(std::move(tokenizer), *folder);
         } catch (...) {
             // A broken local copy is no reason to fail: the hub may have a good one.
-            Logging::debug("Error loading local tokenizer: " + errorText(std::current_exception()));
+            Logging::debug("Error loading local tokenizer: " +
+                           platform::describeError(std::current_exception(), "unknown error"));
         }
     } else {
         Logging::debug("No tokenizer found in any local search paths");

@@ -5,6 +5,7 @@
 #include "Hushframe/Core/TokenSampler.hpp"
 #include "Hushframe/Core/WhisperError.hpp"
 #include "Platform/CoreML/ScriptedModelBackend.hpp"
+#include "tests/Hushframe/Core/ExpectWhisperError.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@ using platform::coreml::MLMultiArray;
 using platform::coreml::MLMultiArrayDataType;
 using platform::coreml::ScriptedModelBackend;
 using ::testing::ElementsAre;
+using testing::expectWhisperError;
 
 MLMultiArray scores(const std::vector<float>& values) {
     MLMultiArray logits({1, 1, static_cast<std::int64_t>(values.size())}, MLMultiArrayDataType::float32);
@@ -33,17 +35,6 @@ double logSoftmaxAt(const std::vector<float>& values, std::size_t index, double 
     double sum = 0;
     for (const float value : values) sum += std::exp(value / temperature);
     return values[index] / temperature - std::log(sum);
-}
-
-template <class Kind>
-void expectWhisperError(WhisperErrorKind kind, const std::string& message, Kind&& call) {
-    try {
-        call();
-        FAIL() << "no error, expected " << message;
-    } catch (const WhisperError& error) {
-        EXPECT_EQ(error.kind(), kind);
-        EXPECT_EQ(error.message(), message);
-    }
 }
 
 TEST(TokenSamplerTests, TemperatureZeroTakesTheArgMaxWithItsLogProbability) {

@@ -3,6 +3,7 @@
 #include "Hushframe/Core/WhisperError.hpp"
 #include "Platform/Audio/AudioError.hpp"
 #include "Platform/Audio/WavWriter.hpp"
+#include "tests/Hushframe/Core/ExpectWhisperError.hpp"
 #include "tests/Hushframe/Core/TinyTokenizer.hpp"
 #include "tests/Support/TemporaryDirectory.hpp"
 
@@ -17,6 +18,7 @@ namespace {
 using platform::coreml::MLMultiArray;
 using platform::coreml::MLMultiArrayDataType;
 using pelluxcore::ModelState;
+using testing::expectWhisperError;
 
 // Records the window it is handed; answers with one marker value, or nothing.
 class RecordingFeatureExtractor : public FeatureExtracting {
@@ -120,17 +122,6 @@ protected:
         config.textDecoder = decoder;
         pipeline = Hushframe::create<DetectingPipeline>(config);
         decoder->setIsModelMultilingual(true);
-    }
-
-    template <class Call>
-    static void expectWhisperError(WhisperErrorKind kind, const std::string& message, Call&& call) {
-        try {
-            call();
-            FAIL() << "no error, expected " << message;
-        } catch (const WhisperError& error) {
-            EXPECT_EQ(error.kind(), kind);
-            EXPECT_EQ(error.message(), message);
-        }
     }
 };
 

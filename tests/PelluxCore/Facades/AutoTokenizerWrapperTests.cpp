@@ -2,6 +2,7 @@
 
 #include "PelluxCore/ModelHubKit/Tokenizers/TokenizerError.hpp"
 #include "tests/PelluxCore/ModelHubKit/Hub/TinyHub.hpp"
+#include "tests/PelluxCore/ModelHubKit/Tokenizers/TokenizerFixtures.hpp"
 #include "tests/Support/TemporaryDirectory.hpp"
 
 #include <gmock/gmock.h>
@@ -19,26 +20,8 @@ using modelhubkit::TokenizerError;
 using modelhubkit::TokenizerErrorKind;
 using modelhubkit::testing::TinyHub;
 
-// A WordPiece vocabulary: [UNK] 0, [CLS] 1, [SEP] 2, un 3, ##aff 4, ##able 5,
-// hello 6, "," 7, world 8, "!" 9; [CLS] and [SEP] wrap every encoding.
-constexpr const char* tokenizerData = R"({
-  "added_tokens": [
-    {"id": 0, "content": "[UNK]", "special": true},
-    {"id": 1, "content": "[CLS]", "special": true},
-    {"id": 2, "content": "[SEP]", "special": true}
-  ],
-  "normalizer": {"type": "BertNormalizer", "clean_text": true, "handle_chinese_chars": true,
-                 "strip_accents": null, "lowercase": true},
-  "pre_tokenizer": {"type": "BertPreTokenizer"},
-  "post_processor": {"type": "BertProcessing", "sep": ["[SEP]", 2], "cls": ["[CLS]", 1]},
-  "decoder": {"type": "WordPiece", "prefix": "##", "cleanup": true},
-  "model": {
-    "type": "WordPiece", "unk_token": "[UNK]", "continuing_subword_prefix": "##",
-    "max_input_chars_per_word": 10,
-    "vocab": {"[UNK]": 0, "[CLS]": 1, "[SEP]": 2, "un": 3, "##aff": 4, "##able": 5,
-              "hello": 6, ",": 7, "world": 8, "!": 9}
-  }
-})";
+// The WordPiece fixture; [CLS] and [SEP] wrap every encoding.
+const std::string tokenizerData = modelhubkit::testing::wordPieceData().dump();
 
 constexpr const char* tokenizerConfig =
     R"({"tokenizer_class": "WhisperTokenizerFast", "bos_token": "[CLS]", "eos_token": "[SEP]", "unk_token": "[UNK]"})";
