@@ -171,6 +171,8 @@ private:
     void transition(DictationState newState);
     void playSound(SoundEvent event);
     bool hasApiKey();
+    // The preferred language, absent when automatic.
+    std::optional<std::string> languageHint() const;
 
     // Live transcript preview.
     void startLiveTranscriptIfEnabled();

@@ -27,12 +27,6 @@ bool isRecording(const DictationState& state) {
     return state.kind() == DictationState::Kind::recording;
 }
 
-std::optional<std::string> languageHint(const AppSettings& settings) {
-    std::string preferred = settings.preferredLanguage();
-    if (preferred.empty()) return std::nullopt;
-    return preferred;
-}
-
 // The detector cuts the name it reports for display; its remembered name is
 // the full one whenever it is the same application.
 std::string fullAppName(const TargetAppInfo& info, const TargetAppDetecting& detector) {
@@ -43,6 +37,12 @@ std::string fullAppName(const TargetAppInfo& info, const TargetAppDetecting& det
 }
 
 } // namespace
+
+std::optional<std::string> AppState::languageHint() const {
+    std::string preferred = services_.settings.preferredLanguage();
+    if (preferred.empty()) return std::nullopt;
+    return preferred;
+}
 
 void AppState::playSound(SoundEvent event) {
     if (services_.settings.soundsEnabled()) services_.soundPlayer->play(event);
@@ -165,7 +165,7 @@ void AppState::stopRecording(std::function<void()> finished) {
 
 RecordingPipeline::Context AppState::makeContext(DictationMode mode) {
     AppSettings& settings = services_.settings;
-    const auto hint = languageHint(settings);
+    const auto hint = languageHint();
     RecordingPipeline::Context context;
     context.mode = mode;
     context.appName = capturedAppName_;
@@ -257,20 +257,15 @@ void AppState::transition(DictationState newState) {
     // A pending return belongs to the state that set it; a newer state takes it over.
     returnToIdleTask_.cancel();
     const auto kind = newState.kind();
-    if (kind == DictationState::Kind::done) {
-        returnToIdleTask_ = mainQueue().postAfter(doneReturnDelay, [self = shared_from_this()] {
-            if (self->state.get().kind() != DictationState::Kind::done) return;
-            self->state.set(DictationState::idle());
-            self->services_.indicatorCoordinator->hide();
-        });
-    } else if (kind == DictationState::Kind::error) {
-        lastErrorMessage.set(newState.message());
-        returnToIdleTask_ = mainQueue().postAfter(errorReturnDelay, [self = shared_from_this()] {
-            if (self->state.get().kind() != DictationState::Kind::error) return;
-            self->state.set(DictationState::idle());
-            self->services_.indicatorCoordinator->hide();
-        });
-    }
+    const bool isDone = kind == DictationState::Kind::done;
+    if (!isDone && kind != DictationState::Kind::error) return;
+    if (!isDone) lastErrorMessage.set(newState.message());
+    returnToIdleTask_ = mainQueue().postAfter(isDone ? doneReturnDelay : errorReturnDelay,
+                                              [self = shared_from_this(), kind] {
+                                                  if (self->state.get().kind() != kind) return;
+                                                  self->state.set(DictationState::idle());
+                                                  self->services_.indicatorCoordinator->hide();
+                                              });
 }
 
 } // namespace ostrelvirorez

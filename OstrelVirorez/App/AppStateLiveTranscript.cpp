@@ -56,8 +56,7 @@ void AppState::runLiveTranscriptPass(std::shared_ptr<LiveTranscriptLoop> loop) {
     if (loop->cancelled || state.get().kind() != DictationState::Kind::recording) return;
     auto snapshot = services_.audioRecorder->snapshotBuffer();
     if (!snapshot) return;
-    const std::string preferred = services_.settings.preferredLanguage();
-    const std::optional<std::string> hint = preferred.empty() ? std::nullopt : std::optional(preferred);
+    const auto hint = languageHint();
     auto recording = std::make_shared<const platform::audio::PCMBuffer>(std::move(*snapshot));
     runOffMain<TranscriptionResult>(
         services_.executor, mainQueue(),

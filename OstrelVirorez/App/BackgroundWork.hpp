@@ -5,6 +5,7 @@
 // executor they drive themselves.
 
 #include "Platform/Concurrency/MainQueue.hpp"
+#include "Platform/Core/Error.hpp"
 
 #include <exception>
 #include <functional>
@@ -62,8 +63,7 @@ void runOffMain(const Executor& executor, platform::MainQueue& mainQueue, std::f
     });
 }
 
-// The text the user sees for an error: a platform::Error's description, else
-// the exception's what().
-std::string describeError(const std::exception_ptr& error);
+// The text the user sees for an error: its description.
+using platform::describeError;
 
 } // namespace ostrelvirorez

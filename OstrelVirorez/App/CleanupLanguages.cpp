@@ -4,12 +4,11 @@
 
 namespace ostrelvirorez {
 
-std::vector<std::string_view> cleanupLanguageCodes(const std::optional<std::string>& hint,
-                                                   const std::optional<std::string>& systemLanguageCode) {
-    if (hint == "de") return {"de"};
-    if (hint == "en") return {"en"};
-    if (systemLanguageCode == "en") return {"en", "de"};
-    return {"de", "en"};
+std::vector<CleanupLanguage> cleanupLanguages(const std::optional<std::string>& hint,
+                                              const std::optional<std::string>& systemLanguageCode) {
+    if (const auto hinted = hint ? fromRawValue<CleanupLanguage>(*hint) : std::nullopt) return {*hinted};
+    if (systemLanguageCode == "en") return {CleanupLanguage::english, CleanupLanguage::german};
+    return {CleanupLanguage::german, CleanupLanguage::english};
 }
 
 std::optional<std::string> currentLanguageCode() {
@@ -23,6 +22,15 @@ std::optional<std::string> currentLanguageCode() {
         return code;
     }
     return std::nullopt;
+}
+
+std::string_view rawValue(CleanupLanguage language) {
+    return language == CleanupLanguage::german ? "de" : "en";
+}
+
+template <>
+std::optional<CleanupLanguage> fromRawValue<CleanupLanguage>(std::string_view raw) {
+    return findByRawValue(raw, allCleanupLanguages);
 }
 
 } // namespace ostrelvirorez

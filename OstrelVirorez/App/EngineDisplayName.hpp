@@ -1,5 +1,5 @@
 #pragma once
-// The readable name of an engine type, for log lines.
+// The readable name of an engine type, for log lines and the diagnostics text.
 
 #include "OstrelVirorez/Model/SettingEnums.hpp"
 

@@ -75,21 +75,7 @@ std::vector<FillerWordFilter::Language> FillerWordFilter::resolveLanguages(const
 
 std::vector<FillerWordFilter::Language> FillerWordFilter::resolveLanguages(
     const std::optional<std::string>& hint, const std::optional<std::string>& systemLanguageCode) {
-    std::vector<Language> languages;
-    for (const auto code : cleanupLanguageCodes(hint, systemLanguageCode))
-        languages.push_back(*fromRawValue<Language>(code));
-    return languages;
-}
-
-std::string_view rawValue(FillerWordFilter::Language language) {
-    return language == FillerWordFilter::Language::german ? "de" : "en";
-}
-
-template <>
-std::optional<FillerWordFilter::Language> fromRawValue<FillerWordFilter::Language>(std::string_view raw) {
-    for (const auto language : FillerWordFilter::allLanguages)
-        if (rawValue(language) == raw) return language;
-    return std::nullopt;
+    return cleanupLanguages(hint, systemLanguageCode);
 }
 
 } // namespace ostrelvirorez

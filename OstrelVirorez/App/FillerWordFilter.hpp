@@ -2,9 +2,8 @@
 // Removes hesitation words ("ähm", "um") from a transcript as whole words, in
 // any letter case, and repairs the spacing the removal leaves. Stateless.
 
-#include "OstrelVirorez/Model/SettingEnums.hpp"
+#include "OstrelVirorez/App/CleanupLanguages.hpp"
 
-#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,8 +13,7 @@ namespace ostrelvirorez {
 
 class FillerWordFilter {
 public:
-    enum class Language { german, english };
-    static constexpr std::array allLanguages{Language::german, Language::english};
+    using Language = CleanupLanguage;
 
     FillerWordFilter() = delete;
 
@@ -35,9 +33,5 @@ public:
 private:
     static std::string cleanupSpacing(std::string_view text);
 };
-
-std::string_view rawValue(FillerWordFilter::Language language);
-template <>
-std::optional<FillerWordFilter::Language> fromRawValue<FillerWordFilter::Language>(std::string_view raw);
 
 } // namespace ostrelvirorez

@@ -38,10 +38,9 @@ bool isStrippable(const std::string& character) {
     return (scalar && platform::text::isWhitespace(*scalar)) || WordBoundary::punctuation().contains(character);
 }
 
-template <typename Language>
-std::vector<Language> orGermanAndEnglish(const std::vector<Language>& languages) {
+std::vector<CleanupLanguage> orGermanAndEnglish(const std::vector<CleanupLanguage>& languages) {
     if (!languages.empty()) return languages;
-    return {Language::german, Language::english};
+    return {CleanupLanguage::german, CleanupLanguage::english};
 }
 
 std::string formatSeconds(double seconds) {

@@ -154,21 +154,7 @@ std::vector<SpokenPunctuation::Language> SpokenPunctuation::resolveLanguages(con
 
 std::vector<SpokenPunctuation::Language> SpokenPunctuation::resolveLanguages(
     const std::optional<std::string>& hint, const std::optional<std::string>& systemLanguageCode) {
-    std::vector<Language> languages;
-    for (const auto code : cleanupLanguageCodes(hint, systemLanguageCode))
-        languages.push_back(*fromRawValue<Language>(code));
-    return languages;
-}
-
-std::string_view rawValue(SpokenPunctuation::Language language) {
-    return language == SpokenPunctuation::Language::german ? "de" : "en";
-}
-
-template <>
-std::optional<SpokenPunctuation::Language> fromRawValue<SpokenPunctuation::Language>(std::string_view raw) {
-    for (const auto language : SpokenPunctuation::allLanguages)
-        if (rawValue(language) == raw) return language;
-    return std::nullopt;
+    return cleanupLanguages(hint, systemLanguageCode);
 }
 
 } // namespace ostrelvirorez

@@ -3,9 +3,8 @@
 // mark") into the marks and line breaks they name, then joins each mark to
 // the word it belongs to. Stateless.
 
-#include "OstrelVirorez/Model/SettingEnums.hpp"
+#include "OstrelVirorez/App/CleanupLanguages.hpp"
 
-#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,8 +14,7 @@ namespace ostrelvirorez {
 
 class SpokenPunctuation {
 public:
-    enum class Language { german, english };
-    static constexpr std::array allLanguages{Language::german, Language::english};
+    using Language = CleanupLanguage;
 
     struct Rule {
         std::string phrase;
@@ -42,9 +40,5 @@ public:
 private:
     static std::string cleanupSpacing(std::string_view text);
 };
-
-std::string_view rawValue(SpokenPunctuation::Language language);
-template <>
-std::optional<SpokenPunctuation::Language> fromRawValue<SpokenPunctuation::Language>(std::string_view raw);
 
 } // namespace ostrelvirorez

@@ -146,17 +146,7 @@ void AudioRecorder::convertBlock(const PCMBuffer& buffer) {
         consumed = true;
         return supplied;
     };
-    for (;;) {
-        auto output = PCMBuffer::make(*targetFormat_, capacity);
-        if (!output) return logFailedConversion("no memory for the converted block");
-        std::optional<AudioError> error;
-        const auto status = converter_->convert(*output, feed, &error);
-        if (status == AudioConverterOutputStatus::error) {
-            return logFailedConversion(error ? error->description() : "unknown converter error");
-        }
-        if (output->frameLength() > 0) append(std::move(*output));
-        if (status != AudioConverterOutputStatus::haveData) return;
-    }
+    convertAll(capacity, feed, "no memory for the converted block");
 }
 
 void AudioRecorder::drainConverter() {
@@ -165,11 +155,16 @@ void AudioRecorder::drainConverter() {
         status = AudioConverterInputStatus::endOfStream;
         return static_cast<const PCMBuffer*>(nullptr);
     };
+    convertAll(tapBufferSize, endOfStream, "no memory for the converter's tail");
+}
+
+void AudioRecorder::convertAll(std::uint32_t capacity, const platform::audio::AudioConverterInputBlock& input,
+                               const char* noMemoryReason) {
     for (;;) {
-        auto output = PCMBuffer::make(*targetFormat_, tapBufferSize);
-        if (!output) return logFailedConversion("no memory for the converter's tail");
+        auto output = PCMBuffer::make(*targetFormat_, capacity);
+        if (!output) return logFailedConversion(noMemoryReason);
         std::optional<AudioError> error;
-        const auto status = converter_->convert(*output, endOfStream, &error);
+        const auto status = converter_->convert(*output, input, &error);
         if (status == AudioConverterOutputStatus::error) {
             return logFailedConversion(error ? error->description() : "unknown converter error");
         }

@@ -57,6 +57,10 @@ private:
     void updateLevel(const platform::audio::PCMBuffer& buffer);
     void convertBlock(const platform::audio::PCMBuffer& buffer);
     void drainConverter();
+    // Runs the converter on `input` until it asks for more, keeping every
+    // converted block of at most `capacity` frames.
+    void convertAll(std::uint32_t capacity, const platform::audio::AudioConverterInputBlock& input,
+                    const char* noMemoryReason);
     void append(platform::audio::PCMBuffer&& converted);
     void logFailedConversion(const std::string& reason) const;
     std::optional<platform::audio::PCMBuffer> mergeBuffers() const; // lock held

@@ -3,6 +3,8 @@
 #include "OstrelVirorez/App/Log.hpp"
 #include "OstrelVirorez/Audio/AudioEngineError.hpp"
 
+#include "Platform/Audio/SampleCopy.hpp"
+
 #include <algorithm>
 
 namespace ostrelvirorez {
@@ -179,12 +181,7 @@ void PulseCaptureEngine::deliverBlocks(bool includePartial) {
         const auto count = static_cast<std::uint32_t>(std::min<size_t>(frames, tap_->bufferSize));
         auto block = platform::audio::PCMBuffer::make(tap_->format, count);
         if (block) {
-            for (std::uint32_t channel = 0; channel < channels; ++channel) {
-                float* out = block->floatChannelData(channel);
-                for (std::uint32_t frame = 0; frame < count; ++frame) {
-                    out[frame] = gathered_[offset + size_t{frame} * channels + channel];
-                }
-            }
+            platform::audio::writeInterleavedFloat(*block, 0, gathered_.data() + offset, count, channels);
             block->setFrameLength(count);
             tap_->block(*block);
         }

@@ -2,6 +2,7 @@
 
 #include "Platform/Audio/AudioFile.hpp"
 #include "Platform/Audio/AudioError.hpp"
+#include "Platform/Audio/SampleCopy.hpp"
 
 #include <utility>
 
@@ -22,14 +23,7 @@ SoundClip::SoundClip(const std::filesystem::path& file) {
     audio.read(*buffer);
     const std::uint32_t channels = format.channelCount();
     interleaved_.resize(std::size_t{buffer->frameLength()} * channels);
-    for (std::uint32_t channel = 0; channel < channels && channel < PA_CHANNELS_MAX; ++channel) {
-        const float* samples = buffer->floatChannelData(buffer->format().isInterleaved() ? 0 : channel);
-        const std::size_t stride = buffer->stride();
-        const std::size_t offset = buffer->format().isInterleaved() ? channel : 0;
-        for (std::uint32_t frame = 0; frame < buffer->frameLength(); ++frame) {
-            interleaved_[std::size_t{frame} * channels + channel] = samples[frame * stride + offset];
-        }
-    }
+    platform::audio::readInterleavedFloat(*buffer, 0, buffer->frameLength(), interleaved_.data());
     spec_ = {PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(format.sampleRate()),
              static_cast<std::uint8_t>(channels)};
     if (!pa_sample_spec_valid(&spec_)) {

@@ -4,8 +4,8 @@
 #include "OstrelVirorez/Audio/SoundSynthesizer.hpp"
 
 #include "Platform/Core/Error.hpp"
+#include "Platform/Files/XdgDirectories.hpp"
 
-#include <cstdlib>
 #include <system_error>
 
 namespace ostrelvirorez {
@@ -14,11 +14,9 @@ SoundPlayer::SoundPlayer(std::filesystem::path resourceFolder) : resourceFolder_
 
 std::unique_ptr<SoundPlayer> SoundPlayer::withGeneratedSounds() {
     std::filesystem::path cache;
-    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg) {
-        cache = xdg;
-    } else if (const char* home = std::getenv("HOME"); home && *home) {
-        cache = std::filesystem::path(home) / ".cache";
-    } else {
+    try {
+        cache = platform::files::cacheHome();
+    } catch (const platform::Error&) {
         cache = std::filesystem::temp_directory_path();
     }
     const auto folder = cache / "OstrelVirorez" / "Sounds";
@@ -38,9 +36,8 @@ void SoundPlayer::preload() {
             continue;
         }
         try {
-            auto clip = std::make_unique<SoundClip>(file);
-            if (auto found = players_.find(event); found != players_.end()) found->second->release();
-            players_[event] = std::move(clip);
+            // A clip replaced here stops its playback as it goes.
+            players_[event] = std::make_unique<SoundClip>(file);
         } catch (const platform::Error& failure) {
             logVirorez("Sound preload failed for " + name + ": " + failure.description());
         }

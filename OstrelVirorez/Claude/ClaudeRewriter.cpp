@@ -6,11 +6,11 @@
 #include "OstrelVirorez/Claude/RewritingSettings.hpp"
 #include "OstrelVirorez/Model/KeychainHelper.hpp"
 #include "Platform/Http/HttpTransport.hpp"
+#include "Platform/Text/Utf8.hpp"
 #include "Platform/Text/Whitespace.hpp"
 
 #include <curl/curl.h>
 #include <nlohmann/json.hpp>
-#include <unicode/utf8.h>
 
 #include <memory>
 
@@ -20,17 +20,6 @@ namespace {
 bool isValidURL(const std::string& text) {
     const std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> url(curl_url(), &curl_url_cleanup);
     return url && curl_url_set(url.get(), CURLUPART_URL, text.c_str(), 0) == CURLUE_OK;
-}
-
-bool isValidUtf8(const std::string& bytes) {
-    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-    const auto length = static_cast<int32_t>(bytes.size());
-    for (int32_t offset = 0; offset < length;) {
-        UChar32 scalar = 0;
-        U8_NEXT(data, offset, length, scalar);
-        if (scalar < 0) return false;
-    }
-    return true;
 }
 
 // The first content block's text; nothing when the reply has no usable one.
@@ -95,7 +84,8 @@ std::string ClaudeRewriter::rewrite(const std::string& rawText, const std::strin
     const auto response = services_.http.send(request, {});
     if (response.status <= 0) throw ClaudeError::invalidResponse();
     if (response.status != 200) {
-        throw ClaudeError::apiError(response.status, isValidUtf8(response.body) ? response.body : "Unknown");
+        throw ClaudeError::apiError(response.status,
+                                    platform::text::isValidUtf8(response.body) ? response.body : "Unknown");
     }
     const auto text = firstText(nlohmann::json::parse(response.body));
     if (!text) throw ClaudeError::parseError();

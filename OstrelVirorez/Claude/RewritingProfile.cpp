@@ -126,9 +126,8 @@ void from_json(const nlohmann::json& json, RewritingProfile& profile) {
     json.at("icon").get_to(profile.icon);
     json.at("isDefault").get_to(profile.isDefault);
     profile.preferredEngine.reset();
-    if (const auto engine = valueOr<std::string>(json, "preferredEngine", {}); json.contains("preferredEngine") &&
-                                                                             !json.at("preferredEngine").is_null()) {
-        profile.preferredEngine = fromRawValue<EngineType>(engine);
+    if (const auto engine = json.find("preferredEngine"); engine != json.end() && !engine->is_null()) {
+        profile.preferredEngine = fromRawValue<EngineType>(engine->get<std::string>());
         if (!profile.preferredEngine) throw std::invalid_argument("\"preferredEngine\" names no engine");
     }
     profile.triggerWords = valueOr<std::vector<std::string>>(json, "triggerWords", {});

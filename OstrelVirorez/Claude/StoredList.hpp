@@ -4,18 +4,17 @@
 // a stored value that could not be read in full is kept aside before anything
 // replaces it.
 
+#include "OstrelVirorez/App/Log.hpp"
 #include "Platform/Defaults/DefaultsValue.hpp"
+#include "Platform/Defaults/UserDefaults.hpp"
 
 #include <nlohmann/json.hpp>
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
-
-namespace platform {
-class UserDefaults;
-}
 
 namespace ostrelvirorez {
 
@@ -47,5 +46,47 @@ std::string unreadableKey(const std::string& key);
 
 // Adds the raw value under unreadableKey(key) unless it is there already.
 void keepUnreadable(platform::UserDefaults& defaults, const std::string& key, const platform::DefaultsValue::Data& data);
+
+// Writes the list under `key`; a list that cannot be encoded is not written.
+template <typename T>
+void storeList(platform::UserDefaults& defaults, const std::string& key, const std::vector<T>& elements) {
+    std::vector<std::uint8_t> bytes;
+    try {
+        const auto text = nlohmann::json(elements).dump();
+        bytes.assign(text.begin(), text.end());
+    } catch (const nlohmann::json::exception&) {
+        return;
+    }
+    defaults.set(key, platform::DefaultsValue(std::move(bytes)));
+}
+
+// The list stored under `key`. With nothing stored the fallback is stored and
+// returned. Otherwise the readable elements are returned, or the fallback
+// when none is; a value not read in full is kept aside and logged as
+// "<owner>: ... stored <noun> ...".
+template <typename T>
+std::vector<T> loadStoredList(platform::UserDefaults& defaults, const std::string& key, const std::vector<T>& fallback,
+                              const std::string& owner, const std::string& noun) {
+    const auto stored = defaults.value(key);
+    if (!stored) {
+        storeList(defaults, key, fallback);
+        return fallback;
+    }
+    const auto* data = stored->as<platform::DefaultsValue::Data>();
+    const auto list = data ? decodeStoredList<T>(*data) : std::nullopt;
+    if (list && list->skipped == 0) return list->elements;
+    // Whatever could not be read stays stored aside, so that no later save
+    // loses the user's list; the elements that could be read are kept.
+    if (data) keepUnreadable(defaults, key, *data);
+    if (list && !list->elements.empty()) {
+        logVirorez(owner + ": skipped " + std::to_string(list->skipped) + " unreadable stored " + noun + "; kept " +
+                   std::to_string(list->elements.size()) + ", the stored value is kept under \"" +
+                   unreadableKey(key) + "\"");
+        return list->elements;
+    }
+    logVirorez(owner + ": stored " + noun + " are unreadable; using the defaults" +
+               std::string(data ? ", the stored value is kept under \"" + unreadableKey(key) + "\"" : ""));
+    return fallback;
+}
 
 } // namespace ostrelvirorez

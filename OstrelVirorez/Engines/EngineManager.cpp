@@ -1,28 +1,14 @@
 #include "OstrelVirorez/Engines/EngineManager.hpp"
 
+#include "OstrelVirorez/App/BackgroundWork.hpp"
 #include "OstrelVirorez/App/Log.hpp"
 #include "OstrelVirorez/Engines/EngineError.hpp"
 #include "OstrelVirorez/Engines/TranscriptionEngine.hpp"
 #include "Platform/Concurrency/MainQueue.hpp"
 
-#include <exception>
 #include <utility>
 
 namespace ostrelvirorez {
-namespace {
-
-// The text the status shows for a failed load: the error's own description.
-std::string describeFailure(std::exception_ptr failure) {
-    try {
-        std::rethrow_exception(std::move(failure));
-    } catch (const std::exception& error) {
-        return error.what();
-    } catch (...) {
-        return "Unknown error";
-    }
-}
-
-} // namespace
 
 EngineManager::EngineManager(platform::MainQueue& mainQueue, EngineFactory makeEngine)
     : mainQueue_(mainQueue), makeEngine_(std::move(makeEngine)) {}
@@ -82,9 +68,9 @@ std::shared_ptr<TranscriptionEngine> EngineManager::loadAdapter(EngineType type)
         engine->load();
         return engine;
     } catch (...) {
-        const auto failure = std::current_exception();
         setIsLoading(false);
-        setStatus(EngineStatus::error(describeFailure(failure)));
+        // The status shows the error's own description.
+        setStatus(EngineStatus::error(describeError(std::current_exception())));
         throw;
     }
 }

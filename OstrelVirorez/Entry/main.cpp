@@ -14,9 +14,6 @@
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("OstrelVirorez");
-    // Only the quick menu's "Beenden" or a signal ends the program; closing
-    // the settings window only hides it.
-    QApplication::setQuitOnLastWindowClosed(false);
 
     ostrelvirorez::QtMainQueue mainQueue;
     const auto quit = [] { QCoreApplication::quit(); };

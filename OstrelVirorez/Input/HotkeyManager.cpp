@@ -15,20 +15,7 @@ const HotkeyManager::KeyCodes modifierKeyCodes{54, 55, 56, 58, 59, 60, 61, 62, 6
 constexpr std::uint64_t controlFlagsMask = 0x2001;
 
 bool isModifierDown(HotkeyManager::KeyCode keyCode, std::uint64_t flags) {
-    std::uint64_t bit = 0;
-    switch (keyCode) {
-    case 54: bit = 0x10; break;
-    case 55: bit = 0x08; break;
-    case 56: bit = 0x02; break;
-    case 58: bit = 0x20; break;
-    case 59: bit = 0x01; break;
-    case 60: bit = 0x04; break;
-    case 61: bit = 0x40; break;
-    case 62: bit = 0x2000; break;
-    case 63: bit = 0x800000; break;
-    default: return false;
-    }
-    return (flags & bit) != 0;
+    return (flags & modifierFlagBit(keyCode)) != 0;
 }
 
 bool isControlHeld(std::uint64_t flags) {

@@ -1,5 +1,7 @@
 #include "OstrelVirorez/Model/DictationMode.hpp"
 
+#include "OstrelVirorez/Model/SettingEnums.hpp"
+
 #include <nlohmann/json.hpp>
 
 #include <array>
@@ -24,10 +26,7 @@ std::string_view rawValue(DictationMode mode) {
 
 template <>
 std::optional<DictationMode> fromRawValue<DictationMode>(std::string_view raw) {
-    for (const auto mode : allModes) {
-        if (rawValue(mode) == raw) return mode;
-    }
-    return std::nullopt;
+    return findByRawValue(raw, allModes);
 }
 
 void to_json(nlohmann::json& json, DictationMode mode) {

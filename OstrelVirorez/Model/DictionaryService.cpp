@@ -1,9 +1,7 @@
 #include "OstrelVirorez/Model/DictionaryService.hpp"
 
-#include "OstrelVirorez/App/Log.hpp"
 #include "OstrelVirorez/App/WordBoundary.hpp"
 #include "OstrelVirorez/Claude/StoredList.hpp"
-#include "Platform/Defaults/UserDefaults.hpp"
 #include "Platform/Text/Characters.hpp"
 
 #include <algorithm>
@@ -125,42 +123,9 @@ void DictionaryService::replaceAll(std::vector<DictionaryCorrection> corrections
 }
 
 void DictionaryService::loadFromDisk() {
-    const auto stored = userDefaults_.value(storageKey_);
-    if (!stored) {
-        corrections_ = defaults();
-        saveToDisk();
-        return;
-    }
-    const auto* data = stored->as<platform::DefaultsValue::Data>();
-    const auto list = data ? decodeStoredList<DictionaryCorrection>(*data) : std::nullopt;
-    if (list && list->skipped == 0) {
-        corrections_ = list->elements;
-        return;
-    }
-    // Whatever could not be read stays stored aside, so that no later save
-    // loses the user's corrections; the ones that could be read are kept.
-    if (data) keepUnreadable(userDefaults_, storageKey_, *data);
-    if (list && !list->elements.empty()) {
-        corrections_ = list->elements;
-        logVirorez("DictionaryService: skipped " + std::to_string(list->skipped) +
-                   " unreadable stored corrections; kept " + std::to_string(list->elements.size()) +
-                   ", the stored value is kept under \"" + unreadableKey(storageKey_) + "\"");
-        return;
-    }
-    corrections_ = defaults();
-    logVirorez("DictionaryService: stored corrections are unreadable; using the defaults" +
-               std::string(data ? ", the stored value is kept under \"" + unreadableKey(storageKey_) + "\"" : ""));
+    corrections_ = loadStoredList(userDefaults_, storageKey_, defaults(), "DictionaryService", "corrections");
 }
 
-void DictionaryService::saveToDisk() {
-    std::vector<std::uint8_t> bytes;
-    try {
-        const auto text = nlohmann::json(corrections_).dump();
-        bytes.assign(text.begin(), text.end());
-    } catch (const nlohmann::json::exception&) {
-        return;
-    }
-    userDefaults_.set(storageKey_, platform::DefaultsValue(std::move(bytes)));
-}
+void DictionaryService::saveToDisk() { storeList(userDefaults_, storageKey_, corrections_); }
 
 } // namespace ostrelvirorez

@@ -2,18 +2,6 @@
 
 namespace ostrelvirorez {
 
-namespace {
-
-template <typename Enum, size_t N>
-std::optional<Enum> lookup(std::string_view raw, const std::array<Enum, N>& all) {
-    for (const auto value : all) {
-        if (rawValue(value) == raw) return value;
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
 std::string_view rawValue(EngineType type) {
     switch (type) {
     case EngineType::parakeet: return "parakeet";
@@ -39,17 +27,17 @@ std::string_view rawValue(PillPosition position) {
 
 template <>
 std::optional<EngineType> fromRawValue<EngineType>(std::string_view raw) {
-    return lookup(raw, allEngineTypes);
+    return findByRawValue(raw, allEngineTypes);
 }
 
 template <>
 std::optional<RewriteProvider> fromRawValue<RewriteProvider>(std::string_view raw) {
-    return lookup(raw, allRewriteProviders);
+    return findByRawValue(raw, allRewriteProviders);
 }
 
 template <>
 std::optional<PillPosition> fromRawValue<PillPosition>(std::string_view raw) {
-    return lookup(raw, allPillPositions);
+    return findByRawValue(raw, allPillPositions);
 }
 
 std::string_view rawValue(IndicatorStyle style) {
@@ -72,12 +60,12 @@ std::string_view rawValue(IndicatorVisibility visibility) {
 
 template <>
 std::optional<IndicatorStyle> fromRawValue<IndicatorStyle>(std::string_view raw) {
-    return lookup(raw, allIndicatorStyles);
+    return findByRawValue(raw, allIndicatorStyles);
 }
 
 template <>
 std::optional<IndicatorVisibility> fromRawValue<IndicatorVisibility>(std::string_view raw) {
-    return lookup(raw, allIndicatorVisibilities);
+    return findByRawValue(raw, allIndicatorVisibilities);
 }
 
 } // namespace ostrelvirorez

@@ -4,6 +4,7 @@
 // raw string; building one from a string accepts exactly the raw values.
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +21,15 @@ std::string_view rawValue(PillPosition position);
 
 template <typename Enum>
 std::optional<Enum> fromRawValue(std::string_view raw);
+
+// The case among `all` whose rawValue() is `raw`; the body of the
+// fromRawValue specialisations.
+template <typename Enum, std::size_t N>
+std::optional<Enum> findByRawValue(std::string_view raw, const std::array<Enum, N>& all) {
+    for (const auto value : all)
+        if (rawValue(value) == raw) return value;
+    return std::nullopt;
+}
 
 template <>
 std::optional<EngineType> fromRawValue<EngineType>(std::string_view raw);

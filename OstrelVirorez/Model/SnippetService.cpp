@@ -1,9 +1,7 @@
 #include "OstrelVirorez/Model/SnippetService.hpp"
 
-#include "OstrelVirorez/App/Log.hpp"
 #include "OstrelVirorez/App/WordBoundary.hpp"
 #include "OstrelVirorez/Claude/StoredList.hpp"
-#include "Platform/Defaults/UserDefaults.hpp"
 #include "Platform/Text/CaseMapping.hpp"
 #include "Platform/Text/DateFormat.hpp"
 #include "Platform/Text/Normalization.hpp"
@@ -130,43 +128,10 @@ void SnippetService::replaceAll(std::vector<Snippet> snippets) {
 }
 
 void SnippetService::load() {
-    const auto stored = userDefaults_.value(storageKey_);
-    if (!stored) {
-        snippets_ = defaults();
-        save();
-        return;
-    }
-    const auto* data = stored->as<platform::DefaultsValue::Data>();
-    const auto list = data ? decodeStoredList<Snippet>(*data) : std::nullopt;
-    if (list && list->skipped == 0) {
-        snippets_ = list->elements;
-        return;
-    }
-    // Whatever could not be read stays stored aside, so that no later save
-    // loses the user's snippets; the ones that could be read are kept.
-    if (data) keepUnreadable(userDefaults_, storageKey_, *data);
-    if (list && !list->elements.empty()) {
-        snippets_ = list->elements;
-        logVirorez("SnippetService: skipped " + std::to_string(list->skipped) + " unreadable stored snippets; kept " +
-                   std::to_string(list->elements.size()) + ", the stored value is kept under \"" +
-                   unreadableKey(storageKey_) + "\"");
-        return;
-    }
-    snippets_ = defaults();
-    logVirorez("SnippetService: stored snippets are unreadable; using the defaults" +
-               std::string(data ? ", the stored value is kept under \"" + unreadableKey(storageKey_) + "\"" : ""));
+    snippets_ = loadStoredList(userDefaults_, storageKey_, defaults(), "SnippetService", "snippets");
 }
 
-void SnippetService::save() {
-    std::vector<std::uint8_t> bytes;
-    try {
-        const auto text = nlohmann::json(snippets_).dump();
-        bytes.assign(text.begin(), text.end());
-    } catch (const nlohmann::json::exception&) {
-        return;
-    }
-    userDefaults_.set(storageKey_, platform::DefaultsValue(std::move(bytes)));
-}
+void SnippetService::save() { storeList(userDefaults_, storageKey_, snippets_); }
 
 std::string_view rawValue(SnippetService::Placeholder placeholder) {
     switch (placeholder) {
@@ -183,9 +148,7 @@ std::string_view rawValue(SnippetService::Placeholder placeholder) {
 
 template <>
 std::optional<SnippetService::Placeholder> fromRawValue<SnippetService::Placeholder>(std::string_view raw) {
-    for (const auto placeholder : SnippetService::allPlaceholders)
-        if (rawValue(placeholder) == raw) return placeholder;
-    return std::nullopt;
+    return findByRawValue(raw, SnippetService::allPlaceholders);
 }
 
 } // namespace ostrelvirorez

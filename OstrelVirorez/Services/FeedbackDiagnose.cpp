@@ -1,5 +1,6 @@
 // The feedback form's diagnostics text.
 
+#include "OstrelVirorez/App/EngineDisplayName.hpp"
 #include "OstrelVirorez/Model/AppSettings.hpp"
 #include "OstrelVirorez/Services/DiagnosticsDateText.hpp"
 #include "OstrelVirorez/Services/FeedbackDiagnosticsSources.hpp"
@@ -10,16 +11,6 @@
 namespace ostrelvirorez {
 
 namespace {
-
-std::string engineDisplayName(EngineType engine) {
-    switch (engine) {
-    case EngineType::parakeet: return "Parakeet TDT v3";
-    case EngineType::hushframe: return "Hushframe (Large v3 Turbo)";
-    case EngineType::appleSpeech: return "Apple SpeechAnalyzer";
-    case EngineType::nemotron: return "Nemotron 3.5 (Streaming)";
-    }
-    return {};
-}
 
 std::string microphoneAccessText(int status) {
     switch (status) {

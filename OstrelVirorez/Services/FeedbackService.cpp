@@ -5,30 +5,18 @@
 #include "OstrelVirorez/Services/OperatingSystemVersion.hpp"
 #include "Platform/Files/Uuid.hpp"
 #include "Platform/Http/HttpClient.hpp"
+#include "Platform/Text/Utf8.hpp"
 
 #include <nlohmann/json.hpp>
-#include <unicode/utf8.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <chrono>
+#include <cstdlib>
 
 namespace ostrelvirorez {
 
 namespace {
-
-bool isValidUtf8(std::string_view text) {
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-    const auto length = static_cast<std::int32_t>(text.size());
-    std::int32_t offset = 0;
-    while (offset < length) {
-        UChar32 scalar = 0;
-        U8_NEXT(bytes, offset, length, scalar);
-        if (scalar < 0) return false;
-    }
-    return true;
-}
 
 std::string lowercased(std::string_view text) {
     std::string result(text);
@@ -94,7 +82,8 @@ std::string FeedbackService::send(const Payload& payload, std::stop_token stop) 
     const auto response = transport_.send(makeRequest(endpoint_, payload), std::move(stop));
     if (response.status <= 0) throw FeedbackError::invalidResponse();
     if (response.status < 200 || response.status > 299) {
-        throw FeedbackError::httpError(response.status, isValidUtf8(response.body) ? response.body : std::string());
+        throw FeedbackError::httpError(response.status,
+                                       platform::text::isValidUtf8(response.body) ? response.body : std::string());
     }
     const auto reply = nlohmann::json::parse(response.body);
     if (!reply.is_object()) throw FeedbackError::invalidResponse();

@@ -25,20 +25,6 @@ std::optional<std::uint16_t> applicationKeyCode(unsigned long keySymbol) {
     return std::nullopt;
 }
 
-std::uint64_t modifierFlagBit(std::uint16_t keyCode) {
-    switch (keyCode) {
-    case 54: return 0x10;
-    case 55: return 0x08;
-    case 56: return 0x02;
-    case 58: return 0x20;
-    case 59: return 0x01;
-    case 60: return 0x04;
-    case 61: return 0x40;
-    case 62: return 0x2000;
-    default: return 0;
-    }
-}
-
 bool reportsFlagsChanged(std::uint16_t keyCode) {
     return modifierFlagBit(keyCode) != 0 || keyCode == 57;
 }
