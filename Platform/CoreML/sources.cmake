@@ -1,5 +1,4 @@
-platform_service(CoreML
-  SOURCES
+set(COREML_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/ArrayLayout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ElementAccess.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FeatureValidation.cpp
@@ -17,5 +16,9 @@ platform_service(CoreML
     ${CMAKE_CURRENT_LIST_DIR}/MLMultiArrayDataType.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MLState.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ScriptedModelBackend.cpp
-  LINK PlatformCore PlatformAccel nlohmann_json::nlohmann_json
+)
+include(${CMAKE_CURRENT_LIST_DIR}/MIL/sources.cmake)
+platform_service(CoreML
+  SOURCES ${COREML_SOURCES}
+  LINK PlatformConcurrency PlatformCore PlatformAccel nlohmann_json::nlohmann_json
 )

@@ -1,0 +1,2 @@
+# Weight files.
+list(APPEND COREML_SOURCES)

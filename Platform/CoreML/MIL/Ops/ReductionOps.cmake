@@ -1,0 +1,1 @@
+list(APPEND COREML_SOURCES ${CMAKE_CURRENT_LIST_DIR}/ReductionOps.cpp)

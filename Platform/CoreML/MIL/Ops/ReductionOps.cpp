@@ -1,0 +1,8 @@
+#include "Platform/CoreML/MIL/OpRegistry.hpp"
+#include "Platform/CoreML/MIL/Ops/OpFamilies.hpp"
+
+namespace platform::coreml::mil {
+
+void registerReductionOps(OpRegistry& registry) { (void)registry; }
+
+} // namespace platform::coreml::mil

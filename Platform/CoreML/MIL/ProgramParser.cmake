@@ -1,0 +1,2 @@
+# The text form of programs.
+list(APPEND COREML_SOURCES)

@@ -1,0 +1,13 @@
+# The interpreter of compiled program bundles. Each fragment appends to COREML_SOURCES.
+list(APPEND COREML_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/DataType.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Tensor.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/OpCall.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/OpRegistry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Parallel.cpp
+)
+include(${CMAKE_CURRENT_LIST_DIR}/ProgramParser.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/BlobStorage.cmake)
+foreach(family Elementwise Reduction Shape Linear Sequence Constexpr)
+  include(${CMAKE_CURRENT_LIST_DIR}/Ops/${family}Ops.cmake)
+endforeach()
