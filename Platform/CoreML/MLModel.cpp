@@ -1,6 +1,7 @@
 #include "Platform/CoreML/MLModel.hpp"
 
 #include "Platform/CoreML/FeatureValidation.hpp"
+#include "Platform/CoreML/MIL/ProgramModelBackend.hpp"
 #include "Platform/CoreML/MLModelBackendRegistry.hpp"
 #include "Platform/CoreML/MLModelError.hpp"
 
@@ -79,7 +80,7 @@ MLModel MLModel::load(const std::filesystem::path& modelURL, const MLModelConfig
     checkCompiledModelFolder(modelURL);
     const auto factory = MLModelBackendRegistry::shared().backendFactory(modelURL);
     if (!factory) {
-        throw MLModelError::noModelRuntime(modelURL);
+        return MLModel(mil::ProgramModelBackend::load(modelURL, configuration), configuration);
     }
     auto backend = (*factory)(modelURL, configuration);
     if (!backend) {

@@ -5,6 +5,12 @@ list(APPEND COREML_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/OpCall.cpp
   ${CMAKE_CURRENT_LIST_DIR}/OpRegistry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Parallel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DeclaredType.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PreparedFunction.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ProgramRunner.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ArrayConversion.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BundleDescription.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ProgramModelBackend.cpp
 )
 include(${CMAKE_CURRENT_LIST_DIR}/ProgramParser.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/BlobStorage.cmake)

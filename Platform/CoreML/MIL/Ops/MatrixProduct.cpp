@@ -1,0 +1,216 @@
+#include "Platform/CoreML/MIL/Ops/MatrixProduct.hpp"
+
+#include "Platform/Concurrency/ThreadPool.hpp"
+#include "Platform/CoreML/MIL/Parallel.hpp"
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+namespace platform::coreml::mil {
+namespace {
+
+using accel::Transpose;
+
+// Multiply-adds below which a pool task costs more than it saves.
+constexpr std::int64_t minimumTaskWork = std::int64_t{1} << 19;
+// Tiles narrower than this lose more to packing than they gain in parallelism.
+constexpr std::int64_t minimumTileSide = 16;
+// Share of the workers' time a task split must keep busy before we stop refining it.
+constexpr double wantedBalance = 0.9;
+
+// How many parts a product's rows and columns are cut into.
+struct Tiling {
+    std::int64_t rows = 1;
+    std::int64_t columns = 1;
+
+    std::int64_t count() const { return rows * columns; }
+};
+
+struct TileRange {
+    std::int64_t m0, m1, n0, n1;
+};
+
+// Reusable buffers of one worker for slices that are not contiguous in place.
+struct TileScratch {
+    std::vector<float> a, b, c;
+};
+
+std::size_t size(std::int64_t value) { return static_cast<std::size_t>(value); }
+
+float* sized(std::vector<float>& buffer, std::int64_t count) {
+    buffer.resize(size(count));
+    return buffer.data();
+}
+
+// Elements moved besides the multiply-adds when a product is cut this way:
+// each tile packs its slices of A and B, gathers slices that are strided in
+// place, and copies its part of C out when C's rows are cut.
+double tilingCost(const ProductShape& shape, Tiling tiling) {
+    const bool gatherA = shape.transA == Transpose::transposed && tiling.rows > 1;
+    const bool gatherB = shape.transB == Transpose::none && tiling.columns > 1;
+    const bool copyC = tiling.columns > 1 && shape.m > 1;
+    const auto k = static_cast<double>(shape.k);
+    return k * static_cast<double>(shape.m * tiling.columns) * (gatherA ? 2 : 1) +
+           k * static_cast<double>(shape.n * tiling.rows) * (gatherB ? 2 : 1) +
+           (copyC ? 2.0 * static_cast<double>(shape.m * shape.n) : 0.0);
+}
+
+// The cheapest cut into at most `tiles` parts, none thinner than the minimum side.
+Tiling chooseTiling(const ProductShape& shape, std::int64_t tiles) {
+    const auto maxRows = std::max<std::int64_t>(1, shape.m / minimumTileSide);
+    const auto maxColumns = std::max<std::int64_t>(1, shape.n / minimumTileSide);
+    for (auto wanted = tiles; wanted > 1; --wanted) {
+        Tiling best;
+        auto bestCost = std::numeric_limits<double>::max();
+        for (std::int64_t rows = 1; rows <= wanted; ++rows) {
+            if (wanted % rows != 0) {
+                continue;
+            }
+            const Tiling candidate{rows, wanted / rows};
+            if (candidate.rows > maxRows || candidate.columns > maxColumns) {
+                continue;
+            }
+            if (const auto cost = tilingCost(shape, candidate); cost < bestCost) {
+                best = candidate;
+                bestCost = cost;
+            }
+        }
+        if (best.count() > 1) {
+            return best;
+        }
+    }
+    return {};
+}
+
+// Share of the workers' time that `tasks` equal tasks keep busy.
+double balance(std::int64_t tasks, std::int64_t workers) {
+    const auto chunks = std::min(tasks, workers);
+    const auto rounds = (tasks + chunks - 1) / chunks;
+    return static_cast<double>(tasks) / static_cast<double>(chunks * rounds);
+}
+
+// Cuts each product so that all of them together give the workers even shares.
+Tiling planTiling(const ProductShape& shape, std::int64_t products, std::int64_t workers, std::int64_t parts) {
+    const auto base = std::max<std::int64_t>(1, (parts + products - 1) / products);
+    Tiling best = base == 1 ? Tiling{} : chooseTiling(shape, base);
+    auto bestBalance = balance(products * best.count(), workers);
+    for (auto wanted = base + 1; wanted <= 4 * base && bestBalance < wantedBalance; ++wanted) {
+        const auto candidate = chooseTiling(shape, wanted);
+        const auto candidateBalance = balance(products * candidate.count(), workers);
+        if (candidateBalance > bestBalance + 1e-9) {
+            best = candidate;
+            bestBalance = candidateBalance;
+        }
+    }
+    return best;
+}
+
+void addBiases(const ProductOperands& product, const TileRange& range, float* c, std::int64_t rowStride) {
+    if (product.columnBias == nullptr && product.rowBias == nullptr) {
+        return;
+    }
+    for (auto i = range.m0; i < range.m1; ++i) {
+        float* row = c + (i - range.m0) * rowStride;
+        const auto width = range.n1 - range.n0;
+        if (product.columnBias != nullptr) {
+            const float* bias = product.columnBias + range.n0;
+            for (std::int64_t j = 0; j < width; ++j) {
+                row[j] += bias[j];
+            }
+        }
+        if (product.rowBias != nullptr) {
+            const float bias = product.rowBias[i];
+            for (std::int64_t j = 0; j < width; ++j) {
+                row[j] += bias;
+            }
+        }
+    }
+}
+
+// op(A) rows [m0, m1) as a contiguous operand with the same transposition.
+const float* sliceOfA(const ProductShape& shape, const float* a, const TileRange& range, TileScratch& scratch) {
+    const auto rows = range.m1 - range.m0;
+    if (shape.transA == Transpose::none) {
+        return a + range.m0 * shape.k;
+    }
+    if (rows == shape.m) {
+        return a;
+    }
+    float* gathered = sized(scratch.a, shape.k * rows);
+    for (std::int64_t inner = 0; inner < shape.k; ++inner) {
+        std::copy_n(a + inner * shape.m + range.m0, rows, gathered + inner * rows);
+    }
+    return gathered;
+}
+
+// op(B) columns [n0, n1) as a contiguous operand with the same transposition.
+const float* sliceOfB(const ProductShape& shape, const float* b, const TileRange& range, TileScratch& scratch) {
+    const auto columns = range.n1 - range.n0;
+    if (shape.transB == Transpose::transposed) {
+        return b + range.n0 * shape.k;
+    }
+    if (columns == shape.n) {
+        return b;
+    }
+    float* gathered = sized(scratch.b, shape.k * columns);
+    for (std::int64_t inner = 0; inner < shape.k; ++inner) {
+        std::copy_n(b + inner * shape.n + range.n0, columns, gathered + inner * columns);
+    }
+    return gathered;
+}
+
+void multiplyTile(const ProductShape& shape, const ProductOperands& product, const TileRange& range,
+                  TileScratch& scratch) {
+    const auto rows = range.m1 - range.m0;
+    const auto columns = range.n1 - range.n0;
+    const float* a = sliceOfA(shape, product.a, range, scratch);
+    const float* b = sliceOfB(shape, product.b, range, scratch);
+    const bool inPlace = columns == shape.n || rows == 1;
+    float* c = inPlace ? product.c + range.m0 * shape.n + range.n0 : sized(scratch.c, rows * columns);
+    accel::sgemm(shape.transA, shape.transB, size(rows), size(columns), size(shape.k), 1.0f,
+                 {a, size(rows * shape.k)}, {b, size(shape.k * columns)}, 0.0f, {c, size(rows * columns)});
+    addBiases(product, range, c, columns);
+    if (!inPlace) {
+        for (std::int64_t i = 0; i < rows; ++i) {
+            std::copy_n(c + i * columns, columns, product.c + (range.m0 + i) * shape.n + range.n0);
+        }
+    }
+}
+
+TileRange tileRange(const ProductShape& shape, Tiling tiling, std::int64_t tile) {
+    const auto row = tile / tiling.columns;
+    const auto column = tile % tiling.columns;
+    return {shape.m * row / tiling.rows, shape.m * (row + 1) / tiling.rows, shape.n * column / tiling.columns,
+            shape.n * (column + 1) / tiling.columns};
+}
+
+} // namespace
+
+void multiplyOnCaller(const ProductShape& shape, const ProductOperands& product) {
+    TileScratch scratch;
+    multiplyTile(shape, product, {0, shape.m, 0, shape.n}, scratch);
+}
+
+void multiply(const ProductShape& shape, std::span<const ProductOperands> products) {
+    const auto count = static_cast<std::int64_t>(products.size());
+    const auto work = shape.m * shape.n * std::max<std::int64_t>(shape.k, 1) * count;
+    const auto workers = static_cast<std::int64_t>(ThreadPool::shared().threadCount());
+    const auto parts = std::clamp<std::int64_t>(work / minimumTaskWork, 1, workers);
+    if (parts <= 1) {
+        for (const auto& product : products) {
+            multiplyOnCaller(shape, product);
+        }
+        return;
+    }
+    const auto tiling = planTiling(shape, count, workers, parts);
+    const auto tiles = tiling.count();
+    parallelFor(count * tiles, 1, [&](std::int64_t begin, std::int64_t end) {
+        TileScratch scratch;
+        for (auto task = begin; task < end; ++task) {
+            multiplyTile(shape, products[size(task / tiles)], tileRange(shape, tiling, task % tiles), scratch);
+        }
+    });
+}
+
+} // namespace platform::coreml::mil

@@ -1,0 +1,78 @@
+#pragma once
+// What the linear family's tests share: seeded random tensors, one-result
+// calls, tolerant comparison with a reference, and checks of failures.
+
+#include "Platform/CoreML/MLModelError.hpp"
+#include "tests/Platform/CoreML/MIL/KernelHarness.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace lineartest {
+
+using miltest::Arg;
+using platform::coreml::mil::DataType;
+using platform::coreml::mil::Shape;
+using platform::coreml::mil::Tensor;
+
+inline std::int64_t countOf(const Shape& shape) {
+    std::int64_t count = 1;
+    for (const auto size : shape) {
+        count *= size;
+    }
+    return count;
+}
+
+// Values in [−1, 1], the same for the same seed.
+inline std::vector<float> randomValues(std::int64_t count, std::uint32_t seed) {
+    std::mt19937 engine(seed);
+    std::uniform_real_distribution<float> draw(-1.0f, 1.0f);
+    std::vector<float> values(static_cast<std::size_t>(count));
+    for (auto& value : values) {
+        value = draw(engine);
+    }
+    return values;
+}
+
+inline Tensor randomTensor(const Shape& shape, std::uint32_t seed, DataType type = DataType::fp32) {
+    return miltest::floats(shape, randomValues(countOf(shape), seed), type);
+}
+
+inline Tensor runOne(const std::string& opType, const std::vector<Arg>& args) {
+    auto results = miltest::runKernel(opType, args);
+    EXPECT_EQ(results.size(), 1u) << opType;
+    return results.at(0);
+}
+
+// `actual` has `shape` and every element lies within `tolerance` (relative
+// beyond magnitude 1) of `expected`; reports the first element that does not.
+inline void expectClose(const Tensor& actual, const Shape& shape, const std::vector<float>& expected,
+                        float tolerance = 1e-4f) {
+    ASSERT_EQ(actual.shape(), shape);
+    const auto values = actual.floatValues();
+    ASSERT_EQ(values.size(), expected.size());
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (!(std::abs(values[i] - expected[i]) <= tolerance * std::max(1.0f, std::abs(expected[i])))) {
+            ADD_FAILURE() << "element " << i << " is " << values[i] << ", expected " << expected[i];
+            return;
+        }
+    }
+}
+
+// The call fails with the runtime's error, and its message contains `fragment`.
+inline void expectFailure(const std::string& opType, const std::vector<Arg>& args, const std::string& fragment) {
+    try {
+        miltest::runKernel(opType, args);
+        ADD_FAILURE() << opType << " did not fail; expected \"" << fragment << "\"";
+    } catch (const platform::coreml::MLModelError& error) {
+        EXPECT_NE(std::string(error.what()).find(fragment), std::string::npos) << error.what();
+    }
+}
+
+} // namespace lineartest
