@@ -10,10 +10,16 @@
 #include <limits>
 #include <new>
 
+#include <sys/mman.h>
+
 namespace platform::coreml::mil {
 namespace {
 
 constexpr std::align_val_t storageAlignment{64};
+// Large buffers start on a huge-page boundary and ask for huge pages, so that
+// first touches fault once per 2 MiB rather than once per 4 KiB.
+constexpr std::size_t hugePage = std::size_t{2} << 20;
+constexpr std::size_t hugePageWorthy = std::size_t{4} << 20;
 
 std::size_t elementBytes(StorageKind kind) {
     switch (kind) {
@@ -25,13 +31,24 @@ std::size_t elementBytes(StorageKind kind) {
     return 0;
 }
 
-std::shared_ptr<void> allocate(StorageKind kind, std::int64_t count) {
+std::shared_ptr<void> allocate(StorageKind kind, std::int64_t count, bool zeroed) {
     if (kind == StorageKind::string) {
         return std::make_shared<std::string>();
     }
     const auto bytes = std::max<std::size_t>(1, static_cast<std::size_t>(count) * elementBytes(kind));
+    if (bytes >= hugePageWorthy) {
+        const auto rounded = (bytes + hugePage - 1) / hugePage * hugePage;
+        void* memory = ::operator new(rounded, std::align_val_t{hugePage});
+        ::madvise(memory, rounded, MADV_HUGEPAGE);
+        if (zeroed) {
+            std::memset(memory, 0, bytes);
+        }
+        return std::shared_ptr<void>(memory, [](void* pointer) { ::operator delete(pointer, std::align_val_t{hugePage}); });
+    }
     void* memory = ::operator new(bytes, storageAlignment);
-    std::memset(memory, 0, bytes);
+    if (zeroed) {
+        std::memset(memory, 0, bytes);
+    }
     return std::shared_ptr<void>(memory, [](void* pointer) { ::operator delete(pointer, storageAlignment); });
 }
 
@@ -86,7 +103,17 @@ Tensor::Tensor(DataType dataType, Shape shape) : dataType_(dataType), shape_(std
         }
     }
     count_ = elementCount(shape_);
-    storage_ = allocate(kind(), count_);
+    storage_ = allocate(kind(), count_, true);
+}
+
+Tensor::Tensor(DataType dataType, Shape shape, Unfilled) : dataType_(dataType), shape_(std::move(shape)) {
+    for (const auto size : shape_) {
+        if (size < 0) {
+            throw MLModelError(MLModelErrorKind::featureType, "A tensor cannot have the shape " + describeShape(shape_));
+        }
+    }
+    count_ = elementCount(shape_);
+    storage_ = allocate(kind(), count_, false);
 }
 
 Tensor Tensor::scalar(DataType dataType, double value) {

@@ -26,6 +26,10 @@ public:
 
     // Zero-filled elements (empty text for strings).
     Tensor(DataType dataType, Shape shape);
+    // Elements left unset, for makers that write every element before handing
+    // the tensor on (it saves a pass over large results).
+    struct Unfilled {};
+    Tensor(DataType dataType, Shape shape, Unfilled);
 
     static Tensor scalar(DataType dataType, double value);
     static Tensor text(std::string value);

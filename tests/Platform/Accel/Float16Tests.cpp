@@ -81,3 +81,32 @@ TEST(Float16, BufferConversionsMatchScalarOnesAndCheckLengths) {
 }
 
 } // namespace
+
+// Long buffers take the vector path where the processor has one; every half
+// value and a spread of floats (ties, subnormals, overflow) must convert as the
+// scalar functions do.
+TEST(Float16, LongBufferConversionsMatchScalarOnes) {
+    std::vector<std::uint16_t> everyHalf(65536);
+    for (std::size_t bits = 0; bits < everyHalf.size(); ++bits) everyHalf[bits] = static_cast<std::uint16_t>(bits);
+    std::vector<float> widened(everyHalf.size());
+    platform::accel::convertHalfToFloat(everyHalf, widened);
+    for (std::size_t bits = 0; bits < everyHalf.size(); ++bits) {
+        const float expected = halfToFloat(everyHalf[bits]);
+        if (std::isnan(expected)) {
+            EXPECT_TRUE(std::isnan(widened[bits])) << bits;
+        } else {
+            EXPECT_EQ(widened[bits], expected) << bits;
+        }
+    }
+
+    std::vector<float> floats;
+    for (int exponent = -30; exponent <= 17; ++exponent) {
+        for (const float mantissa : {1.0f, 1.00048828125f, 1.000732421875f, 1.5f, 1.99951171875f, 1.999755859375f}) {
+            floats.push_back(std::ldexp(mantissa, exponent));
+            floats.push_back(-std::ldexp(mantissa, exponent));
+        }
+    }
+    std::vector<std::uint16_t> narrowed(floats.size());
+    platform::accel::convertFloatToHalf(floats, narrowed);
+    for (std::size_t i = 0; i < floats.size(); ++i) EXPECT_EQ(narrowed[i], floatToHalf(floats[i])) << floats[i];
+}

@@ -20,6 +20,7 @@ using accel::Transpose;
 
 // Multiply-adds one piece of the parallel loop gets at least.
 constexpr std::int64_t pieceWork = std::int64_t{1} << 16;
+constexpr std::int64_t minimumRowsPerPiece = 64;
 constexpr float minusInfinity = -std::numeric_limits<float>::infinity();
 
 const Tensor& operand(const OpCall& call, std::string_view name) {
@@ -203,12 +204,14 @@ std::vector<Tensor> scaledDotProductAttentionKernel(const OpCall& call) {
     auto outputShape = *leading;
     outputShape.push_back(queries);
     outputShape.push_back(valueDepth);
-    Tensor output(DataType::fp32, outputShape);
+    Tensor output(DataType::fp32, outputShape, Tensor::Unfilled{});
     auto out = output.mutableFloatValues();
 
     const auto scale = depth > 0 ? 1.0F / std::sqrt(static_cast<float>(depth)) : 1.0F;
     const auto rowWork = std::max<std::int64_t>(1, keys * (depth + valueDepth));
-    const auto rowsPerPiece = std::clamp<std::int64_t>(pieceWork / rowWork, 1, std::max<std::int64_t>(queries, 1));
+    // Enough query rows per piece that each product amortises packing the keys.
+    const auto rowsPerPiece = std::clamp<std::int64_t>(pieceWork / rowWork, std::min<std::int64_t>(queries, minimumRowsPerPiece),
+                                                       std::max<std::int64_t>(queries, 1));
     const auto piecesPerMatrix = (queries + rowsPerPiece - 1) / rowsPerPiece;
     const auto batch = elementCount(*leading);
     const auto grain = std::max<std::int64_t>(1, pieceWork / (rowsPerPiece * rowWork));
@@ -219,7 +222,7 @@ std::vector<Tensor> scaledDotProductAttentionKernel(const OpCall& call) {
             const auto rows = std::min(rowsPerPiece, queries - first);
             const auto at = static_cast<std::size_t>(n);
             const auto count = [](std::int64_t value) { return static_cast<std::size_t>(value); };
-            scores.assign(count(rows * keys), 0.0F);
+            scores.resize(count(rows * keys)); // overwritten by the product below
             accel::sgemm(Transpose::none, Transpose::transposed, count(rows), count(keys), count(depth), scale,
                          q.values.subspan(count(q.offsets[at] + first * depth), count(rows * depth)),
                          k.values.subspan(count(k.offsets[at]), count(keys * depth)), 0.0F, scores);

@@ -83,7 +83,7 @@ std::vector<Tensor> gather(const OpCall& call) {
     })};
 }
 
-// torch.gather: out[p, j, k] = x[p, indices[p, j, k], k], indices shaped like x except along axis.
+// Element-wise gather: out[p, j, k] = x[p, indices[p, j, k], k], indices shaped like x except along axis.
 std::vector<Tensor> gatherAlongAxis(const OpCall& call) {
     const auto& x = call.input("x");
     const auto& indices = call.input("indices");

@@ -144,7 +144,7 @@ std::vector<Tensor> scatter(const OpCall& call) {
     return {std::move(setup.result)};
 }
 
-// torch's scatter: result[p, indices[p, j, k], k] ∘= updates[p, j, k].
+// Element-wise scatter: result[p, indices[p, j, k], k] ∘= updates[p, j, k].
 std::vector<Tensor> scatterAlongAxis(const OpCall& call) {
     auto setup = setUp(call);
     const auto& d = setup.data.shape();
@@ -187,7 +187,8 @@ std::vector<Tensor> scatterNd(const OpCall& call) {
     expected.insert(expected.end(), d.begin() + static_cast<std::ptrdiff_t>(k), d.end());
     requireUpdatesShape(call, setup.updates, expected);
     const auto raw = integerValues(call, indices, "indices");
-    std::vector<std::int64_t> rows(static_cast<std::size_t>(countBetween(indices.shape(), 0, indices.shape().size() - 1)));
+    const auto tuples = countBetween(indices.shape(), 0, indices.shape().size() - 1);
+    std::vector<std::int64_t> rows(static_cast<std::size_t>(tuples));
     for (std::size_t t = 0; t < rows.size(); ++t) {
         std::int64_t row = 0;
         for (std::size_t i = 0; i < k; ++i) {

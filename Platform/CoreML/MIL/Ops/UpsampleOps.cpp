@@ -74,8 +74,8 @@ std::vector<Tensor> upsampleNearest(const OpCall& call) {
                     [&](std::int64_t begin, std::int64_t end) {
                         for (auto row = begin; row < end; ++row) {
                             const auto p = row / plane.outHeight;
-                            const auto inRow = (p * plane.height + rowsFrom[static_cast<std::size_t>(row % plane.outHeight)]) *
-                                               plane.width;
+                            const auto from = rowsFrom[static_cast<std::size_t>(row % plane.outHeight)];
+                            const auto inRow = (p * plane.height + from) * plane.width;
                             for (std::int64_t o = 0; o < plane.outWidth; ++o) {
                                 target[static_cast<std::size_t>(row * plane.outWidth + o)] =
                                     source[static_cast<std::size_t>(inRow + columnsFrom[static_cast<std::size_t>(o)])];
@@ -95,8 +95,9 @@ struct Sample {
 
 std::vector<Sample> bilinearSamples(std::int64_t outSize, std::int64_t inSize, bool alignCorners, bool halfPixel) {
     std::vector<Sample> samples(static_cast<std::size_t>(outSize));
-    const auto ratio = alignCorners ? (outSize > 1 ? static_cast<double>(inSize - 1) / static_cast<double>(outSize - 1) : 0.0)
-                                    : static_cast<double>(inSize) / static_cast<double>(outSize);
+    const auto in = static_cast<double>(inSize);
+    const auto out = static_cast<double>(outSize);
+    const auto ratio = alignCorners ? (outSize > 1 ? (in - 1) / (out - 1) : 0.0) : in / out;
     for (std::size_t o = 0; o < samples.size(); ++o) {
         auto position = halfPixel ? (static_cast<double>(o) + 0.5) * ratio - 0.5 : static_cast<double>(o) * ratio;
         position = std::clamp(position, 0.0, static_cast<double>(inSize - 1));

@@ -9,7 +9,8 @@
 #include <fstream>
 #include <functional>
 #include <limits>
-#include <regex>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <variant>
 #include <vector>
@@ -365,19 +366,27 @@ TEST(BlobStorage, OpenTellsUnreadableFromDamaged) {
 
 // --- Memory -------------------------------------------------------------------
 
-// Resident bytes of this process's mappings of `file`, from /proc/self/smaps.
+// Resident bytes of this process's mappings of `file`, from /proc/self/smaps:
+// a mapping's line ("start-end perms offset device inode path") is followed by
+// "Key: value" lines, one of them "Rss: N kB".
 std::optional<std::uint64_t> residentBytesOfMapping(const std::filesystem::path& file) {
     std::ifstream smaps("/proc/self/smaps");
-    const std::regex header(R"(^[0-9a-f]+-[0-9a-f]+ \S+ \S+ \S+ \S+\s*(.*)$)");
     std::string line;
     bool inFile = false;
     std::optional<std::uint64_t> total;
     while (std::getline(smaps, line)) {
-        std::smatch match;
-        if (std::regex_match(line, match, header)) {
-            inFile = match[1].str() == file.string();
-        } else if (inFile && line.rfind("Rss:", 0) == 0) {
-            total = total.value_or(0) + std::stoull(line.substr(4)) * 1024;
+        std::istringstream fields(line);
+        std::string first;
+        fields >> first;
+        if (!first.empty() && first.back() != ':') {
+            std::string permissions, offset, device, inode, path;
+            fields >> permissions >> offset >> device >> inode >> std::ws;
+            std::getline(fields, path);
+            inFile = path == file.string();
+        } else if (inFile && first == "Rss:") {
+            std::uint64_t kilobytes = 0;
+            fields >> kilobytes;
+            total = total.value_or(0) + kilobytes * 1024;
         }
     }
     return total;
