@@ -40,54 +40,38 @@ std::vector<const Tensor*> OpCall::inputs(std::string_view name) const {
     return argument == nullptr ? std::vector<const Tensor*>{} : argument->values;
 }
 
-std::int64_t OpCall::intParameter(std::string_view name, std::optional<std::int64_t> fallback) const {
+const Tensor* OpCall::parameter(std::string_view name, bool hasFallback, bool single, const char* wanted) const {
     const auto* tensor = optionalInput(name);
     if (tensor == nullptr) {
-        if (!fallback) {
+        if (!hasFallback) {
             input(name);
         }
-        return *fallback;
+        return nullptr;
     }
-    if (tensor->count() != 1) {
-        fail("the argument \"" + std::string(name) + "\" must be a single number");
+    if (single && tensor->count() != 1) {
+        fail("the argument \"" + std::string(name) + "\" must be " + wanted);
     }
-    return static_cast<std::int64_t>(tensor->numberAt(0));
+    return tensor;
+}
+
+std::int64_t OpCall::intParameter(std::string_view name, std::optional<std::int64_t> fallback) const {
+    const auto* tensor = parameter(name, fallback.has_value(), true, "a single number");
+    return tensor == nullptr ? *fallback : static_cast<std::int64_t>(tensor->numberAt(0));
 }
 
 double OpCall::floatParameter(std::string_view name, std::optional<double> fallback) const {
-    const auto* tensor = optionalInput(name);
-    if (tensor == nullptr) {
-        if (!fallback) {
-            input(name);
-        }
-        return *fallback;
-    }
-    if (tensor->count() != 1) {
-        fail("the argument \"" + std::string(name) + "\" must be a single number");
-    }
-    return tensor->numberAt(0);
+    const auto* tensor = parameter(name, fallback.has_value(), true, "a single number");
+    return tensor == nullptr ? *fallback : tensor->numberAt(0);
 }
 
 bool OpCall::boolParameter(std::string_view name, std::optional<bool> fallback) const {
-    const auto* tensor = optionalInput(name);
-    if (tensor == nullptr) {
-        if (!fallback) {
-            input(name);
-        }
-        return *fallback;
-    }
-    if (tensor->count() != 1) {
-        fail("the argument \"" + std::string(name) + "\" must be a single truth value");
-    }
-    return tensor->numberAt(0) != 0;
+    const auto* tensor = parameter(name, fallback.has_value(), true, "a single truth value");
+    return tensor == nullptr ? *fallback : tensor->numberAt(0) != 0;
 }
 
 std::string OpCall::textParameter(std::string_view name, std::optional<std::string> fallback) const {
-    const auto* tensor = optionalInput(name);
+    const auto* tensor = parameter(name, fallback.has_value(), false, "text");
     if (tensor == nullptr) {
-        if (!fallback) {
-            input(name);
-        }
         return *fallback;
     }
     if (tensor->kind() != StorageKind::string) {
@@ -98,11 +82,8 @@ std::string OpCall::textParameter(std::string_view name, std::optional<std::stri
 
 std::vector<std::int64_t> OpCall::intsParameter(std::string_view name,
                                                 std::optional<std::vector<std::int64_t>> fallback) const {
-    const auto* tensor = optionalInput(name);
+    const auto* tensor = parameter(name, fallback.has_value(), false, "numbers");
     if (tensor == nullptr) {
-        if (!fallback) {
-            input(name);
-        }
         return *fallback;
     }
     if (tensor->kind() == StorageKind::string) {

@@ -56,6 +56,9 @@ public:
 
 private:
     const OpArgument* find(std::string_view name) const;
+    // The tensor bound to a parameter, null when absent and a fallback exists;
+    // fails when absent without one, or when `single` and it is not one element.
+    const Tensor* parameter(std::string_view name, bool hasFallback, bool single, const char* wanted) const;
 
     std::string opType_;
     std::vector<OpArgument> arguments_;

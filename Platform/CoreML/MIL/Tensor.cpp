@@ -96,24 +96,18 @@ std::string describeShape(const Shape& shape) {
     return text + "]";
 }
 
-Tensor::Tensor(DataType dataType, Shape shape) : dataType_(dataType), shape_(std::move(shape)) {
-    for (const auto size : shape_) {
-        if (size < 0) {
-            throw MLModelError(MLModelErrorKind::featureType, "A tensor cannot have the shape " + describeShape(shape_));
-        }
-    }
-    count_ = elementCount(shape_);
-    storage_ = allocate(kind(), count_, true);
-}
+Tensor::Tensor(DataType dataType, Shape shape) : Tensor(dataType, std::move(shape), true) {}
 
-Tensor::Tensor(DataType dataType, Shape shape, Unfilled) : dataType_(dataType), shape_(std::move(shape)) {
+Tensor::Tensor(DataType dataType, Shape shape, Unfilled) : Tensor(dataType, std::move(shape), false) {}
+
+Tensor::Tensor(DataType dataType, Shape shape, bool zeroed) : dataType_(dataType), shape_(std::move(shape)) {
     for (const auto size : shape_) {
         if (size < 0) {
             throw MLModelError(MLModelErrorKind::featureType, "A tensor cannot have the shape " + describeShape(shape_));
         }
     }
     count_ = elementCount(shape_);
-    storage_ = allocate(kind(), count_, false);
+    storage_ = allocate(kind(), count_, zeroed);
 }
 
 Tensor Tensor::scalar(DataType dataType, double value) {

@@ -70,6 +70,7 @@ public:
     Tensor convertedTo(DataType dataType) const;
 
 private:
+    Tensor(DataType dataType, Shape shape, bool zeroed);
     void checkKind(StorageKind wanted) const;
 
     DataType dataType_ = DataType::fp32;

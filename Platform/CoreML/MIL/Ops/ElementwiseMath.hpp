@@ -25,7 +25,7 @@ inline float softplus(float v) { return std::max(v, 0.0f) + std::log1p(std::exp(
 
 // Halves go to the even neighbour: 0.5 -> 0, 1.5 -> 2, 2.5 -> 2.
 inline float roundHalfToEven(float v) {
-    if (false) {
+    if (std::fabs(v - std::trunc(v)) == 0.5f) {
         return 2.0f * std::round(v / 2.0f);
     }
     return std::round(v);

@@ -15,7 +15,8 @@
 
 namespace platform::coreml::mil {
 
-// Loops over more elements than this are split across the thread pool.
+// Each parallel range holds at least this many elements, so tensors beyond
+// about 64k elements are split across the thread pool.
 inline constexpr std::int64_t elementwiseGrain = 32768;
 
 // The named argument; fails the call when it holds text.
