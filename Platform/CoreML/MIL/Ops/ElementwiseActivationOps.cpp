@@ -16,7 +16,7 @@ namespace {
 template <class F>
 std::vector<Tensor> mapInput(const OpCall& call, F f) {
     const auto in = asFloats(numericInput(call, "x"));
-    Tensor out(DataType::fp32, in.shape());
+    Tensor out(DataType::fp32, in.shape(), Tensor::Unfilled{});
     mapElements(in.floatValues(), out.mutableFloatValues(), f);
     return {std::move(out)};
 }

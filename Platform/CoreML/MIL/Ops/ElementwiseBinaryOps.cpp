@@ -91,7 +91,7 @@ std::int32_t intPow(std::int32_t base, std::int32_t exponent) {
 Tensor floatArithmetic(Arithmetic op, const Broadcast& plan, const Tensor& x, const Tensor& y) {
     const auto a = asFloats(x);
     const auto b = asFloats(y);
-    Tensor out(DataType::fp32, plan.shape());
+    Tensor out(DataType::fp32, plan.shape(), Tensor::Unfilled{});
     const auto run = [&](auto f) { mapBroadcast(plan, a.floatValues(), b.floatValues(), out.mutableFloatValues(), f); };
     switch (op) {
     case Arithmetic::add: run([](float p, float q) { return p + q; }); break;

@@ -12,7 +12,7 @@ namespace {
 template <class F>
 Tensor mapFloats(const Tensor& x, F f) {
     const auto in = asFloats(x);
-    Tensor out(DataType::fp32, in.shape());
+    Tensor out(DataType::fp32, in.shape(), Tensor::Unfilled{});
     mapElements(in.floatValues(), out.mutableFloatValues(), f);
     return out;
 }
