@@ -187,7 +187,7 @@ std::vector<Tensor> convTranspose(const OpCall& call) {
     conv.window = adjointWindow(inputs, kernels, strides, dilations, outputs);
     Shape shape{conv.batch, conv.outChannels};
     std::ranges::transform(outputs, std::back_inserter(shape), &OutputAxis::size);
-    Tensor result(DataType::fp32, shape);
+    Tensor result(DataType::fp32, shape, Tensor::Unfilled{});
     conv.input = x.floatValues().data();
     conv.weight = weight.floatValues().data();
     conv.output = result.mutableFloatValues().data();

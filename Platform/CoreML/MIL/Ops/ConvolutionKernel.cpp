@@ -1,6 +1,6 @@
 // conv over 1 to 3 spatial axes: a product of each group's weights with the
-// patch matrix of its input channels, or a direct loop when every output
-// channel reads a single input channel (depthwise convolutions).
+// patch matrix of its input channels, or a direct loop when each output
+// channel reads a single input channel that few others read (depthwise).
 
 #include "Platform/CoreML/MIL/OpRegistry.hpp"
 #include "Platform/CoreML/MIL/Ops/LinearArguments.hpp"
@@ -11,6 +11,7 @@
 #include "Platform/CoreML/MIL/Parallel.hpp"
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,24 @@ struct Convolution {
 };
 
 using OutputRanges = std::vector<std::pair<std::int64_t, std::int64_t>>;
+
+// row[i] += tap · source[i] for i < count, in fixed blocks the compiler puts on vector lanes.
+void addScaledRow(float* row, const float* source, float tap, std::int64_t count) {
+    constexpr std::int64_t block = 8;
+    std::int64_t i = 0;
+    for (; i + block <= count; i += block) {
+        std::array<float, block> values;
+        for (std::int64_t j = 0; j < block; ++j) {
+            values[static_cast<std::size_t>(j)] = source[i + j];
+        }
+        for (std::int64_t j = 0; j < block; ++j) {
+            row[i + j] += tap * values[static_cast<std::size_t>(j)];
+        }
+    }
+    for (; i < count; ++i) {
+        row[i] += tap * source[i];
+    }
+}
 
 // One output plane of a convolution whose output channel reads one input
 // plane; `valid` holds the innermost axis's valid outputs for each of its taps.
@@ -60,10 +79,11 @@ void convolvePlane(const Window& window, const OutputRanges& valid, const float*
                         const auto [first, last] = valid[static_cast<std::size_t>(k2)];
                         const auto offset = k2 * a2.dilation - a2.padBefore;
                         const float tap = taps[k2];
+                        if (first >= last) {
+                            continue;
+                        }
                         if (a2.stride == 1) {
-                            for (auto o2 = first; o2 < last; ++o2) {
-                                row[o2] += tap * source[o2 + offset];
-                            }
+                            addScaledRow(row + first, source + first + offset, tap, last - first);
                         } else {
                             for (auto o2 = first; o2 < last; ++o2) {
                                 row[o2] += tap * source[o2 * a2.stride + offset];
@@ -173,12 +193,15 @@ std::vector<Tensor> conv(const OpCall& call) {
                                 axisValues(call, "dilations", rank, 1), Rounding::floor);
     Shape shape{conv.batch, conv.outChannels};
     std::ranges::copy(spatialOutputs(conv.window, rank), std::back_inserter(shape));
-    Tensor result(DataType::fp32, shape);
+    Tensor result(DataType::fp32, shape, Tensor::Unfilled{});
     conv.input = x.floatValues().data();
     conv.weight = weight.floatValues().data();
     conv.bias = bias.empty() ? nullptr : bias.data();
     conv.output = result.mutableFloatValues().data();
-    if (conv.inPerGroup() == 1) {
+    // Outputs that each read one input channel alone gain nothing from a
+    // patch matrix; several outputs sharing one input channel do.
+    constexpr std::int64_t mostOutputsPerInputForDirectLoop = 4;
+    if (conv.inPerGroup() == 1 && conv.outPerGroup() <= mostOutputsPerInputForDirectLoop) {
         convolveDirectly(conv);
     } else {
         convolveByProducts(conv);

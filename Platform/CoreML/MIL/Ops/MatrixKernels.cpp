@@ -38,7 +38,7 @@ std::vector<Tensor> linear(const OpCall& call) {
     const auto bias = optionalVector(call, "bias", outer);
     Shape shape = x.shape();
     shape.back() = outer;
-    Tensor result(DataType::fp32, shape);
+    Tensor result(DataType::fp32, shape, Tensor::Unfilled{});
     const ProductShape product{elementCount(Shape(x.shape().begin(), x.shape().end() - 1)), outer, inner,
                                Transpose::none, Transpose::transposed};
     const ProductOperands operands{x.floatValues().data(), weight.floatValues().data(),
@@ -139,7 +139,7 @@ std::vector<Tensor> matmul(const OpCall& call) {
     if (!yVector) {
         shape.push_back(n);
     }
-    Tensor result(DataType::fp32, shape);
+    Tensor result(DataType::fp32, shape, Tensor::Unfilled{});
     const float* xData = x.floatValues().data();
     const float* yData = y.floatValues().data();
     float* out = result.mutableFloatValues().data();
@@ -263,7 +263,7 @@ std::vector<Tensor> einsum(const OpCall& call) {
         operands.push_back({a.data() + batch * q * s, b.data() + batch * s * t, products.data() + batch * q * t});
     }
     multiply({q, t, s, Transpose::none, Transpose::none}, operands);
-    Tensor result(DataType::fp32, pattern.hasBatch ? Shape{p, q, r, t} : Shape{q, r, t});
+    Tensor result(DataType::fp32, pattern.hasBatch ? Shape{p, q, r, t} : Shape{q, r, t}, Tensor::Unfilled{});
     swapMiddle(products, {p, r, q, t}, result.mutableFloatValues());
     return {result};
 }

@@ -97,7 +97,7 @@ std::vector<Tensor> batchNorm(const OpCall& call) {
         scale[c] = affine.gamma[c] / std::sqrt(variance[c] + epsilon);
         shift[c] = affine.beta[c] - mean[c] * scale[c];
     }
-    Tensor result(DataType::fp32, x.shape());
+    Tensor result(DataType::fp32, x.shape(), Tensor::Unfilled{});
     const float* input = x.floatValues().data();
     float* output = result.mutableFloatValues().data();
     const auto planeSize = elementCount(Shape(x.shape().begin() + 2, x.shape().end()));
@@ -116,7 +116,7 @@ std::vector<Tensor> instanceNorm(const OpCall& call) {
     const auto channels = x.dim(1);
     const Affine affine(call, channels);
     const auto epsilon = epsilonOf(call, 1e-5);
-    Tensor result(DataType::fp32, x.shape());
+    Tensor result(DataType::fp32, x.shape(), Tensor::Unfilled{});
     const float* input = x.floatValues().data();
     float* output = result.mutableFloatValues().data();
     const auto planeSize = elementCount(Shape(x.shape().begin() + 2, x.shape().end()));
@@ -273,7 +273,7 @@ std::vector<Tensor> layerNorm(const OpCall& call) {
     }
     const Affine affine(call, block.reduced);
     const auto epsilon = epsilonOf(call, 1e-5);
-    Tensor result(DataType::fp32, shape);
+    Tensor result(DataType::fp32, shape, Tensor::Unfilled{});
     float* output = result.mutableFloatValues().data();
     const bool contiguous = axes.back() - axes.front() + 1 == static_cast<std::int64_t>(axes.size());
     if (!contiguous) {
@@ -291,7 +291,7 @@ std::vector<Tensor> l2Norm(const OpCall& call) {
     const auto epsilon = epsilonOf(call, 1e-6);
     const auto normalised = std::min<std::int64_t>(3, x.rank());
     const auto groupSize = elementCount(Shape(x.shape().end() - normalised, x.shape().end()));
-    Tensor result(DataType::fp32, x.shape());
+    Tensor result(DataType::fp32, x.shape(), Tensor::Unfilled{});
     const float* input = x.floatValues().data();
     float* output = result.mutableFloatValues().data();
     const auto groups = groupSize == 0 ? 0 : x.count() / groupSize;
@@ -321,7 +321,7 @@ std::vector<Tensor> localResponseNorm(const OpCall& call) {
     const auto bias = static_cast<float>(call.floatParameter("k", 1.0));
     const auto channels = x.dim(1);
     const auto planeSize = elementCount(Shape(x.shape().begin() + 2, x.shape().end()));
-    Tensor result(DataType::fp32, x.shape());
+    Tensor result(DataType::fp32, x.shape(), Tensor::Unfilled{});
     const float* input = x.floatValues().data();
     float* output = result.mutableFloatValues().data();
     forEachPlane(x.dim(0) * channels, planeSize * size, [&](std::int64_t plane) {

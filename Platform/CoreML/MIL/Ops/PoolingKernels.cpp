@@ -94,7 +94,7 @@ std::vector<Tensor> pool(const OpCall& call, PoolingSetup setup) {
                                       std::vector<std::int64_t>(static_cast<std::size_t>(rank), 1), rounding);
     Shape shape{x.dim(0), x.dim(1)};
     std::ranges::copy(spatialOutputs(window, rank), std::back_inserter(shape));
-    Tensor result(DataType::fp32, shape);
+    Tensor result(DataType::fp32, shape, Tensor::Unfilled{});
     const float* input = x.floatValues().data();
     float* output = result.mutableFloatValues().data();
     const auto outputSize = window.outputSize();

@@ -131,6 +131,7 @@ TEST(ConvOpTest, MatchesDirectConvolution) {
         {"depthwise two outputs per channel", {1, 3, 8, 8}, {6, 1, 3, 3}, 3, {2, 2}, {}, "custom", {1, 1, 1, 1}, true, {1, 1}, {1, 6, 4, 4}},
         {"depthwise 2-D dilated same_lower", {2, 4, 7, 7}, {4, 1, 3, 3}, 4, {}, {2, 2}, "same_lower", {}, false, {2, 2}, {2, 4, 7, 7}},
         {"one input channel, strided", {1, 1, 12, 10}, {4, 1, 3, 3}, 1, {2, 2}, {}, "", {}, true, {0, 0}, {1, 4, 5, 4}},
+        {"one input channel read by many outputs", {1, 1, 9, 8}, {6, 1, 3, 3}, 1, {}, {}, "same", {}, true, {1, 1}, {1, 6, 9, 8}},
         {"pointwise", {2, 16, 5, 7}, {8, 16, 1, 1}, 1, {}, {}, "", {}, true, {0, 0}, {2, 8, 5, 7}},
         {"pointwise with stride", {1, 6, 5, 7}, {4, 6, 1, 1}, 1, {2, 2}, {}, "", {}, false, {0, 0}, {1, 4, 3, 4}},
         {"3-D custom pad", {1, 2, 4, 5, 6}, {3, 2, 2, 3, 2}, 1, {}, {}, "custom", {0, 1, 1, 0, 1, 1}, true, {0, 1, 1}, {1, 3, 4, 4, 7}},
