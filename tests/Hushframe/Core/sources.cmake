@@ -9,5 +9,6 @@ target_sources(${TEST_TARGET} PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/TranscriptionRecordsTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WhisperErrorTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WhisperTokenizerWrapperTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WhisperBundlesLoadTests.cpp
 )
 target_link_libraries(${TEST_TARGET} PUBLIC Hushframe)
