@@ -107,7 +107,7 @@ private:
         }
         if (operation.type == "const") {
             addConstant(operation);
-        } else if (operation.type == "read_state" || operation.type == "write_state") {
+        } else if (operation.type == "read_state" || operation.type == "write_state" || operation.type == "coreml_update_state") {
             addStateStep(operation);
         } else {
             addKernelStep(operation);
@@ -131,10 +131,10 @@ private:
         name(result, newSlot(result.type, std::move(tensor)));
     }
 
-    int stateArgument(const Operation& operation) {
-        const auto input = std::ranges::find(operation.inputs, std::string("input"), &std::pair<std::string, Argument>::first);
+    int stateArgument(const Operation& operation, const std::string& argumentName) {
+        const auto input = std::ranges::find(operation.inputs, argumentName, &std::pair<std::string, Argument>::first);
         if (input == operation.inputs.end() || input->second.bindings.size() != 1 || input->second.bindings.front().name.empty()) {
-            damaged(operation.location, operation.type + " needs the state it works on as 'input'");
+            damaged(operation.location, operation.type + " needs the state it works on as '" + argumentName + "'");
         }
         const auto& binding = input->second.bindings.front();
         const auto slot = lookUp(binding.name, binding.location, operation.type + " refers to");
@@ -150,7 +150,10 @@ private:
         step.opType = operation.type;
         step.debugName = debugNameOf(operation);
         step.location = operation.location;
-        step.state = stateArgument(operation);
+        // coreml_update_state is the unsplit form of write_state followed by
+        // read_state: it stores `value` and yields the stored value.
+        const bool combined = operation.type == "coreml_update_state";
+        step.state = stateArgument(operation, combined ? "state" : "input");
         if (operation.type == "read_state") {
             step.kind = PreparedStep::Kind::readState;
             if (operation.results.size() != 1) {
@@ -158,9 +161,13 @@ private:
             }
         } else {
             step.kind = PreparedStep::Kind::writeState;
-            const auto data = std::ranges::find(operation.inputs, std::string("data"), &std::pair<std::string, Argument>::first);
+            const std::string dataName = combined ? "value" : "data";
+            const auto data = std::ranges::find(operation.inputs, dataName, &std::pair<std::string, Argument>::first);
             if (data == operation.inputs.end() || data->second.bindings.size() != 1) {
-                damaged(operation.location, "write_state needs the value it stores as 'data'");
+                damaged(operation.location, operation.type + " needs the value it stores as '" + dataName + "'");
+            }
+            if (operation.results.size() > (combined ? 1u : 0u)) {
+                damaged(operation.location, operation.type + " has more results than it gives");
             }
             step.stateData = bindingSlot(operation, data->second.bindings.front());
         }

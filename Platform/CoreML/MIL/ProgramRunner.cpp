@@ -86,6 +86,9 @@ std::vector<Tensor> ProgramRunner::run(const std::map<std::string, Tensor>& inpu
                 failStep(step, *mismatch);
             }
             stateValues[static_cast<std::size_t>(step.state)] = withDeclaredType(data, declared);
+            if (!step.results.empty()) {
+                values_[static_cast<std::size_t>(step.results.front())] = stateValues[static_cast<std::size_t>(step.state)];
+            }
             break;
         }
         }

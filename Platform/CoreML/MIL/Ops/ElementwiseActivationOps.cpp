@@ -89,8 +89,9 @@ std::vector<Tensor> clampedRelu(const OpCall& call) {
     return mapInput(call, [alpha, beta](float v) { return std::min(beta, v >= 0 ? v : alpha * v); });
 }
 
-// Each line along the axis becomes exp(v - max) / sum, so large inputs stay finite.
-std::vector<Tensor> softmax(const OpCall& call) {
+// Each line along the axis becomes exp(v - max) / sum, or its logarithm
+// (v - max) - log(sum), so large inputs stay finite.
+std::vector<Tensor> softmaxLines(const OpCall& call, bool logarithm) {
     const auto in = asFloats(numericInput(call, "x"));
     const auto axis = normaliseAxis(call, call.intParameter("axis", -1), in.rank());
     const AxisLines lines(in.shape(), axis);
@@ -111,6 +112,13 @@ std::vector<Tensor> softmax(const OpCall& call) {
                 dst[at(j)] = std::exp(src[at(j)] - largest);
                 sum += dst[at(j)];
             }
+            if (logarithm) {
+                const auto logSum = static_cast<float>(std::log(sum));
+                for (std::int64_t j = 0; j < lines.size; ++j) {
+                    dst[at(j)] = src[at(j)] - largest - logSum;
+                }
+                continue;
+            }
             const auto scale = static_cast<float>(1.0 / sum);
             for (std::int64_t j = 0; j < lines.size; ++j) {
                 dst[at(j)] *= scale;
@@ -119,6 +127,9 @@ std::vector<Tensor> softmax(const OpCall& call) {
     });
     return {std::move(out)};
 }
+
+std::vector<Tensor> softmax(const OpCall& call) { return softmaxLines(call, false); }
+std::vector<Tensor> logSoftmax(const OpCall& call) { return softmaxLines(call, true); }
 
 } // namespace
 
@@ -161,6 +172,7 @@ void registerActivationOps(OpRegistry& registry) {
     registry.add("prelu", {prelu, {"x", "alpha"}});
     registry.add("softplus_parametric", {softplusParametric, {"x", "alpha", "beta"}});
     registry.add("softmax", {softmax, {"x"}});
+    registry.add("log_softmax", {logSoftmax, {"x"}});
 }
 
 } // namespace platform::coreml::mil

@@ -673,4 +673,19 @@ TEST(ElementwiseActivationTests, LargeSoftmaxRunsInParallelAndMatches) {
     }
 }
 
+TEST(ElementwiseActivationTests, LogSoftmaxIsTheLogarithmOfSoftmaxAndStaysFinite) {
+    // Values far apart: exp of the small ones underflows, their logarithm must not.
+    const auto x = floats({2, 3}, {1000.0f, 0.0f, -1000.0f, 1.0f, 2.0f, 3.0f});
+    const auto alongRows = one("log_softmax", {{"x", x}});
+    const auto got = alongRows.floatValues();
+    const std::vector<float> expected{0.0f, -1000.0f, -2000.0f, 1.0f - 3.40760596f, 2.0f - 3.40760596f, 3.0f - 3.40760596f};
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_NEAR(got[i], expected[i], 1e-4f) << i;
+    }
+    const auto columns = one("log_softmax", {{"x", x}, {"axis", scalarInt(0)}});
+    const auto alongColumns = columns.floatValues();
+    EXPECT_NEAR(alongColumns[3], 1.0f - 1000.0f, 1e-3f);
+    EXPECT_NEAR(alongColumns[0], 0.0f, 1e-6f);
+}
+
 } // namespace

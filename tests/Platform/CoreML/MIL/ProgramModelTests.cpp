@@ -177,31 +177,34 @@ TEST_F(ProgramModel, FunctionsAreChosenByTheConfiguration) {
 
 // A running sum kept in state: each prediction adds its input to the state and
 // returns the new total, so the state must carry over between predictions and
-// stay apart between two states of one model.
+// stay apart between two states of one model. Compilers write the update split
+// into a write and a read; the unsplit form must act the same.
 TEST_F(ProgramModel, StateCarriesOverBetweenPredictions) {
-    const std::string program = R"(program(1.3)
-{
-    func main<ios18>(tensor<fp16, [1, 3]> x, state<tensor<fp16, [1, 3]>> total) {
-        tensor<fp16, [1, 3]> previous = read_state(input = total)[name = string("read")];
-        tensor<fp16, [1, 3]> sum = add(x = previous, y = x)[name = string("add")];
-        write_state(data = sum, input = total)[name = string("update_write_state")];
-        tensor<fp16, [1, 3]> current = read_state(input = total)[name = string("update")];
-    } -> (current);
-}
-)";
-    bundle.write(folder / "stateful.mlmodelc", program);
-    const auto model = MLModel::load(folder / "stateful.mlmodelc");
-    auto first = model.makeState();
-    auto second = model.makeState();
-    const MLDictionaryFeatureProvider ones({{"x", MLFeatureValue(floatArray({1, 3}, {1, 2, 3}, MLMultiArrayDataType::float16))}});
+    const std::string split = "        write_state(data = sum, input = total)[name = string(\"update_write_state\")];\n"
+                              "        tensor<fp16, [1, 3]> current = read_state(input = total)[name = string(\"update\")];\n";
+    const std::string unsplit = "        tensor<fp16, [1, 3]> current = coreml_update_state(state = total, value = sum)[name = string(\"update\")];\n";
+    for (const auto& [name, update] : {std::pair{"split", split}, std::pair{"unsplit", unsplit}}) {
+        SCOPED_TRACE(name);
+        const std::string program = "program(1.3)\n{\n"
+                                    "    func main<ios18>(tensor<fp16, [1, 3]> x, state<tensor<fp16, [1, 3]>> total) {\n"
+                                    "        tensor<fp16, [1, 3]> previous = read_state(input = total)[name = string(\"read\")];\n"
+                                    "        tensor<fp16, [1, 3]> sum = add(x = previous, y = x)[name = string(\"add\")];\n" +
+                                    update + "    } -> (current);\n}\n";
+        const auto bundlePath = folder / (std::string(name) + ".mlmodelc");
+        ModelBundleWriter().write(bundlePath, program);
+        const auto model = MLModel::load(bundlePath);
+        auto first = model.makeState();
+        auto second = model.makeState();
+        const MLDictionaryFeatureProvider ones({{"x", MLFeatureValue(floatArray({1, 3}, {1, 2, 3}, MLMultiArrayDataType::float16))}});
 
-    model.prediction(ones, first);
-    const auto twice = model.prediction(ones, first);
-    EXPECT_EQ(valuesOf(*twice.featureValue("current")->multiArrayValue()), (std::vector<float>{2, 4, 6}));
-    EXPECT_EQ(valuesOf(first.multiArray("total")), (std::vector<float>{2, 4, 6}));
-    const auto once = model.prediction(ones, second);
-    EXPECT_EQ(valuesOf(*once.featureValue("current")->multiArrayValue()), (std::vector<float>{1, 2, 3}));
-    EXPECT_THROW(model.prediction(ones), MLModelError);
+        model.prediction(ones, first);
+        const auto twice = model.prediction(ones, first);
+        EXPECT_EQ(valuesOf(*twice.featureValue("current")->multiArrayValue()), (std::vector<float>{2, 4, 6}));
+        EXPECT_EQ(valuesOf(first.multiArray("total")), (std::vector<float>{2, 4, 6}));
+        const auto once = model.prediction(ones, second);
+        EXPECT_EQ(valuesOf(*once.featureValue("current")->multiArrayValue()), (std::vector<float>{1, 2, 3}));
+        EXPECT_THROW(model.prediction(ones), MLModelError);
+    }
 }
 
 } // namespace
