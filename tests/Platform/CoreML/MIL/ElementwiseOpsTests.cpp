@@ -22,12 +22,6 @@ using platform::coreml::mil::StorageKind;
 constexpr float nan = std::numeric_limits<float>::quiet_NaN();
 constexpr float inf = std::numeric_limits<float>::infinity();
 
-Tensor one(const std::string& op, const std::vector<Arg>& args, const std::vector<ValueType>& results = {}) {
-    auto out = runKernel(op, args, results);
-    EXPECT_EQ(out.size(), 1u) << op;
-    return out.at(0);
-}
-
 // Runs the call and returns the error's text, or "" when it did not fail.
 std::string failureOf(const std::string& op, const std::vector<Arg>& args, const std::vector<ValueType>& results = {}) {
     try {

@@ -2,6 +2,9 @@
 
 #include "Platform/CoreML/MIL/OpCall.hpp"
 
+#include <gtest/gtest.h>
+
+#include <random>
 #include <stdexcept>
 
 namespace miltest {
@@ -23,6 +26,22 @@ std::vector<Tensor> runKernel(const std::string& opType, const std::vector<Arg>&
         bound.push_back(std::move(entry));
     }
     return definition->kernel(OpCall(opType, std::move(bound), results));
+}
+
+Tensor one(const std::string& opType, const std::vector<Arg>& arguments, const std::vector<ValueType>& results) {
+    auto out = runKernel(opType, arguments, results);
+    EXPECT_EQ(out.size(), 1u) << opType;
+    return out.at(0);
+}
+
+std::vector<float> randomFloats(std::size_t count, std::uint32_t seed, float scale) {
+    std::mt19937 generator(seed);
+    std::uniform_real_distribution<float> distribution(-scale, scale);
+    std::vector<float> values(count);
+    for (auto& value : values) {
+        value = distribution(generator);
+    }
+    return values;
 }
 
 Tensor floats(Shape shape, std::vector<float> values, DataType type) { return Tensor::floats(type, std::move(shape), values); }

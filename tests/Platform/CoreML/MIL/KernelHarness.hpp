@@ -28,6 +28,12 @@ struct Arg {
 std::vector<Tensor> runKernel(const std::string& opType, const std::vector<Arg>& arguments,
                               const std::vector<ValueType>& results = {});
 
+// Runs a kernel that gives one result and returns it (a second result fails the test).
+Tensor one(const std::string& opType, const std::vector<Arg>& arguments, const std::vector<ValueType>& results = {});
+
+// Values drawn evenly from [-scale, scale], the same for the same seed.
+std::vector<float> randomFloats(std::size_t count, std::uint32_t seed, float scale);
+
 Tensor floats(Shape shape, std::vector<float> values, DataType type = DataType::fp32);
 Tensor ints(Shape shape, std::vector<std::int32_t> values, DataType type = DataType::int32);
 Tensor bools(Shape shape, std::vector<std::uint8_t> values);

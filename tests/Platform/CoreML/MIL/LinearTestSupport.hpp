@@ -31,24 +31,14 @@ inline std::int64_t countOf(const Shape& shape) {
 
 // Values in [−1, 1], the same for the same seed.
 inline std::vector<float> randomValues(std::int64_t count, std::uint32_t seed) {
-    std::mt19937 engine(seed);
-    std::uniform_real_distribution<float> draw(-1.0f, 1.0f);
-    std::vector<float> values(static_cast<std::size_t>(count));
-    for (auto& value : values) {
-        value = draw(engine);
-    }
-    return values;
+    return miltest::randomFloats(static_cast<std::size_t>(count), seed, 1.0f);
 }
 
 inline Tensor randomTensor(const Shape& shape, std::uint32_t seed, DataType type = DataType::fp32) {
     return miltest::floats(shape, randomValues(countOf(shape), seed), type);
 }
 
-inline Tensor runOne(const std::string& opType, const std::vector<Arg>& args) {
-    auto results = miltest::runKernel(opType, args);
-    EXPECT_EQ(results.size(), 1u) << opType;
-    return results.at(0);
-}
+inline Tensor runOne(const std::string& opType, const std::vector<Arg>& args) { return miltest::one(opType, args); }
 
 // `actual` has `shape` and every element lies within `tolerance` (relative
 // beyond magnitude 1) of `expected`; reports the first element that does not.

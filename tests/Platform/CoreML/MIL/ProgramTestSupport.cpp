@@ -1,5 +1,7 @@
 #include "tests/Platform/CoreML/MIL/ProgramTestSupport.hpp"
 
+#include "tests/Platform/CoreML/MIL/KernelHarness.hpp"
+
 #include <random>
 
 namespace miltest {
@@ -7,13 +9,7 @@ namespace miltest {
 using platform::coreml::MLMultiArray;
 
 std::vector<float> randomValues(std::size_t count, std::uint32_t seed, float scale) {
-    std::mt19937 generator(seed);
-    std::uniform_real_distribution<float> distribution(-scale, scale);
-    std::vector<float> values(count);
-    for (auto& value : values) {
-        value = distribution(generator);
-    }
-    return values;
+    return randomFloats(count, seed, scale);
 }
 
 std::vector<float> roundedToHalf(std::vector<float> values) {

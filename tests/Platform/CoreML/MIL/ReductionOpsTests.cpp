@@ -18,12 +18,6 @@ using platform::coreml::mil::StorageKind;
 constexpr float nan = std::numeric_limits<float>::quiet_NaN();
 constexpr float inf = std::numeric_limits<float>::infinity();
 
-Tensor one(const std::string& op, const std::vector<Arg>& args, const std::vector<ValueType>& results = {}) {
-    auto out = runKernel(op, args, results);
-    EXPECT_EQ(out.size(), 1u) << op;
-    return out.at(0);
-}
-
 std::string failureOf(const std::string& op, const std::vector<Arg>& args) {
     try {
         runKernel(op, args);

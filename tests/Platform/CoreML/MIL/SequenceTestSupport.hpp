@@ -21,13 +21,7 @@ using platform::coreml::mil::Tensor;
 
 // `count` values drawn evenly from [−scale, scale], the same for the same seed.
 inline std::vector<float> smallValues(std::size_t count, std::uint32_t seed, float scale = 0.8F) {
-    std::mt19937 engine(seed);
-    std::uniform_real_distribution<float> draw(-scale, scale);
-    std::vector<float> values(count);
-    for (auto& value : values) {
-        value = draw(engine);
-    }
-    return values;
+    return miltest::randomFloats(count, seed, scale);
 }
 
 // `args` with `arg` in place of the argument of the same name (added when absent).
