@@ -1,0 +1,44 @@
+#pragma once
+// The outcome of diarizing one recording: speech segments attributed to
+// speakers, and optionally the speakers' embeddings, per-chunk embeddings and
+// stage timings.
+
+#include "Platform/Files/Uuid.hpp"
+#include "RazeziRuzer/Diarizer/Core/ChunkEmbedding.hpp"
+#include "RazeziRuzer/Diarizer/Core/PipelineTimings.hpp"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace razeziruzer {
+
+// One stretch of speech of one speaker; each segment has its own identity,
+// even when made from the same values as another.
+struct TimedSpeakerSegment {
+    TimedSpeakerSegment(std::string speakerId, std::vector<float> embedding, float startTimeSeconds,
+                        float endTimeSeconds, float qualityScore)
+        : speakerId(std::move(speakerId)), embedding(std::move(embedding)), startTimeSeconds(startTimeSeconds),
+          endTimeSeconds(endTimeSeconds), qualityScore(qualityScore) {}
+
+    platform::Uuid id;
+    std::string speakerId;
+    std::vector<float> embedding;
+    float startTimeSeconds = 0;
+    float endTimeSeconds = 0;
+    float qualityScore = 0;
+
+    // Not checked: an end before the start gives a negative duration.
+    float durationSeconds() const { return endTimeSeconds - startTimeSeconds; }
+};
+
+struct DiarizationResult {
+    std::vector<TimedSpeakerSegment> segments;
+    // Main embedding of every known speaker, when asked for.
+    std::optional<std::map<std::string, std::vector<float>>> speakerDatabase;
+    std::optional<std::vector<ChunkEmbedding>> chunkEmbeddings;
+    std::optional<PipelineTimings> timings;
+};
+
+} // namespace razeziruzer

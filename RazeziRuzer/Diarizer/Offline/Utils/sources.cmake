@@ -1,0 +1,1 @@
+target_sources(RazeziRuzer PRIVATE ${CMAKE_CURRENT_LIST_DIR}/VDSPOperations.cpp)

@@ -1,0 +1,2 @@
+target_sources(${TEST_TARGET} PRIVATE ${CMAKE_CURRENT_LIST_DIR}/VDSPOperationsTests.cpp)
+target_link_libraries(${TEST_TARGET} PUBLIC RazeziRuzer)
