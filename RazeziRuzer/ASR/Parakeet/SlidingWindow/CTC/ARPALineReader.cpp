@@ -1,0 +1,46 @@
+#include "RazeziRuzer/ASR/Parakeet/SlidingWindow/CTC/ARPALineReader.hpp"
+
+#include <system_error>
+
+namespace razeziruzer {
+
+std::optional<ARPALineReader> ARPALineReader::open(const std::filesystem::path& path) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) return std::nullopt;
+    std::ifstream file(path, std::ios::binary);
+    if (!file.is_open()) return std::nullopt;
+    return ARPALineReader(std::move(file));
+}
+
+std::optional<std::string> ARPALineReader::nextLine() {
+    for (;;) {
+        const std::size_t feed = buffer_.find('\n', consumed_);
+        if (feed != std::string::npos) {
+            std::string line = buffer_.substr(consumed_, feed - consumed_);
+            consumed_ = feed + 1;
+            return line;
+        }
+        if (atEnd_) break;
+        // Drop the consumed lines before reading on, so the buffer holds at
+        // most one chunk plus the unfinished line.
+        buffer_.erase(0, consumed_);
+        consumed_ = 0;
+        const std::size_t kept = buffer_.size();
+        buffer_.resize(kept + chunkSize);
+        file_.read(buffer_.data() + kept, static_cast<std::streamsize>(chunkSize));
+        const auto got = static_cast<std::size_t>(file_.gcount());
+        buffer_.resize(kept + got);
+        if (got == 0) atEnd_ = true;
+    }
+    if (consumed_ >= buffer_.size()) {
+        buffer_.clear();
+        consumed_ = 0;
+        return std::nullopt;
+    }
+    std::string last = buffer_.substr(consumed_);
+    buffer_.clear();
+    consumed_ = 0;
+    return last;
+}
+
+} // namespace razeziruzer
