@@ -98,8 +98,10 @@ void AppState::refuseStart(DictationMode mode, const std::string& message, bool 
     if (withErrorSound) playSound(SoundEvent::error);
 }
 
-// "System Default" (id 0) is chosen like any other device, so that a
-// recorder that was set to a microphone follows the switch back.
+// The device is set before every start, "System Default" (id 0) included, so
+// that a recorder that was set to a microphone follows the switch back. A
+// chosen microphone that is no longer present records from the system
+// default too, never from whichever device was set last.
 void AppState::selectInputDevice() {
     const std::string wanted = services_.settings.selectedMicrophoneUID();
     for (const AudioInputDevice& device : services_.audioDeviceManager->inputDevices()) {
@@ -107,6 +109,10 @@ void AppState::selectInputDevice() {
         services_.audioRecorder->setInputDevice(device.id);
         return;
     }
+    if (!wanted.empty()) {
+        logVirorez("Selected microphone '" + wanted + "' is not present \u2014 recording from the system default");
+    }
+    services_.audioRecorder->setInputDevice(0);
 }
 
 void AppState::upgradeRecordingMode(DictationMode mode) {
@@ -216,7 +222,9 @@ void AppState::runPipeline(DictationMode mode, std::shared_ptr<std::optional<pla
                     self->playSound(SoundEvent::error);
                 }
             } else {
-                self->transition(DictationState::error(describeError(attempt.error())));
+                const std::string cause = describeError(attempt.error());
+                logVirorez("Dictation failed: " + cause);
+                self->transition(DictationState::error(cause));
                 self->playSound(SoundEvent::error);
             }
             if (finished) finished();

@@ -54,9 +54,10 @@ void ProfileMigrations::migrateTemplatesIfNeeded() {
     }
     profiles_.setRewritingProfiles(std::move(profiles));
     if (templates->skipped > 0) {
-        keepUnreadable(defaults_, templatesKey, *data);
+        defaults_.keepUnreadable(templatesKey, std::to_string(templates->skipped) + " templates do not decode");
         logVirorez("Skipped " + std::to_string(templates->skipped) +
-                     " unreadable templates; the stored data is kept under \"" + unreadableKey(templatesKey) + "\"");
+                     " unreadable templates; the stored data is kept under \"" +
+                     platform::UserDefaults::unreadableKey(templatesKey) + "\"");
     }
     defaults_.remove(templatesKey);
     logVirorez("Migrated " + std::to_string(templates->elements.size()) + " templates to rewriting profiles");

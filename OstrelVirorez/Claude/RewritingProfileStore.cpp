@@ -16,18 +16,19 @@ const std::vector<RewritingProfile>& RewritingProfileStore::rewritingProfiles() 
 }
 
 std::vector<RewritingProfile> RewritingProfileStore::readStored() {
+    if (!defaults_.hasWrittenValue(key)) return RewritingProfile::defaults();
     const auto data = defaults_.dataValue(key);
-    if (!data) return RewritingProfile::defaults();
-    const auto list = decodeStoredList<RewritingProfile>(*data);
+    const auto list = data ? decodeStoredList<RewritingProfile>(*data) : std::nullopt;
     if (list && list->skipped == 0) return list->elements;
 
-    keepUnreadable(defaults_, key, *data);
+    defaults_.keepUnreadable(key, list ? std::to_string(list->skipped) + " profiles do not decode"
+                                       : (data ? "not a JSON array of profiles" : "not data"));
     const bool noneRead = !list || list->elements.empty();
     logVirorez("Rewriting profiles: " +
                  (list ? std::to_string(list->skipped) + " stored profile(s) unreadable and skipped"
                        : std::string("stored list unreadable")) +
                  (noneRead ? ", using the built-in profiles" : "") + "; the stored data is kept under \"" +
-                 unreadableKey(key) + "\"");
+                 platform::UserDefaults::unreadableKey(key) + "\"");
     if (noneRead) return RewritingProfile::defaults();
     return list->elements;
 }

@@ -41,12 +41,6 @@ std::optional<DecodedList<T>> decodeStoredList(const platform::DefaultsValue::Da
     return list;
 }
 
-// "<key>.unreadable": an array of the raw values that could not be read in full.
-std::string unreadableKey(const std::string& key);
-
-// Adds the raw value under unreadableKey(key) unless it is there already.
-void keepUnreadable(platform::UserDefaults& defaults, const std::string& key, const platform::DefaultsValue::Data& data);
-
 // Writes the list under `key`; a list that cannot be encoded is not written.
 template <typename T>
 void storeList(platform::UserDefaults& defaults, const std::string& key, const std::vector<T>& elements) {
@@ -62,30 +56,31 @@ void storeList(platform::UserDefaults& defaults, const std::string& key, const s
 
 // The list stored under `key`. With nothing stored the fallback is stored and
 // returned. Otherwise the readable elements are returned, or the fallback
-// when none is; a value not read in full is kept aside and logged as
-// "<owner>: ... stored <noun> ...".
+// when none is; a value not read in full (of another kind, not a JSON array,
+// or with elements that do not decode) is kept under "<key>.unreadable"
+// before anything can replace it, and logged as "<owner>: ... stored <noun> ...".
 template <typename T>
 std::vector<T> loadStoredList(platform::UserDefaults& defaults, const std::string& key, const std::vector<T>& fallback,
                               const std::string& owner, const std::string& noun) {
-    const auto stored = defaults.value(key);
-    if (!stored) {
+    if (!defaults.hasWrittenValue(key)) {
         storeList(defaults, key, fallback);
         return fallback;
     }
-    const auto* data = stored->as<platform::DefaultsValue::Data>();
+    const auto data = defaults.dataValue(key);
     const auto list = data ? decodeStoredList<T>(*data) : std::nullopt;
     if (list && list->skipped == 0) return list->elements;
     // Whatever could not be read stays stored aside, so that no later save
     // loses the user's list; the elements that could be read are kept.
-    if (data) keepUnreadable(defaults, key, *data);
+    const std::string keptUnder = platform::UserDefaults::unreadableKey(key);
+    defaults.keepUnreadable(key, list ? std::to_string(list->skipped) + " " + noun + " do not decode"
+                                      : (data ? "not a JSON array of " + noun : "not data"));
     if (list && !list->elements.empty()) {
         logVirorez(owner + ": skipped " + std::to_string(list->skipped) + " unreadable stored " + noun + "; kept " +
-                   std::to_string(list->elements.size()) + ", the stored value is kept under \"" +
-                   unreadableKey(key) + "\"");
+                   std::to_string(list->elements.size()) + ", the stored value is kept under \"" + keptUnder + "\"");
         return list->elements;
     }
-    logVirorez(owner + ": stored " + noun + " are unreadable; using the defaults" +
-               std::string(data ? ", the stored value is kept under \"" + unreadableKey(key) + "\"" : ""));
+    logVirorez(owner + ": stored " + noun + " are unreadable; using the defaults, the stored value is kept under \"" +
+               keptUnder + "\"");
     return fallback;
 }
 

@@ -12,7 +12,6 @@ target_sources(OstrelVirorezCore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/RewritingProfileList.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RewritingProfileStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RewritingPrompts.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/StoredList.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SystemLanguageModel.cpp
 )
 find_library(CLD2_LIBRARY cld2 REQUIRED)

@@ -40,16 +40,17 @@ void EngineManager::loadEngine(EngineType type) {
     setCurrentType(std::nullopt);
     setIsLoading(true);
     setStatus(EngineStatus::downloading());
-    publishLoaded(loadAdapter(type), type);
+    publishLoaded(loadAdapter(type, false), type);
 }
 
 void EngineManager::ensureLoaded(EngineType type) {
     std::lock_guard turn(loadTurn_);
     const auto previous = currentEngine();
     if (currentType() == type && previous && previous->isLoaded()) return;
+    const bool previousServes = previous && previous->isLoaded();
     setIsLoading(true);
     setStatus(EngineStatus::downloading());
-    const auto engine = loadAdapter(type);
+    const auto engine = loadAdapter(type, previousServes);
     publishLoaded(engine, type);
     if (previous && previous != engine) previous->unload();
 }
@@ -61,7 +62,7 @@ TranscriptionResult EngineManager::transcribe(const platform::audio::PCMBuffer& 
     return engine->transcribe(buffer, languageHint);
 }
 
-std::shared_ptr<TranscriptionEngine> EngineManager::loadAdapter(EngineType type) {
+std::shared_ptr<TranscriptionEngine> EngineManager::loadAdapter(EngineType type, bool anotherServes) {
     try {
         auto engine = makeEngine_(type);
         setStatus(EngineStatus::loading());
@@ -69,8 +70,11 @@ std::shared_ptr<TranscriptionEngine> EngineManager::loadAdapter(EngineType type)
         return engine;
     } catch (...) {
         setIsLoading(false);
-        // The status shows the error's own description.
-        setStatus(EngineStatus::error(describeError(std::current_exception())));
+        // The status describes the engine in use: while another one goes on
+        // serving it stays ready (the caller reports the failure); otherwise
+        // it shows the error's own description.
+        setStatus(anotherServes ? EngineStatus::ready()
+                                : EngineStatus::error(describeError(std::current_exception())));
         throw;
     }
 }

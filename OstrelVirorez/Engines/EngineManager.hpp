@@ -59,8 +59,9 @@ public:
     // Nothing to do when `type` is current and loaded. Otherwise a fresh
     // adapter of `type` is loaded while the current engine stays in place;
     // only once it is ready does it become current and the old engine is
-    // unloaded. On failure the old engine stays current, the status carries
-    // the error's text and the error is rethrown.
+    // unloaded. On failure the error is rethrown and the old engine stays
+    // current; the status returns to `ready` when that engine is loaded, and
+    // carries the error's text only when no engine serves.
     void ensureLoaded(EngineType type);
 
     // Runs the current engine; throws EngineError.notLoaded without a loaded
@@ -76,9 +77,10 @@ private:
         platform::Signal<EngineStatus> status;
     };
 
-    // Creates and loads an adapter, publishing the loading steps; the error of
-    // its load() is published and rethrown.
-    std::shared_ptr<TranscriptionEngine> loadAdapter(EngineType type);
+    // Creates and loads an adapter, publishing the loading steps. The error of
+    // its load() is rethrown, and published unless `anotherServes` (a loaded
+    // engine stays current), when the status returns to ready.
+    std::shared_ptr<TranscriptionEngine> loadAdapter(EngineType type, bool anotherServes);
     void publishLoaded(std::shared_ptr<TranscriptionEngine> engine, EngineType type);
 
     void setCurrentEngine(std::shared_ptr<TranscriptionEngine> engine);

@@ -2,5 +2,7 @@
 # executable (see OstrelVirorez/CMakeLists.txt).
 target_sources(OstrelVirorezCore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/AppDelegate.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GraphicalSessionGuard.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SingleInstance.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TerminationSignals.cpp
 )

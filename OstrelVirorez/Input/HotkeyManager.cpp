@@ -3,6 +3,7 @@
 #include "OstrelVirorez/App/Log.hpp"
 #include "OstrelVirorez/Input/HotkeyNames.hpp"
 #include "Platform/Concurrency/MainQueue.hpp"
+#include "Platform/Core/Logger.hpp"
 
 #include <sstream>
 
@@ -45,6 +46,10 @@ void HotkeyManager::install() {
     const bool enabled = tap_ && tap_->enable([this](const KeyEvent& event) { handleEvent(event); });
     if (!enabled) {
         logVirorez("HotkeyManager: Event Tap FAILED — Accessibility permission required");
+        // The line above is the permission message; on this desktop the cause
+        // is what the session lacks, said here.
+        const std::string reason = tap_ ? tap_->unavailableReason() : "no source of key events";
+        if (!reason.empty()) virorezLogger().warning("HotkeyManager: " + reason);
         publishTapActive(false);
         return;
     }

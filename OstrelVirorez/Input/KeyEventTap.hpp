@@ -5,6 +5,7 @@
 #include "OstrelVirorez/Input/KeyEvent.hpp"
 
 #include <functional>
+#include <string>
 
 namespace ostrelvirorez {
 
@@ -18,6 +19,9 @@ public:
     // session grants no listen-only access to global key events.
     virtual bool enable(Handler handler) = 0;
     virtual void disable() = 0;
+    // After a failed enable(): what the session lacks, in words for the log;
+    // empty when the tap cannot tell.
+    virtual std::string unavailableReason() const { return {}; }
 };
 
 } // namespace ostrelvirorez

@@ -30,6 +30,73 @@ std::vector<KeyCode> listOf(const std::array<KeyCode, 1>& codes) {
     return {codes.begin(), codes.end()};
 }
 
+// The kind of value each setting reads; enumerations are stored as text.
+enum class StoredKind { text, truthValue, number, integer };
+
+struct StoredSetting {
+    const char* key;
+    StoredKind kind;
+};
+
+constexpr std::array storedSettings{
+    StoredSetting{"selectedEngine", StoredKind::text},
+    StoredSetting{"preferredLanguage", StoredKind::text},
+    StoredSetting{"selectedMicrophoneUID", StoredKind::text},
+    StoredSetting{"virorezKeyCodesRaw", StoredKind::text},
+    StoredSetting{"claudeKeyCodesRaw", StoredKind::text},
+    StoredSetting{"clipboardKeyCodesRaw", StoredKind::text},
+    StoredSetting{"claudeModel", StoredKind::text},
+    StoredSetting{"claudeModelMigratedToSonnet5", StoredKind::truthValue},
+    StoredSetting{"soundsEnabled", StoredKind::truthValue},
+    StoredSetting{"pillEnabled", StoredKind::truthValue},
+    StoredSetting{"pillPosition", StoredKind::text},
+    StoredSetting{"indicatorStyle", StoredKind::text},
+    StoredSetting{"indicatorVisibility", StoredKind::text},
+    StoredSetting{"indicatorTextFeedback", StoredKind::truthValue},
+    StoredSetting{"audioDuckingEnabled", StoredKind::truthValue},
+    StoredSetting{"audioDuckingLevel", StoredKind::number},
+    StoredSetting{"mediaPauseEnabled", StoredKind::truthValue},
+    StoredSetting{"customVocabulary", StoredKind::text},
+    StoredSetting{"launchAtLogin", StoredKind::truthValue},
+    StoredSetting{"onboardingCompleted", StoredKind::truthValue},
+    StoredSetting{"smartCapitalization", StoredKind::truthValue},
+    StoredSetting{"smartParagraphs", StoredKind::truthValue},
+    StoredSetting{"spokenPunctuationEnabled", StoredKind::truthValue},
+    StoredSetting{"fillerWordRemovalEnabled", StoredKind::truthValue},
+    StoredSetting{"backtrackEnabled", StoredKind::truthValue},
+    StoredSetting{"rewriteProvider", StoredKind::text},
+    StoredSetting{"autoVocabularyLearningEnabled", StoredKind::truthValue},
+    StoredSetting{"liveTranscriptEnabled", StoredKind::truthValue},
+    StoredSetting{"liveTranscriptIntervalMs", StoredKind::integer},
+    StoredSetting{"dictationHistoryEnabled", StoredKind::truthValue},
+    StoredSetting{"correctionLearningEnabled", StoredKind::truthValue},
+    StoredSetting{"windowGlassDarkness", StoredKind::number},
+    StoredSetting{"ostrelAppearancePresetID", StoredKind::text},
+    StoredSetting{"ostrelBaseColorHex", StoredKind::text},
+    StoredSetting{"ostrelSidebarColorHex", StoredKind::text},
+    StoredSetting{"ostrelSidebarDarknessDelta", StoredKind::number},
+};
+
+bool holds(const platform::DefaultsValue& value, StoredKind kind) {
+    switch (kind) {
+    case StoredKind::text: return value.as<std::string>() != nullptr;
+    case StoredKind::truthValue: return value.as<bool>() != nullptr;
+    case StoredKind::number: return value.as<double>() != nullptr;
+    case StoredKind::integer: return value.as<std::int64_t>() != nullptr;
+    }
+    return false;
+}
+
+std::string expected(StoredKind kind) {
+    switch (kind) {
+    case StoredKind::text: return "not text";
+    case StoredKind::truthValue: return "not a truth value";
+    case StoredKind::number: return "not a floating-point number";
+    case StoredKind::integer: return "not an integer";
+    }
+    return "not readable";
+}
+
 } // namespace
 
 AppSettings& AppSettings::shared() {
@@ -45,6 +112,16 @@ AppSettings::AppSettings(platform::UserDefaults& defaults)
     defaultBaseColorHex_ = preset.baseColorHex;
     defaultSidebarColorHex_ = preset.sidebarColorHex.value_or("");
     defaultSidebarDarknessDelta_ = preset.sidebarDarknessDelta;
+    keepUnreadableValues();
+}
+
+void AppSettings::keepUnreadableValues() {
+    for (const auto& [key, kind] : storedSettings) {
+        if (!defaults_.hasWrittenValue(key)) continue;
+        const auto value = defaults_.value(key);
+        if (value && holds(*value, kind)) continue;
+        defaults_.keepUnreadable(key, expected(kind));
+    }
 }
 
 std::string AppSettings::text(const char* key, const std::string& fallback) const {

@@ -27,6 +27,9 @@ public:
     static AppSettings& shared();
 
     // A store over any defaults domain; the application itself uses shared().
+    // A setting written with a value of another kind reads as its default and
+    // would be lost at its next write, so such values are kept aside at once
+    // (see platform::UserDefaults::keepUnreadable).
     explicit AppSettings(platform::UserDefaults& defaults);
     AppSettings(const AppSettings&) = delete;
     AppSettings& operator=(const AppSettings&) = delete;
@@ -140,6 +143,7 @@ public:
     platform::UserDefaults& userDefaults() const { return defaults_; }
 
 private:
+    void keepUnreadableValues();
     std::vector<KeyCode> codes(const std::string& raw, const std::vector<std::string>& legacyKeys,
                                const std::vector<KeyCode>& fallback) const;
     static std::string serialize(const std::vector<KeyCode>& codes);

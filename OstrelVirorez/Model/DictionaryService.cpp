@@ -24,8 +24,10 @@ std::vector<DictionaryCorrection> makeDefaults() {
         {"Core Media IO", "CoreMediaIO"},
         {"Core Audio", "CoreAudio"},
         {"Core Graphics", "CoreGraphics"},
-        {"Swift UI", "SwiftUI"},
-        {"Swift Data", "SwiftData"},
+        // The desktop's user-interface toolkit and its embedded database,
+        // named as in the default custom vocabulary.
+        {"QT Quick", "Qt Quick"},
+        {"SQ Lite", "SQLite"},
         {"UI Kit", "UIKit"},
         {"App Kit", "AppKit"},
         {"FX Plug", "FxPlug"},

@@ -1,21 +1,26 @@
 #include "Platform/Core/Logger.hpp"
 
+#include "Platform/Core/Immortal.hpp"
+
 #include <atomic>
 
 namespace platform {
 
 namespace {
 
+// Both outlive every static object, so a record logged during the teardown
+// at exit still reaches standard error.
 std::shared_ptr<LogSink> defaultSink() {
-    static const auto sink = std::make_shared<StderrLogSink>(StderrLogSink::thresholdFromEnvironment());
-    return sink;
+    static Immortal<std::shared_ptr<LogSink>> sink(
+        std::make_shared<StderrLogSink>(StderrLogSink::thresholdFromEnvironment()));
+    return sink.get();
 }
 
 // The process's one log destination; swapped atomically so loggers on any
 // thread see either the old or the new sink, never a torn pointer.
 std::atomic<std::shared_ptr<LogSink>>& currentSink() {
-    static std::atomic<std::shared_ptr<LogSink>> sink{defaultSink()};
-    return sink;
+    static Immortal<std::atomic<std::shared_ptr<LogSink>>> sink(defaultSink());
+    return sink.get();
 }
 
 } // namespace

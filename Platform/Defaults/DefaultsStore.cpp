@@ -1,6 +1,7 @@
 #include "Platform/Defaults/DefaultsStore.hpp"
 
 #include "Platform/Core/Error.hpp"
+#include "Platform/Core/Immortal.hpp"
 #include "Platform/Core/Logger.hpp"
 #include "Platform/Defaults/DefaultsCoding.hpp"
 #include "Platform/Files/FileContents.hpp"
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <ctime>
 #include <fcntl.h>
+#include <algorithm>
 #include <map>
 #include <system_error>
 
@@ -20,9 +22,10 @@ namespace {
 namespace fs = std::filesystem;
 using json = nlohmann::json;
 
+// Never destroyed, like the sink it writes to.
 const Logger& log() {
-    static const Logger logger("platform", "defaults");
-    return logger;
+    static const Immortal<Logger> logger("platform", "defaults");
+    return logger.get();
 }
 
 std::string timestamp() {
@@ -66,9 +69,9 @@ std::shared_ptr<DefaultsStore> DefaultsStore::shared(const fs::path& file) {
 
 DefaultsStore::DefaultsStore(fs::path file) : file_(std::move(file)) { load(); }
 
-DefaultsStore::~DefaultsStore() {
-    if (unsaved_) saveLocked();
-}
+// Saving here could run during the teardown of static objects at exit,
+// where neither the file layer nor the log may be reached any more.
+DefaultsStore::~DefaultsStore() = default;
 
 void DefaultsStore::load() {
     std::string text;
@@ -104,6 +107,7 @@ void DefaultsStore::setAside(const std::string& reason) {
 
 void DefaultsStore::saveLocked() {
     if (savesBlocked_) {
+        unsaved_ = true;
         log().error("User defaults not saved to \"" + file_.string() + "\": the file there could not be read");
         return;
     }
@@ -122,6 +126,11 @@ std::optional<DefaultsValue> DefaultsStore::value(const std::string& key) const 
     if (const auto entry = persisted_.find(key); entry != persisted_.end()) return decodeDefaultsValue(*entry);
     if (const auto entry = registered_.find(key); entry != registered_.end()) return entry->second;
     return std::nullopt;
+}
+
+bool DefaultsStore::hasWrittenValue(const std::string& key) const {
+    std::lock_guard lock(mutex_);
+    return persisted_.contains(key);
 }
 
 bool DefaultsStore::contains(const std::string& key) const {
@@ -153,6 +162,30 @@ void DefaultsStore::remove(const std::string& key) {
         saveLocked();
     }
     changed_.emit(key);
+}
+
+bool DefaultsStore::synchronize() {
+    std::lock_guard lock(mutex_);
+    if (unsaved_) saveLocked();
+    return !unsaved_;
+}
+
+bool DefaultsStore::keepUnreadable(const std::string& key, const std::string& reason) {
+    const auto keptKey = unreadableKey(key);
+    {
+        std::lock_guard lock(mutex_);
+        const auto entry = persisted_.find(key);
+        if (entry == persisted_.end()) return false;
+        auto& kept = persisted_[keptKey];
+        if (!kept.is_array()) kept = kept.is_null() ? json::array() : json::array({kept});
+        if (std::find(kept.begin(), kept.end(), *entry) != kept.end()) return false;
+        kept.push_back(*entry);
+        log().warning("User defaults value \"" + key + "\" cannot be read (" + reason + "); kept a copy under \"" +
+                      keptKey + "\" in \"" + file_.string() + "\"");
+        saveLocked();
+    }
+    changed_.emit(keptKey);
+    return true;
 }
 
 void DefaultsStore::registerDefaults(const DefaultsValue::Dictionary& defaults) {

@@ -23,6 +23,8 @@ public:
     static std::shared_ptr<DefaultsStore> shared(const std::filesystem::path& file);
 
     explicit DefaultsStore(std::filesystem::path file);
+    // Does no file work: a write whose save failed is lost unless a later
+    // synchronize() saved it.
     ~DefaultsStore();
     DefaultsStore(const DefaultsStore&) = delete;
     DefaultsStore& operator=(const DefaultsStore&) = delete;
@@ -34,9 +36,22 @@ public:
     std::optional<DefaultsValue> value(const std::string& key) const;
     bool contains(const std::string& key) const;
 
+    // Whether an entry is written under the key, readable or not.
+    bool hasWrittenValue(const std::string& key) const;
+
     void set(const std::string& key, const DefaultsValue& value);
     void remove(const std::string& key);
     void registerDefaults(const DefaultsValue::Dictionary& defaults);
+
+    // Saves a write whose save failed; true when nothing is left unsaved.
+    bool synchronize();
+
+    // Appends the entry written under `key`, exactly as it is in the file, to
+    // the array under unreadableKey(key) and saves; logs a warning naming
+    // `reason`. False, and nothing logged, when nothing is written under the
+    // key or that array holds the entry already.
+    bool keepUnreadable(const std::string& key, const std::string& reason);
+    static std::string unreadableKey(const std::string& key) { return key + ".unreadable"; }
 
     Signal<std::string>& changed() { return changed_; }
 

@@ -71,6 +71,16 @@ void UserDefaults::set(const std::string& key, const DefaultsValue& value) { sto
 
 void UserDefaults::remove(const std::string& key) { store_->remove(key); }
 
+bool UserDefaults::hasWrittenValue(const std::string& key) const { return store_->hasWrittenValue(key); }
+
+bool UserDefaults::keepUnreadable(const std::string& key, const std::string& reason) {
+    return store_->keepUnreadable(key, reason);
+}
+
+std::string UserDefaults::unreadableKey(const std::string& key) { return DefaultsStore::unreadableKey(key); }
+
+bool UserDefaults::synchronize() { return store_->synchronize(); }
+
 Signal<std::string>& UserDefaults::changed() { return store_->changed(); }
 
 } // namespace platform

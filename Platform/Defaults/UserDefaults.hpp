@@ -61,10 +61,28 @@ public:
 
     // Stores and saves the value. Throws platform::Error, storing nothing,
     // for a non-finite number or text that is not UTF-8. A failed save is
-    // logged; the value stays in effect and is saved with the next write.
+    // logged; the value stays in effect and is saved with the next write or
+    // synchronize().
     void set(const std::string& key, const DefaultsValue& value);
     // Removes a written value; the registered default, if any, applies again.
     void remove(const std::string& key);
+
+    // Whether a value is written under the key, also one of a shape this
+    // build cannot read; registered defaults do not count.
+    bool hasWrittenValue(const std::string& key) const;
+
+    // For a value its reader cannot use: appends the written entry, exactly
+    // as it stands in the file, to the array under "<key>.unreadable" before
+    // anything may replace it, saves, and logs a warning with `reason`. The
+    // entry itself stays. False when nothing is written under the key or the
+    // same entry was kept before.
+    bool keepUnreadable(const std::string& key, const std::string& reason);
+    static std::string unreadableKey(const std::string& key);
+
+    // Saves once more what a failed save left unsaved; false, with the
+    // failure logged, when a write is still not saved. The store never saves
+    // on its own when it goes away, so a program calls this before it ends.
+    bool synchronize();
 
     Signal<std::string>& changed();
 

@@ -26,7 +26,7 @@ public:
     PulseAudioTestServer(const PulseAudioTestServer&) = delete;
     PulseAudioTestServer& operator=(const PulseAudioTestServer&) = delete;
 
-    // Empty when the server runs; otherwise why it could not start (for GTEST_SKIP).
+    // Empty when the server runs; otherwise why it could not start (for REQUIRE_TEST_HOST).
     const std::string& failure() const { return failure_; }
     bool running() const { return failure_.empty(); }
 

@@ -9,12 +9,40 @@
 
 #include <array>
 #include <chrono>
+#include <filesystem>
 
 extern char** environ;
 
 namespace testsupport {
 
+namespace {
+
+std::string configuration(const std::string& folder) {
+    return "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+           " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+           "<busconfig>\n"
+           "  <type>session</type>\n"
+           "  <listen>unix:dir=" + folder + "</listen>\n"
+           "  <auth>EXTERNAL</auth>\n"
+           "  <servicedir>" + folder + "/services</servicedir>\n"
+           "  <policy context=\"default\">\n"
+           "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+           "    <allow eavesdrop=\"true\"/>\n"
+           "    <allow own=\"*\"/>\n"
+           "  </policy>\n"
+           "</busconfig>\n";
+}
+
+} // namespace
+
 SessionBusTestServer::SessionBusTestServer() {
+    start();
+}
+
+void SessionBusTestServer::start() {
+    const std::string folder = folder_.path().string();
+    std::filesystem::create_directories(folder_ / "services");
+    const std::string config = folder_.write("session.conf", configuration(folder)).string();
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
         failure_ = "no pipe for the bus address";
@@ -24,7 +52,7 @@ SessionBusTestServer::SessionBusTestServer() {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::array<std::string, 4> arguments{"dbus-daemon", "--session", "--nofork", "--print-address"};
+    std::array<std::string, 4> arguments{"dbus-daemon", "--config-file=" + config, "--nofork", "--print-address"};
     std::array<char*, arguments.size() + 1> argv{};
     for (std::size_t i = 0; i < arguments.size(); ++i) argv[i] = arguments[i].data();
     const int spawned = posix_spawnp(&daemon_, "dbus-daemon", &actions, nullptr, argv.data(), environ);

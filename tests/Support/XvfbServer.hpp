@@ -1,8 +1,8 @@
 #pragma once
 // A private X server for one test: Xvfb on a free display with XTest, not
 // listening on TCP, optionally with openbox as window manager. started() is
-// false (and failure() says why) when it could not be brought up; tests then
-// skip.
+// false (and failure() says why) when it could not be brought up; tests hand
+// that to REQUIRE_TEST_HOST.
 
 #include "tests/Support/ChildProcess.hpp"
 

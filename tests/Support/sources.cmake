@@ -2,6 +2,7 @@ target_sources(TestSupport PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/TemporaryDirectory.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScopedEnvironment.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HttpTestServer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TestHost.cpp
 )
 target_link_libraries(TestSupport PUBLIC PkgConfig::HTTPLIB)
 target_sources(TestSupport PRIVATE ${CMAKE_CURRENT_LIST_DIR}/PulseAudioTestServer.cpp)
@@ -11,4 +12,8 @@ target_sources(TestSupport PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/XvfbServer.cpp
 )
 target_link_libraries(TestSupport PUBLIC PkgConfig::X11LIBS)
-target_sources(TestSupport PRIVATE ${CMAKE_CURRENT_LIST_DIR}/SessionBusTestServer.cpp)
+target_sources(TestSupport PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/SessionBusTestServer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SecretServiceTestServer.cpp
+)
+target_link_libraries(TestSupport PUBLIC PkgConfig::DBUS)

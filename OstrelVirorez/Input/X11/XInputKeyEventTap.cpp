@@ -9,6 +9,7 @@
 #include <X11/extensions/XInput2.h>
 
 #include <array>
+#include <cstdlib>
 
 namespace ostrelvirorez::x11 {
 
@@ -21,25 +22,8 @@ XInputKeyEventTap::~XInputKeyEventTap() {
 
 bool XInputKeyEventTap::enable(Handler handler) {
     disable();
-    if (isWaylandSession()) return false;
-    auto display = X11Display::open(displayName_);
-    if (!display) return false;
-    Display* x = display->get();
-    int event = 0;
-    int error = 0;
-    if (!XQueryExtension(x, "XInputExtension", &opcode_, &event, &error)) return false;
-    int major = 2;
-    int minor = 2;
-    if (XIQueryVersion(x, &major, &minor) != Success) return false;
-
-    std::array<unsigned char, XIMaskLen(XI_LASTEVENT)> bits{};
-    XISetMask(bits.data(), XI_RawKeyPress);
-    XISetMask(bits.data(), XI_RawKeyRelease);
-    XIEventMask mask{XIAllMasterDevices, static_cast<int>(bits.size()), bits.data()};
-    XISelectEvents(x, DefaultRootWindow(x), &mask, 1);
-    XSync(x, False);
-
-    display_ = std::move(display);
+    unavailableReason_ = openListenConnection();
+    if (!unavailableReason_.empty()) return false;
     handler_ = std::move(handler);
     modifierFlags_ = 0;
     if (mainQueue_) {
@@ -47,6 +31,37 @@ bool XInputKeyEventTap::enable(Handler handler) {
                                                      [this] { processPendingEvents(); });
     }
     return true;
+}
+
+std::string XInputKeyEventTap::openListenConnection() {
+    if (isWaylandSession()) {
+        return "global hotkeys need an X11 session; a Wayland session lets no application listen to the keys of others";
+    }
+    const char* environmentDisplay = std::getenv("DISPLAY");
+    const std::string name = !displayName_.empty() ? displayName_ : environmentDisplay ? environmentDisplay : "";
+    if (name.empty()) return "no X11 display to listen on for hotkeys (DISPLAY is not set)";
+    auto display = X11Display::open(displayName_);
+    if (!display) return "the X11 display \"" + name + "\" cannot be opened, so hotkeys cannot be heard";
+    Display* x = display->get();
+    int event = 0;
+    int error = 0;
+    if (!XQueryExtension(x, "XInputExtension", &opcode_, &event, &error)) {
+        return "the X11 display \"" + name + "\" has no XInput extension to hear hotkeys with";
+    }
+    int major = 2;
+    int minor = 2;
+    if (XIQueryVersion(x, &major, &minor) != Success) {
+        return "the X11 display \"" + name + "\" does not offer XInput 2.2, which hotkeys need";
+    }
+
+    std::array<unsigned char, XIMaskLen(XI_LASTEVENT)> bits{};
+    XISetMask(bits.data(), XI_RawKeyPress);
+    XISetMask(bits.data(), XI_RawKeyRelease);
+    XIEventMask mask{XIAllMasterDevices, static_cast<int>(bits.size()), bits.data()};
+    XISelectEvents(x, DefaultRootWindow(x), &mask, 1);
+    XSync(x, False);
+    display_ = std::move(display);
+    return {};
 }
 
 void XInputKeyEventTap::disable() {

@@ -29,11 +29,14 @@ public:
 
     bool enable(Handler handler) override;
     void disable() override;
+    std::string unavailableReason() const override { return unavailableReason_; }
 
     // Waits at most `timeout` for events, then delivers every queued one.
     void processPendingEvents(std::chrono::milliseconds timeout = std::chrono::milliseconds(0));
 
 private:
+    // Why this session offers no tap; empty when it does.
+    std::string openListenConnection();
     void deliver(unsigned int xKeyCode, bool pressed);
 
     platform::MainQueue* mainQueue_;
@@ -43,6 +46,7 @@ private:
     Handler handler_;
     int opcode_ = 0;
     std::uint64_t modifierFlags_ = 0;
+    std::string unavailableReason_;
 };
 
 } // namespace ostrelvirorez::x11

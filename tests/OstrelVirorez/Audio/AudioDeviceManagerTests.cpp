@@ -1,5 +1,6 @@
 #include "OstrelVirorez/Audio/AudioDeviceManager.hpp"
 #include "tests/Support/PulseAudioTestServer.hpp"
+#include "tests/Support/TestHost.hpp"
 
 #include "Platform/Concurrency/LoopMainQueue.hpp"
 
@@ -25,7 +26,7 @@ std::vector<std::string> uids(const std::vector<AudioInputDevice>& devices) {
 class AudioDeviceManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!server.running()) GTEST_SKIP() << server.failure();
+        REQUIRE_TEST_HOST(server.running(), server.failure());
         onMain([&] { manager = std::make_unique<AudioDeviceManager>(queue); });
         connection = manager->observeInputDevices([&](const std::vector<AudioInputDevice>& devices) {
             std::lock_guard guard(mutex);

@@ -2,6 +2,7 @@
 #include "tests/OstrelVirorez/Audio/FakeMediaPlayer.hpp"
 #include "tests/Support/SessionBusTestServer.hpp"
 #include "tests/Support/PulseAudioTestServer.hpp"
+#include "tests/Support/TestHost.hpp"
 
 #include "Platform/Core/Logger.hpp"
 
@@ -33,7 +34,7 @@ protected:
 class MediaPauseTest : public MediaControllerTest {
 protected:
     void SetUp() override {
-        if (!bus.running()) GTEST_SKIP() << bus.failure();
+        REQUIRE_TEST_HOST(bus.running(), bus.failure());
         MediaControllerTest::SetUp();
     }
 
@@ -109,7 +110,7 @@ TEST_F(MediaControllerTest, WithoutASessionBusTheKeyIsLoggedAndHarmless) {
 class VolumeTest : public MediaControllerTest {
 protected:
     void SetUp() override {
-        if (!server.running()) GTEST_SKIP() << server.failure();
+        REQUIRE_TEST_HOST(server.running(), server.failure());
         MediaControllerTest::SetUp();
     }
 

@@ -2,6 +2,7 @@
 #include "OstrelVirorez/Audio/AudioRecorder.hpp"
 #include "OstrelVirorez/Audio/PulseCaptureEngine.hpp"
 #include "tests/Support/PulseAudioTestServer.hpp"
+#include "tests/Support/TestHost.hpp"
 
 #include "Platform/Concurrency/SystemClock.hpp"
 
@@ -82,7 +83,7 @@ float rms(std::span<const float> samples) {
 class PulseRecordingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!server.running()) GTEST_SKIP() << server.failure();
+        REQUIRE_TEST_HOST(server.running(), server.failure());
         auto owned = std::make_unique<ObservedEngine>();
         engine = owned.get();
         recorder = std::make_unique<AudioRecorder>(std::move(owned), platform::SystemClock::shared());

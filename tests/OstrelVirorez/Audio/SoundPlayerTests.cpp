@@ -2,6 +2,7 @@
 #include "OstrelVirorez/Audio/SoundSynthesizer.hpp"
 #include "tests/Support/PulseAudioTestServer.hpp"
 #include "tests/Support/ScopedEnvironment.hpp"
+#include "tests/Support/TestHost.hpp"
 
 #include "Platform/Audio/AudioFile.hpp"
 #include "Platform/Audio/WavWriter.hpp"
@@ -78,7 +79,7 @@ TEST(SoundPlayer, EveryEventHasASystemFallback) {
 class SoundPlaybackTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!server.running()) GTEST_SKIP() << server.failure();
+        REQUIRE_TEST_HOST(server.running(), server.failure());
     }
 
     // Sink inputs on the test server, one line each.

@@ -4,6 +4,7 @@
 #include "tests/Support/ScopedEnvironment.hpp"
 #include "tests/Support/TemporaryDirectory.hpp"
 #include "tests/Support/XvfbServer.hpp"
+#include "tests/Support/TestHost.hpp"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -63,7 +64,7 @@ TEST(AppPickerSortTest, SortsByNameIgnoringCaseAndKeepsTheOrderOfEqualNames) {
 
 TEST(AppPickerRunningTest, ListsApplicationWindowsOfOtherProgramsOnce) {
     testsupport::XvfbServer server;
-    if (!server.started()) GTEST_SKIP() << server.failure();
+    REQUIRE_TEST_HOST(server.started(), server.failure());
     desktoptest::DesktopWindows windows(server.displayName());
     windows.add({"mail", "Mail", 100, {}});
     windows.add({"mail", "Mail", 100, {}});

@@ -9,6 +9,7 @@
 #include "tests/Support/ScopedEnvironment.hpp"
 #include "tests/Support/TemporaryDirectory.hpp"
 #include "tests/Support/XvfbServer.hpp"
+#include "tests/Support/TestHost.hpp"
 
 #include <gtest/gtest.h>
 
@@ -62,7 +63,7 @@ private:
 class DesktopCorrectionWatchEnvironmentTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!server.started()) GTEST_SKIP() << server.failure();
+        REQUIRE_TEST_HOST(server.started(), server.failure());
         environment.set("XDG_DATA_DIRS", (folder / "system").string());
         environment.set("XDG_DATA_HOME", (folder / "home").string());
         windows = std::make_unique<desktoptest::DesktopWindows>(server.displayName());
@@ -147,7 +148,7 @@ TEST_F(DesktopCorrectionWatchEnvironmentTest, ActivationsArriveOnTheMainQueue) {
 class ActiveApplicationWatcherTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!server.started()) GTEST_SKIP() << server.failure();
+        REQUIRE_TEST_HOST(server.started(), server.failure());
         windows = std::make_unique<desktoptest::DesktopWindows>(server.displayName());
     }
 

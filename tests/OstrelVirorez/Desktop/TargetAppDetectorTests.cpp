@@ -5,6 +5,7 @@
 #include "tests/Support/ScopedEnvironment.hpp"
 #include "tests/Support/TemporaryDirectory.hpp"
 #include "tests/Support/XvfbServer.hpp"
+#include "tests/Support/TestHost.hpp"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -19,7 +20,7 @@ constexpr unsigned long otherProcess = 5151;
 class TargetAppDetectorTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!server.started()) GTEST_SKIP() << server.failure();
+        REQUIRE_TEST_HOST(server.started(), server.failure());
         // Only the test's own desktop files describe installed applications.
         environment.set("XDG_DATA_DIRS", (folder / "system").string());
         environment.set("XDG_DATA_HOME", (folder / "home").string());

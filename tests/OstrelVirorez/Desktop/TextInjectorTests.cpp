@@ -5,6 +5,7 @@
 #include "Platform/Concurrency/ManualMainQueue.hpp"
 #include "Platform/Core/Logger.hpp"
 #include "tests/Support/XvfbServer.hpp"
+#include "tests/Support/TestHost.hpp"
 
 #include <gtest/gtest.h>
 #include <X11/XKBlib.h>
@@ -94,7 +95,7 @@ ClipboardSnapshot richContent() {
 class TextInjectorTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!server->started()) GTEST_SKIP() << server->failure();
+        REQUIRE_TEST_HOST(server->started(), server->failure());
         injector = std::make_unique<TextInjector>(queue, server->displayName(), false);
         reader = x11::X11Clipboard::open(server->displayName());
     }
@@ -184,7 +185,7 @@ TEST_F(TextInjectorTest, WithoutKeySynthesisTheTextStaysOnTheClipboardAndTheFail
     reader.reset();
     server = std::make_unique<testsupport::XvfbServer>(
         testsupport::XvfbServer::Options{false, {"-extension", "XTEST"}});
-    if (!server->started()) GTEST_SKIP() << server->failure();
+    REQUIRE_TEST_HOST(server->started(), server->failure());
     injector = std::make_unique<TextInjector>(queue, server->displayName(), false);
     reader = x11::X11Clipboard::open(server->displayName());
     OtherApplication other(server->displayName(), richContent());

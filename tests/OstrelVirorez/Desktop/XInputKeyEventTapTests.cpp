@@ -6,10 +6,13 @@
 #include "tests/OstrelVirorez/Desktop/XTestKeyboard.hpp"
 #include "tests/Support/ScopedEnvironment.hpp"
 #include "tests/Support/XvfbServer.hpp"
+#include "tests/Support/TestHost.hpp"
 
 #include <gtest/gtest.h>
 #include <X11/keysym.h>
 
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -22,7 +25,7 @@ protected:
     void SetUp() override {
         environment.unset("WAYLAND_DISPLAY");
         environment.unset("XDG_SESSION_TYPE");
-        if (!server.started()) GTEST_SKIP() << server.failure();
+        REQUIRE_TEST_HOST(server.started(), server.failure());
         keyboard = std::make_unique<desktoptest::XTestKeyboard>(server.displayName());
     }
 
@@ -107,9 +110,48 @@ TEST_F(XInputKeyEventTapTest, AWaylandSessionOffersNoTap) {
     EXPECT_TRUE(logs.contains("HotkeyManager: Event Tap FAILED — Accessibility permission required"));
 }
 
-TEST(XInputKeyEventTapWithoutServer, CannotEnableWithoutAnXServer) {
-    x11::XInputKeyEventTap tap(nullptr, ":65000");
-    EXPECT_FALSE(tap.enable([](const KeyEvent&) {}));
+// The permission line is the one the hotkey manager always writes; the line
+// after it names what this desktop session really lacks.
+TEST(XInputKeyEventTapWithoutServer, TheLogSaysWhatTheSessionLacks) {
+    struct Case {
+        const char* name;
+        std::string displayName;
+        std::optional<std::string> displayVariable;
+        std::optional<std::string> waylandDisplay;
+        std::string cause;
+    };
+    const Case cases[] = {
+        {"no display at all", "", std::nullopt, std::nullopt,
+         "HotkeyManager: no X11 display to listen on for hotkeys (DISPLAY is not set)"},
+        {"a display nobody serves", "", ":65000", std::nullopt,
+         "HotkeyManager: the X11 display \":65000\" cannot be opened, so hotkeys cannot be heard"},
+        {"a display named by the owner", ":65001", std::nullopt, std::nullopt,
+         "HotkeyManager: the X11 display \":65001\" cannot be opened, so hotkeys cannot be heard"},
+        {"a Wayland session", "", ":0", "wayland-0",
+         "HotkeyManager: global hotkeys need an X11 session; a Wayland session lets no application listen to "
+         "the keys of others"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::ScopedEnvironment environment;
+        environment.unset("XDG_SESSION_TYPE");
+        if (c.displayVariable) environment.set("DISPLAY", *c.displayVariable);
+        else environment.unset("DISPLAY");
+        if (c.waylandDisplay) environment.set("WAYLAND_DISPLAY", *c.waylandDisplay);
+        else environment.unset("WAYLAND_DISPLAY");
+        platform::ScopedLogCapture logs;
+        platform::ManualMainQueue queue;
+        HotkeyManager manager(queue, std::make_unique<x11::XInputKeyEventTap>(nullptr, c.displayName));
+        manager.install();
+        queue.runUntilIdle();
+
+        EXPECT_FALSE(manager.eventTapActive.get());
+        const auto records = logs.sink().records();
+        ASSERT_EQ(records.size(), 2u);
+        EXPECT_EQ(records[0].message, "HotkeyManager: Event Tap FAILED — Accessibility permission required");
+        EXPECT_EQ(records[1].message, c.cause);
+        EXPECT_EQ(records[1].level, platform::LogLevel::warning);
+    }
 }
 
 } // namespace

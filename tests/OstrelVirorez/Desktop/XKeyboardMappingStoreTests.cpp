@@ -5,6 +5,7 @@
 #include "tests/OstrelVirorez/Desktop/XTestKeyboard.hpp"
 #include "tests/Support/ScopedEnvironment.hpp"
 #include "tests/Support/XvfbServer.hpp"
+#include "tests/Support/TestHost.hpp"
 
 #include <gtest/gtest.h>
 #include <X11/XKBlib.h>
@@ -22,7 +23,7 @@ protected:
     void SetUp() override {
         environment.unset("WAYLAND_DISPLAY");
         environment.unset("XDG_SESSION_TYPE");
-        if (!server.started()) GTEST_SKIP() << server.failure();
+        REQUIRE_TEST_HOST(server.started(), server.failure());
         keyboard = std::make_unique<desktoptest::XTestKeyboard>(server.displayName());
         capsKey = XKeysymToKeycode(keyboard->display(), XK_Caps_Lock);
         ASSERT_NE(capsKey, 0u);

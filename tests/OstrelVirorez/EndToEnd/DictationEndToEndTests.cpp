@@ -20,6 +20,7 @@
 #include "tests/Support/ScopedEnvironment.hpp"
 #include "tests/Support/TemporaryDirectory.hpp"
 #include "tests/Support/XvfbServer.hpp"
+#include "tests/Support/TestHost.hpp"
 
 #include <gtest/gtest.h>
 #include <X11/keysym.h>
@@ -68,8 +69,8 @@ ClipboardSnapshot copiedByTheUser() {
 class DictationEndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!display.started()) GTEST_SKIP() << display.failure();
-        if (!sound.running()) GTEST_SKIP() << sound.failure();
+        REQUIRE_TEST_HOST(display.started(), display.failure());
+        REQUIRE_TEST_HOST(sound.running(), sound.failure());
         // The services find the session through the environment, as the application does.
         session.set("DISPLAY", display.displayName());
         for (const char* name : {"WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS"}) {

@@ -205,6 +205,8 @@ TEST_F(EngineManagerTest, ProfileSwitchKeepsTheCurrentEngineUntilTheWantedOneIsR
     EXPECT_EQ(publishedStatuses(), (Events{"downloading", "loading", "ready", "downloading", "loading", "ready"}));
 }
 
+// The engine that goes on serving is what the status describes: a failed
+// switch publishes no error (the caller reports it) and ends ready.
 TEST_F(EngineManagerTest, FailedProfileSwitchGoesOnWithThePreviousEngine) {
     manager.loadEngine(EngineType::parakeet);
     engines.scripts[EngineType::nemotron].heldLoads = 1;
@@ -215,11 +217,37 @@ TEST_F(EngineManagerTest, FailedProfileSwitchGoesOnWithThePreviousEngine) {
 
     EXPECT_EQ(thrownDescription([&] { load.get(); }), "Engine unavailable: no neural engine");
     EXPECT_FALSE(manager.isLoading());
-    EXPECT_EQ(manager.status(), EngineStatus::error("Engine unavailable: no neural engine"));
+    EXPECT_EQ(manager.status(), EngineStatus::ready());
     EXPECT_EQ(manager.currentType(), EngineType::parakeet);
     EXPECT_EQ(transcriber(), "parakeet#1 heard 8 frames");
     EXPECT_EQ(engines.log->events(), (Events{"parakeet#1 load begins", "parakeet#1 load ends",
                                              "nemotron#1 load begins", "nemotron#1 load fails"}));
+    EXPECT_EQ(publishedStatuses(), (Events{"downloading", "loading", "ready", "downloading", "loading", "ready"}));
+}
+
+// Without an engine that could go on serving, the failure is the status.
+TEST_F(EngineManagerTest, FailedSwitchWithoutAServingEngineShowsTheError) {
+    struct Case {
+        const char* name;
+        std::function<void(EngineManager&)> before;
+    };
+    const Case cases[] = {
+        {"no engine loaded yet", [](EngineManager&) {}},
+        {"the current engine lost its models", [](EngineManager& m) {
+             m.loadEngine(EngineType::parakeet);
+             m.currentEngine()->unload();
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EngineManager own{queue, engines.factory()};
+        c.before(own);
+        engines.scripts[EngineType::nemotron].loadFailure =
+            std::make_exception_ptr(EngineError::unavailable("no neural engine"));
+        EXPECT_EQ(thrownDescription([&] { own.ensureLoaded(EngineType::nemotron); }),
+                  "Engine unavailable: no neural engine");
+        EXPECT_EQ(own.status(), EngineStatus::error("Engine unavailable: no neural engine"));
+    }
 }
 
 // Start-up holds its load while the picker or a profile asks for another

@@ -1,9 +1,13 @@
 #include "OstrelVirorez/Model/DictionaryService.hpp"
 
+#include "OstrelVirorez/Model/AppSettings.hpp"
+
 #include "Platform/Core/Logger.hpp"
 #include "tests/OstrelVirorez/Model/StoredDataFixture.hpp"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -43,9 +47,28 @@ TEST_F(DictionaryServiceTest, DefaultsCorrectWholeWordsInAnyCase) {
                  {"coredata", "coredata"},
                  {"pro res", "ProRes"},
                  {"Pro Res", "ProRes"},
-                 {"die Da Vinci resolve Datei", "die DaVinci Resolve Datei"}};
+                 {"die Da Vinci resolve Datei", "die DaVinci Resolve Datei"},
+                 {"the view is qt quick over sq lite", "the view is Qt Quick over SQLite"},
+                 {"QT Quick and SQ lite", "Qt Quick and SQLite"}};
     for (const auto& c : cases)
         EXPECT_EQ(service.applyCorrections(c.text, EngineType::parakeet, std::nullopt), c.expected) << c.text;
+}
+
+// The two framework entries name what the default custom vocabulary names:
+// the twelfth and thirteenth defaults write the toolkit and the database the
+// vocabulary lists.
+TEST_F(DictionaryServiceTest, TheFrameworkEntriesUseTheNamesOfTheDefaultVocabulary) {
+    const auto& defaults = DictionaryService::defaults();
+    ASSERT_GE(defaults.size(), 13u);
+    EXPECT_EQ(defaults[11].replacement, "Qt Quick");
+    EXPECT_EQ(defaults[12].replacement, "SQLite");
+
+    testfixtures::StoredDataFixture empty;
+    const auto vocabulary = AppSettings(empty.defaults()).customVocabulary();
+    for (const auto& entry : {defaults[11], defaults[12]}) {
+        EXPECT_NE(std::find(vocabulary.begin(), vocabulary.end(), entry.replacement), vocabulary.end())
+            << entry.replacement;
+    }
 }
 
 TEST_F(DictionaryServiceTest, LongerSourcesFirstAndLaterCorrectionsSeeEarlierResults) {

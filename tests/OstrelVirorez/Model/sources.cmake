@@ -12,4 +12,5 @@ target_sources(${TEST_TARGET} PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/AppSettingsTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DictationHistoryStoreTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DictationVocabularyTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UnreadableSettingsTests.cpp
 )

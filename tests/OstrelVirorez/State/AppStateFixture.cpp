@@ -71,7 +71,9 @@ AppState::Services AppStateFixture::makeServices() {
             defaults, [] { return std::optional<std::string>(); }, [] { return std::chrono::system_clock::now(); }),
         .dictationHistoryStore = std::make_unique<DictationHistoryStore>(
             true, folder / "history.sqlite", [] { return std::chrono::system_clock::now(); }),
-        .statusBarController = make(statusItem, std::make_unique<FakeStatusItem>()),
+        .statusBarController = makeStatusItem ? makeStatusItem()
+                                              : std::unique_ptr<StatusItemControlling>(
+                                                    make(statusItem, std::make_unique<FakeStatusItem>())),
         .permissions = make(permissions, std::make_unique<FakePermissions>()),
         .settingsWindow = make(settingsWindow, std::make_unique<FakeSettingsWindow>()),
         .activationPolicy = make(activationPolicy, std::make_unique<FakeActivationPolicy>()),

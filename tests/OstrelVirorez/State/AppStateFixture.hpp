@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 
 namespace ostrelvirorez::testing {
@@ -74,6 +75,10 @@ protected:
     FakeActivationPolicy* activationPolicy = nullptr;
     FakeClipboard* clipboard = nullptr;
     FakeCorrectionEnvironment* correctionEnvironment = nullptr;
+
+    // When set before launch, makes the status item the state shows its
+    // symbol on (statusItem then stays null); a fake otherwise.
+    std::function<std::unique_ptr<StatusItemControlling>()> makeStatusItem;
 
     std::shared_ptr<AppState> appState;
     std::vector<DictationState> states;

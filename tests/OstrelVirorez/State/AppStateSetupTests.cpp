@@ -2,6 +2,10 @@
 
 #include <gmock/gmock.h>
 
+#include <set>
+#include <string>
+#include <vector>
+
 
 namespace ostrelvirorez::testing {
 namespace {
@@ -31,6 +35,39 @@ TEST_F(AppStateSetupTest, LaunchReadsDevicesAndRunsSetUpOnce) {
     settings.setSoundsEnabled(true);
     advance(milliseconds(100));
     EXPECT_EQ(capsLock->calls.size(), 2u); // configure and one sync, not two
+}
+
+// Each of the six migrations leaves its own write behind; the writes show
+// that set-up runs all of them, once, in their order: the templates, the
+// output rules, the hotkey lists, the model, the Claude profile, its prompt.
+TEST_F(AppStateSetupTest, SetUpRunsTheSixMigrationsInOrder) {
+    const std::string templates =
+        R"([{"id":"5A4B1C2D-0000-4000-8000-000000000001","appBundleIdentifier":"com.example.mail",)"
+        R"("appName":"Mail","instruction":"old","isEnabled":true}])";
+    defaults.set("promptTemplates", platform::DefaultsValue::Data(templates.begin(), templates.end()));
+    const std::set<std::string> migrationKeys{"promptTemplates",       "rewritingProfiles",
+                                              "profilesMigratedV2",    "virorezKeyCodesRaw",
+                                              "claudeKeyCodesRaw",     "clipboardKeyCodesRaw",
+                                              "claudeModelMigratedToSonnet5", "profilesMigratedClaudeV2",
+                                              "profilesMigratedClaudePromptV3"};
+    std::vector<std::string> written;
+    const auto watch = defaults.changed().connect([&](const std::string& key) {
+        if (migrationKeys.contains(key)) written.push_back(key);
+    });
+
+    launch();
+    EXPECT_THAT(written, ElementsAre("rewritingProfiles", "promptTemplates", // templates moved, legacy key removed
+                                     "profilesMigratedV2", "rewritingProfiles", // output rules appended
+                                     "virorezKeyCodesRaw", "claudeKeyCodesRaw", "clipboardKeyCodesRaw",
+                                     "claudeModelMigratedToSonnet5", "profilesMigratedClaudeV2",
+                                     // the built-in "Claude" text names numbered lists, so the
+                                     // prompt repair rewrites it once
+                                     "profilesMigratedClaudePromptV3", "rewritingProfiles"));
+    EXPECT_TRUE(logs.contains("Migrated 1 templates to rewriting profiles"));
+
+    written.clear();
+    launch();
+    EXPECT_TRUE(written.empty());
 }
 
 TEST_F(AppStateSetupTest, StatusSymbolFollowsTheState) {

@@ -2,6 +2,8 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
+
 namespace ostrelvirorez::testing {
 namespace {
 
@@ -227,7 +229,7 @@ TEST_F(DictationControlTest, SettingsSwitchedOffDuringARecordingStillUndoWhatThe
     EXPECT_EQ(media->playPauseKeys, 2);
 }
 
-TEST_F(DictationControlTest, TheChosenMicrophoneIsSetBeforeEachStartIncludingTheSystemDefault) {
+TEST_F(DictationControlTest, TheChosenMicrophoneIsSetBeforeEachStartAndAMissingOneFallsBackToTheDefault) {
     settings.setSelectedMicrophoneUID("usb-mic");
     launch();
     press(DictationMode::raw);
@@ -241,11 +243,29 @@ TEST_F(DictationControlTest, TheChosenMicrophoneIsSetBeforeEachStartIncludingThe
     release();
     advance(milliseconds(800));
 
-    // A microphone that is no longer connected leaves the choice alone.
-    recorder->inputDevice.reset();
+    // A chosen microphone that is no longer connected records from the
+    // system default, not from the device that was set last.
+    settings.setSelectedMicrophoneUID("usb-mic");
+    press(DictationMode::raw);
+    EXPECT_EQ(recorder->inputDevice, 7u);
+    release();
+    advance(milliseconds(800));
     settings.setSelectedMicrophoneUID("unplugged-mic");
     press(DictationMode::raw);
-    EXPECT_EQ(recorder->inputDevice, std::nullopt);
+    EXPECT_EQ(recorder->inputDevice, 0u);
+    EXPECT_EQ(appState->state.get(), DictationState::recording(DictationMode::raw));
+    EXPECT_TRUE(logs.contains("Selected microphone 'unplugged-mic' is not present"));
+    release();
+    advance(milliseconds(800));
+
+    // The same when the microphone goes away between two dictations.
+    settings.setSelectedMicrophoneUID("usb-mic");
+    press(DictationMode::raw);
+    release();
+    advance(milliseconds(800));
+    devices->devices.pop_back();
+    press(DictationMode::raw);
+    EXPECT_EQ(recorder->inputDevice, 0u);
 }
 
 TEST_F(DictationControlTest, AFailedPasteEndsInAnErrorAndKeepsTheText) {
@@ -285,6 +305,8 @@ TEST_F(DictationControlTest, AFailedPasteEndsInAnErrorAndKeepsTheText) {
     EXPECT_GT(correctionEnvironment->frontmostQueries, 0);
 }
 
+// The failed switch is reported by its one log line; the engine status the
+// settings and the status item show goes on describing the engine in use.
 TEST_F(DictationControlTest, FailedProfileEngineSwitchKeepsTheCurrentEngine) {
     engines->failToLoad = {EngineType::nemotron};
     auto profiles = settings.rewritingProfiles();
@@ -294,15 +316,39 @@ TEST_F(DictationControlTest, FailedProfileEngineSwitchKeepsTheCurrentEngine) {
     settings.setRewritingProfiles(profiles);
     launch();
     ASSERT_EQ(appState->engineManager().currentType(), EngineType::parakeet);
+    std::vector<EngineStatus> published;
+    const auto watch = appState->engineManager().statusChanged().connect(
+        [&](const EngineStatus& status) { published.push_back(status); });
 
     dictate(DictationMode::raw);
     EXPECT_TRUE(logs.contains("Engine override for '"));
     EXPECT_TRUE(logs.contains("\u2192 Nemotron 3.5 (Streaming)"));
-    EXPECT_TRUE(logs.contains("Per-profile engine load failed (Nemotron 3.5 (Streaming)), falling back to current. "
-                              "Error: "));
+    EXPECT_EQ(logCount("Per-profile engine load failed (Nemotron 3.5 (Streaming)), falling back to current. "
+                       "Error: "),
+              1);
+    EXPECT_EQ(logCount("Engine load failed"), 0);
+    EXPECT_EQ(logCount("Dictation failed"), 0);
     EXPECT_THAT(engines->transcribedBy, ElementsAre(EngineType::parakeet));
     EXPECT_EQ(appState->state.get(), DictationState::done());
     EXPECT_EQ(appState->engineManager().currentType(), EngineType::parakeet);
+    EXPECT_EQ(appState->engineManager().status(), EngineStatus::ready());
+    for (const auto& status : published) EXPECT_NE(status.kind(), EngineStatus::Kind::error) << describe(status);
+    EXPECT_EQ(published.back(), EngineStatus::ready());
+}
+
+// A dictation that fails leaves its cause in the log after "Transcribing...".
+TEST_F(DictationControlTest, AFailedDictationLogsItsCause) {
+    engines->failToLoad = {EngineType::parakeet};
+    launch();
+    ASSERT_EQ(appState->engineManager().currentType(), std::nullopt);
+    logs.sink().clear();
+
+    dictate(DictationMode::raw);
+    EXPECT_EQ(appState->state.get(), DictationState::error("Engine not loaded"));
+    const auto lines = logs.sink().messages();
+    const auto transcribing = std::find(lines.begin(), lines.end(), "Transcribing...");
+    ASSERT_NE(transcribing, lines.end());
+    EXPECT_NE(std::find(transcribing, lines.end(), "Dictation failed: Engine not loaded"), lines.end());
 }
 
 TEST_F(DictationControlTest, ProfileEngineIsLoadedForTheDictation) {

@@ -147,6 +147,73 @@ TEST_F(RecordingPipelineTest, StagesRunOnlyWhenSwitchedOnAndEmptyLanguageListsMe
     EXPECT_TRUE(logs.contains("Smart formatter: "));
 }
 
+// The dictionary runs first and the snippets after it, so a correction can
+// produce a trigger; each stage that changes the text logs the change line.
+TEST_F(RecordingPipelineTest, DictionaryAndSnippetStagesRunInOrderAndLogTheirChanges) {
+    dictionary.add({platform::Uuid(), "m f g", "mfg", std::nullopt, false, false, {}});
+    transcriber.text = "we use core data daily. m f g";
+    const Run changed = run();
+    ASSERT_TRUE(changed.outcome) << changed.error;
+    EXPECT_EQ(changed.outcome->text, "we use CoreData daily. Mit freundlichen Gr\u00FC\u00DFen,\nLena Marwitz");
+
+    std::vector<std::string> stageLines;
+    for (const auto& line : logs.sink().messages()) {
+        if (line.starts_with("Dictionary: ") || line.starts_with("Snippet expanded: ") ||
+            line.starts_with("Smart formatter: ")) {
+            stageLines.push_back(line);
+        }
+    }
+    EXPECT_EQ(stageLines,
+              (std::vector<std::string>{
+                  "Dictionary: \"we use core data daily. m f g\" \u2192 \"we use CoreData daily. mfg\"",
+                  "Snippet expanded: \"we use CoreData daily. mfg\" \u2192 \"we use CoreData daily. Mit "
+                  "freundlichen Gr\u00FC\u00DFen,\nLena Marwitz\""}));
+
+    // Stages that change nothing log nothing.
+    logs.sink().clear();
+    transcriber.text = "nothing to correct here";
+    const Run unchanged = run();
+    ASSERT_TRUE(unchanged.outcome);
+    EXPECT_EQ(unchanged.outcome->text, "nothing to correct here");
+    EXPECT_FALSE(logs.contains("Dictionary: "));
+    EXPECT_FALSE(logs.contains("Snippet expanded: "));
+    EXPECT_FALSE(logs.contains("Smart formatter: "));
+}
+
+// Paragraphs start at 280 characters and hold three sentences each.
+TEST_F(RecordingPipelineTest, LongTextsAreSplitIntoParagraphsOfThreeSentences) {
+    // Sentences of 69 characters, one space between them: four make 279.
+    const auto sentence = [](char letter, std::size_t length = 69) { return std::string(length - 1, letter) + "."; };
+    const std::string a = sentence('a'), b = sentence('b'), c = sentence('c');
+    struct Case {
+        const char* name;
+        std::string transcript;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"279 characters stay one paragraph", a + " " + b + " " + c + " " + sentence('d'),
+         a + " " + b + " " + c + " " + sentence('d')},
+        {"280 characters break after the third sentence", a + " " + b + " " + c + " " + sentence('d', 70),
+         a + " " + b + " " + c + "\n\n" + sentence('d', 70)},
+        {"three long sentences stay one paragraph", a + " " + b + " " + sentence('c', 150),
+         a + " " + b + " " + sentence('c', 150)},
+        {"seven sentences make three paragraphs", a + " " + b + " " + c + " " + a + " " + b + " " + c + " " + a,
+         a + " " + b + " " + c + "\n\n" + a + " " + b + " " + c + "\n\n" + a},
+    };
+    context.smartParagraphs = true;
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        logs.sink().clear();
+        transcriber.text = testCase.transcript;
+        const Run result = run();
+        ASSERT_TRUE(result.outcome) << result.error;
+        EXPECT_EQ(result.outcome->text, testCase.expected);
+        const bool split = testCase.expected != testCase.transcript;
+        EXPECT_EQ(logs.contains("Smart formatter: " + std::to_string(testCase.expected.size()) + " chars"), split);
+        EXPECT_EQ(logs.contains("Smart formatter: "), split);
+    }
+}
+
 TEST_F(RecordingPipelineTest, TriggerWordResolution) {
     const auto longer = makeProfile("Longer", {"mail"});
     const auto shorter = makeProfile("Shorter", {"email"});

@@ -6,6 +6,7 @@ target_sources(${TEST_TARGET} PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/SettingsWindowTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ShellFixture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StatusBarControllerTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StatusItemOnTrayTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TestApplication.cpp
 )
 target_link_libraries(${TEST_TARGET} PUBLIC OstrelVirorezCore)

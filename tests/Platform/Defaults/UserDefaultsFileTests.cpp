@@ -122,6 +122,55 @@ TEST(UserDefaultsFile, FailedSaveIsLoggedKeepsTheValueAndIsRetriedOnTheNextWrite
     EXPECT_EQ(json::parse(folder.read("blocker/defaults.json")), json({{"soundsEnabled", false}, {"pillEnabled", true}}));
 }
 
+// Going away does no file work; synchronize() is what saves a write whose
+// save failed, and it says whether anything is still unsaved.
+TEST(UserDefaultsFile, SynchronizeRetriesAFailedSaveAndReportsWhatStaysUnsaved) {
+    const testsupport::TemporaryDirectory folder;
+    folder.write("blocker", "a file where the folder should be");
+    platform::ScopedLogCapture log;
+    UserDefaults defaults(folder / "blocker" / "defaults.json");
+    EXPECT_TRUE(defaults.synchronize());
+    defaults.set("soundsEnabled", false);
+    log.sink().clear();
+    EXPECT_FALSE(defaults.synchronize());
+    EXPECT_TRUE(log.contains("Cannot save user defaults"));
+
+    fs::remove(folder / "blocker");
+    EXPECT_TRUE(defaults.synchronize());
+    EXPECT_EQ(json::parse(folder.read("blocker/defaults.json")), json({{"soundsEnabled", false}}));
+    EXPECT_TRUE(defaults.synchronize());
+}
+
+// A value its reader cannot use is copied, exactly as the file holds it, into
+// "<key>.unreadable" before anything replaces it; the same value only once.
+TEST(UserDefaultsFile, UnreadableValuesAreKeptAsTheFileHoldsThemAndWarnedAboutOnce) {
+    const testsupport::TemporaryDirectory folder;
+    folder.write("defaults.json", R"({"snippets": 7, "claudeModel": null, "pillEnabled": true})");
+    platform::ScopedLogCapture log;
+    UserDefaults defaults(folder / "defaults.json");
+
+    EXPECT_TRUE(defaults.hasWrittenValue("claudeModel"));
+    EXPECT_FALSE(defaults.value("claudeModel").has_value());
+    EXPECT_TRUE(defaults.keepUnreadable("snippets", "not data"));
+    EXPECT_TRUE(defaults.keepUnreadable("claudeModel", "not text"));
+    EXPECT_FALSE(defaults.keepUnreadable("snippets", "not data"));
+    EXPECT_FALSE(defaults.keepUnreadable("missing", "not text"));
+
+    const auto records = log.sink().records();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].level, platform::LogLevel::warning);
+    EXPECT_NE(records[0].message.find("\"snippets\" cannot be read (not data)"), std::string::npos);
+    EXPECT_NE(records[0].message.find("\"snippets.unreadable\""), std::string::npos);
+
+    defaults.set("snippets", "replaced");
+    defaults.set("claudeModel", "claude-sonnet-5");
+    const auto file = json::parse(folder.read("defaults.json"));
+    EXPECT_EQ(file["snippets.unreadable"], json::array({7}));
+    EXPECT_EQ(file["claudeModel.unreadable"], json::array({nullptr}));
+    EXPECT_EQ(file["snippets"], "replaced");
+    EXPECT_FALSE(file.contains("pillEnabled.unreadable"));
+}
+
 TEST(UserDefaultsFile, AFileThatCannotBeReadIsNeverOverwritten) {
     const testsupport::TemporaryDirectory folder;
     // A folder in the file's place opens but cannot be read as a file.
