@@ -43,12 +43,18 @@ public:
         lock_->withLock([&] { change(value_); });
     }
 
-    // Decodes the bare value; throws when it cannot be decoded.
-    static PropertyLock fromJson(const nlohmann::json& json) { return PropertyLock(json.get<Value>()); }
+    // Decodes the bare value; throws when it cannot be decoded. Any of the
+    // library's JSON types serves (plain, or ordered for records whose keys
+    // keep their field order).
+    template <typename Json = nlohmann::json>
+    static PropertyLock fromJson(const Json& json) {
+        return PropertyLock(json.template get<Value>());
+    }
 
     // Encodes the bare value while holding the lock.
-    nlohmann::json toJson() const {
-        return lock_->withLock([this] { return nlohmann::json(value_); });
+    template <typename Json = nlohmann::json>
+    Json toJson() const {
+        return lock_->withLock([this] { return Json(value_); });
     }
 
 private:
@@ -61,10 +67,12 @@ private:
 // Decoding builds the wrapper from the bare value, as PropertyLock has no empty state.
 template <typename Value>
 struct nlohmann::adl_serializer<pelluxcore::PropertyLock<Value>> {
-    static pelluxcore::PropertyLock<Value> from_json(const nlohmann::json& json) {
+    template <typename Json>
+    static pelluxcore::PropertyLock<Value> from_json(const Json& json) {
         return pelluxcore::PropertyLock<Value>::fromJson(json);
     }
-    static void to_json(nlohmann::json& json, const pelluxcore::PropertyLock<Value>& property) {
-        json = property.toJson();
+    template <typename Json>
+    static void to_json(Json& json, const pelluxcore::PropertyLock<Value>& property) {
+        json = property.template toJson<Json>();
     }
 };

@@ -5,6 +5,9 @@
 #include "Hushframe/Core/Models/ModelOutputs.hpp"
 #include "Hushframe/Core/Models/WhisperMLModel.hpp"
 #include "Hushframe/Core/WhisperError.hpp"
+#include "Hushframe/Decoding/SegmentSeeker.hpp"
+#include "Hushframe/Decoding/TextDecoder.hpp"
+#include "Hushframe/Decoding/WindowTranscribeTask.hpp"
 #include "PelluxCore/ModelUtilities.hpp"
 #include "Platform/CoreML/MLDictionaryFeatureProvider.hpp"
 
@@ -56,29 +59,6 @@ public:
     }
 };
 
-class ModelTextDecoder final : public TextDecoding, public WhisperMLModel {
-public:
-    std::optional<int> logitsSize() const override { return outputDimension(*this, "logits", 2); }
-    std::optional<int> kvCacheEmbedDim() const override { return inputDimension(*this, "key_cache", 1); }
-    std::optional<int> kvCacheMaxSequenceLength() const override { return inputDimension(*this, "key_cache", 3); }
-    std::optional<int> windowSize() const override { return inputDimension(*this, "encoder_output_embeds", 3); }
-
-    DecodingResult detectLanguage(const AudioEncoderOutputType&, DecodingInputsType&, TokenSampling&,
-                                  const DecodingOptions&, float) override {
-        throw WhisperError::decodingFailed("The decoding core is not available");
-    }
-};
-
-class PlainSegmentSeeker final : public SegmentSeeking {};
-
-class UnavailableTranscribeTask final : public TranscribeTask {
-public:
-    std::shared_ptr<TranscriptionResult> run(const std::vector<float>&, const std::optional<DecodingOptions>&,
-                                             const TranscriptionCallback&) override {
-        throw WhisperError::transcriptionFailed("The decoding core is not available");
-    }
-};
-
 } // namespace
 
 std::shared_ptr<AudioProcessing> DefaultComponents::audioProcessor() { return std::make_shared<AudioProcessor>(); }
@@ -89,15 +69,19 @@ std::shared_ptr<FeatureExtracting> DefaultComponents::featureExtractor() {
 
 std::shared_ptr<AudioEncoding> DefaultComponents::audioEncoder() { return std::make_shared<ModelAudioEncoder>(); }
 
-std::shared_ptr<TextDecoding> DefaultComponents::textDecoder() { return std::make_shared<ModelTextDecoder>(); }
+std::shared_ptr<TextDecoding> DefaultComponents::textDecoder() { return std::make_shared<TextDecoder>(); }
 
-std::shared_ptr<SegmentSeeking> DefaultComponents::segmentSeeker() { return std::make_shared<PlainSegmentSeeker>(); }
+std::shared_ptr<SegmentSeeking> DefaultComponents::segmentSeeker() { return std::make_shared<SegmentSeeker>(); }
 
 std::unique_ptr<TranscribeTask> DefaultComponents::transcribeTask(
-    const TranscriptionTimings&, std::shared_ptr<Progress>, std::shared_ptr<AudioProcessing>,
-    std::shared_ptr<AudioEncoding>, std::shared_ptr<FeatureExtracting>, std::shared_ptr<SegmentSeeking>,
-    std::shared_ptr<TextDecoding>, std::shared_ptr<WhisperTokenizer>) {
-    return std::make_unique<UnavailableTranscribeTask>();
+    const TranscriptionTimings& currentTimings, std::shared_ptr<Progress> progress,
+    std::shared_ptr<AudioProcessing> audioProcessor, std::shared_ptr<AudioEncoding> audioEncoder,
+    std::shared_ptr<FeatureExtracting> featureExtractor, std::shared_ptr<SegmentSeeking> segmentSeeker,
+    std::shared_ptr<TextDecoding> textDecoder, std::shared_ptr<WhisperTokenizer> tokenizer) {
+    return std::make_unique<WindowTranscribeTask>(currentTimings, std::move(progress), std::move(audioProcessor),
+                                                  std::move(audioEncoder), std::move(featureExtractor),
+                                                  std::move(segmentSeeker), std::move(textDecoder),
+                                                  std::move(tokenizer));
 }
 
 } // namespace hushframe

@@ -1,11 +1,8 @@
 #pragma once
 // The components the main object supplies when its configuration names none.
-// The audio processor is the front end's AudioProcessor; the three stages hold
-// their model and report its sizes, and the mel and encoder stages run their
-// model. Decoding belongs to the decoding core: until it is present the
-// default text decoder's language detection fails with a decoding error and
-// the default transcription task with a transcription error, both "The
-// decoding core is not available".
+// The audio processor is the front end's AudioProcessor; the mel and encoder
+// stages hold and run their model; the text decoder, segment seeker and
+// transcription task are the decoding core's (Hushframe/Decoding).
 
 #include "Hushframe/Core/AudioEncoding.hpp"
 #include "Hushframe/Core/AudioProcessing.hpp"

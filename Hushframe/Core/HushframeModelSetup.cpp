@@ -52,7 +52,7 @@ std::set<std::string> topLevelFolders(const std::vector<std::string>& names) {
 ModelSupportConfig readModelSupportConfig(const fs::path& file) {
     std::ifstream stream(file, std::ios::binary);
     if (!stream) throw std::runtime_error("Cannot read " + file.string());
-    return nlohmann::json::parse(stream).get<ModelSupportConfig>();
+    return nlohmann::ordered_json::parse(stream).get<ModelSupportConfig>();
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "Hushframe/Core/LogitsFiltering.hpp"
 #include "Hushframe/Core/Models/DecodingInputs.hpp"
 #include "Hushframe/Core/Models/DecodingResult.hpp"
+#include "Hushframe/Core/Models/TranscriptionProgress.hpp"
 #include "Hushframe/Core/Models/WhisperTokenizer.hpp"
 #include "Hushframe/Core/TokenSampler.hpp"
 
@@ -51,6 +52,24 @@ public:
     // "Unable to determine kvCacheEmbedDim", "Unable to determine
     // kvCacheMaxSequenceLength" or "Unable to determine encoderOutputDim".
     virtual std::shared_ptr<DecodingInputs> prepareDecoderInputs(const std::vector<int>& withPrompt);
+
+    // Writes the forced start-of-decoding tokens into the inputs' initial
+    // prompt (previous-text prompt, start of transcript, language and task for
+    // a multilingual model, timestamp or no-timestamps, prefix) and re-arms the
+    // masks at position 0. Throws WhisperError: tokenizerUnavailable without a
+    // tokenizer, prepareDecoderInputsFailed for inputs of another kind.
+    virtual std::shared_ptr<DecodingInputsType> prefillDecoderInputs(std::shared_ptr<DecodingInputsType> decoderInputs,
+                                                                     const std::optional<DecodingOptions>& options);
+
+    // Decodes one window's encoder output into tokens, advancing the inputs in
+    // place. The base decoder has no decoding loop and throws WhisperError
+    // (decodingFailed) "The decoding core is not available".
+    virtual DecodingResult decodeText(const AudioEncoderOutputType& from, DecodingInputsType& decoderInputs,
+                                      TokenSampling& sampler, const DecodingOptions& options,
+                                      const TranscriptionCallback& callback);
+
+    // Whether the model reports alignment weights for word timings.
+    virtual bool supportsWordTimestamps() const { return false; }
 
     // One forward pass over the encoder output restricted to language tokens:
     // the result's `language` is the detected code and `languageProbs` maps

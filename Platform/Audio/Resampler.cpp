@@ -14,7 +14,7 @@ void Resampler::Delete::operator()(soxr* handle) const { soxr_delete(handle); }
 Resampler::Resampler(double inputRate, double outputRate, std::uint32_t channels)
     : ratio_(outputRate / inputRate), channels_(channels) {
     const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_VHQ, 0);
     soxr_error_t error = nullptr;
     handle_.reset(soxr_create(inputRate, outputRate, channels, &error, &io, &quality, nullptr));
     if (error || !handle_) {

@@ -1,7 +1,8 @@
 #pragma once
-// A streaming sample-rate converter on interleaved float frames (libsoxr,
-// high quality). Filter state carries over from one call to the next; flush()
-// ends the stream and yields the filter's tail.
+// A streaming sample-rate converter on interleaved float frames (libsoxr at
+// its very high quality, the library's most exact recipe). Filter state
+// carries over from one call to the next; flush() ends the stream and yields
+// the filter's tail.
 
 #include <cstddef>
 #include <cstdint>

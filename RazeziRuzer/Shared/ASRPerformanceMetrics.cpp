@@ -28,17 +28,17 @@ std::string ASRPerformanceMetrics::summary() const {
     return text;
 }
 
-void to_json(nlohmann::json& json, const ASRPerformanceMetrics& metrics) {
-    json = nlohmann::json{{"preprocessorTime", metrics.preprocessorTime},
-                          {"encoderTime", metrics.encoderTime},
-                          {"decoderTime", metrics.decoderTime},
-                          {"totalProcessingTime", metrics.totalProcessingTime},
-                          {"rtfx", metrics.rtfx},
-                          {"peakMemoryMB", metrics.peakMemoryMB}};
+void to_json(nlohmann::ordered_json& json, const ASRPerformanceMetrics& metrics) {
+    json = nlohmann::ordered_json{{"preprocessorTime", metrics.preprocessorTime},
+                                  {"encoderTime", metrics.encoderTime},
+                                  {"decoderTime", metrics.decoderTime},
+                                  {"totalProcessingTime", metrics.totalProcessingTime},
+                                  {"rtfx", metrics.rtfx},
+                                  {"peakMemoryMB", metrics.peakMemoryMB}};
     if (metrics.gpuUtilization) json["gpuUtilization"] = *metrics.gpuUtilization;
 }
 
-void from_json(const nlohmann::json& json, ASRPerformanceMetrics& metrics) {
+void from_json(const nlohmann::ordered_json& json, ASRPerformanceMetrics& metrics) {
     ASRPerformanceMetrics decoded;
     json.at("preprocessorTime").get_to(decoded.preprocessorTime);
     json.at("encoderTime").get_to(decoded.encoderTime);

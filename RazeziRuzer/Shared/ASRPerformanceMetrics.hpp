@@ -23,9 +23,10 @@ struct ASRPerformanceMetrics {
     std::string summary() const;
 };
 
-// Keys are the field names; "gpuUtilization" is written only when present and
-// may be missing when read, every other key is required.
-void to_json(nlohmann::json& json, const ASRPerformanceMetrics& metrics);
-void from_json(const nlohmann::json& json, ASRPerformanceMetrics& metrics);
+// Keys are the field names, written in field order; "gpuUtilization" is
+// written only when present and may be missing when read, every other key is
+// required.
+void to_json(nlohmann::ordered_json& json, const ASRPerformanceMetrics& metrics);
+void from_json(const nlohmann::ordered_json& json, ASRPerformanceMetrics& metrics);
 
 } // namespace razeziruzer

@@ -3,11 +3,13 @@
 #include "Platform/Audio/AudioConverter.hpp"
 #include "Platform/Audio/AudioFile.hpp"
 #include "RazeziRuzer/Shared/DoubleText.hpp"
+#include "RazeziRuzer/Shared/LongArray.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <utility>
 
 namespace razeziruzer {
@@ -85,6 +87,51 @@ float sampleAt(const PCMBuffer& buffer, std::uint32_t channel, std::uint32_t fra
     }
     return buffer.floatChannelData(channel)[frame];
 }
+
+// Converts a file's chunks as one stream: the converter averages the channels
+// and keeps its rate-conversion state from chunk to chunk, so the result is
+// that of converting all of the file's samples in one piece, without ever
+// holding them all.
+class StreamingConversion {
+public:
+    StreamingConversion(const AudioFormat& from, const AudioFormat& to, std::size_t expectedFrames)
+        : converter_(platform::audio::AudioConverter::make(from, to)), output_(makeBuffer(to, drainFrames)) {
+        if (!converter_) throw AudioConverterError::failedToCreateConverter();
+        reserveLongArray(samples_, expectedFrames + drainFrames);
+    }
+
+    // Converts all of the chunk's frames; the chunk may be reused afterwards.
+    void take(const PCMBuffer& chunk) {
+        bool supplied = false;
+        drain([&](std::uint32_t, AudioConverterInputStatus& status) -> const PCMBuffer* {
+            const bool first = !std::exchange(supplied, true);
+            status = first ? AudioConverterInputStatus::haveData : AudioConverterInputStatus::noDataNow;
+            return first ? &chunk : nullptr;
+        });
+    }
+
+    // Ends the stream, adding the filter's tail, and hands over the samples.
+    std::vector<float> finish() {
+        drain([](std::uint32_t, AudioConverterInputStatus& status) -> const PCMBuffer* {
+            status = AudioConverterInputStatus::endOfStream;
+            return nullptr;
+        });
+        return std::move(samples_);
+    }
+
+private:
+    void drain(const AudioConverterInputBlock& input) {
+        for (;;) {
+            const auto status = convertOnce(*converter_, output_, input);
+            appendFirstChannel(output_, samples_);
+            if (status != AudioConverterOutputStatus::haveData) return;
+        }
+    }
+
+    std::unique_ptr<platform::audio::AudioConverter> converter_;
+    PCMBuffer output_;
+    std::vector<float> samples_;
+};
 
 } // namespace
 
@@ -181,45 +228,28 @@ std::vector<float> AudioConverter::resampleAudioFile(const std::filesystem::path
     platform::audio::AudioFile file(url);
     const AudioFormat& working = file.processingFormat();
     const double fileRate = working.sampleRate();
+    const double targetRate = targetFormat_.sampleRate();
     const auto chunkFrames = std::max(static_cast<std::uint32_t>(fileRate), minimumFileChunkFrames);
 
-    std::vector<float> samples;
-    samples.reserve(static_cast<std::size_t>(file.length()));
     std::optional<PCMBuffer> chunk;
+    std::optional<StreamingConversion> conversion;
     while (file.framePosition() < file.length()) {
         const auto remaining = file.length() - file.framePosition();
         const auto wanted = static_cast<std::uint32_t>(std::min<std::int64_t>(remaining, chunkFrames));
         if (!chunk) chunk = makeBuffer(working, wanted);
         file.read(*chunk, wanted);
         if (chunk->frameLength() == 0) break;
-        const auto mono = extractMonoFloat32(*chunk);
-        samples.insert(samples.end(), mono.begin(), mono.end());
+        if (!conversion) {
+            const double expected = std::ceil(static_cast<double>(file.length()) * targetRate / fileRate);
+            conversion.emplace(working, monoFloatFormat(targetRate), static_cast<std::size_t>(expected));
+        }
+        conversion->take(*chunk);
     }
-
-    if (samples.empty() || fileRate == targetFormat_.sampleRate()) return samples;
-    return resampleWithAVAudio(samples, fileRate, targetFormat_.sampleRate());
+    return conversion ? conversion->finish() : std::vector<float>{};
 }
 
 std::vector<float> AudioConverter::resampleAudioFile(const std::string& path) const {
     return resampleAudioFile(std::filesystem::path(path));
-}
-
-std::vector<float> AudioConverter::extractMonoFloat32(const PCMBuffer& from) const {
-    if (from.frameLength() == 0) return {};
-    const AudioFormat& format = from.format();
-    std::vector<float> samples;
-    if (format.channelCount() == 1 && format.isStandard()) {
-        appendFirstChannel(from, samples);
-        return samples;
-    }
-    const AudioFormat mono = monoFloatFormat(format.sampleRate());
-    auto converter = platform::audio::AudioConverter::make(format, mono);
-    if (!converter) throw AudioConverterError::failedToCreateConverter();
-    auto output = makeBuffer(mono, from.frameCapacity());
-    bool supplied = false;
-    convertOnce(*converter, output, onceOnly(from, supplied));
-    appendFirstChannel(output, samples);
-    return samples;
 }
 
 std::vector<float> AudioConverter::resample(std::span<const float> samples, double from) const {

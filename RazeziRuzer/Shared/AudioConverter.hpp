@@ -34,6 +34,8 @@ public:
 
     // All of these throw AudioConverterError, or the platform audio layer's
     // own AudioError when a file cannot be opened or read.
+    // A file is read chunk by chunk and converted as one stream, so its cost
+    // and memory follow the converted result, not the file's own samples.
     std::vector<float> resampleAudioFile(const std::filesystem::path& url) const;
     std::vector<float> resampleAudioFile(const std::string& path) const;
     std::vector<float> resampleBuffer(const platform::audio::PCMBuffer& buffer) const;
@@ -49,7 +51,6 @@ private:
                                      const platform::audio::AudioFormat& to) const;
     std::vector<float> linearResample(const platform::audio::PCMBuffer& buffer,
                                       const platform::audio::AudioFormat& to) const;
-    std::vector<float> extractMonoFloat32(const platform::audio::PCMBuffer& from) const;
     std::vector<float> resampleWithAVAudio(std::span<const float> samples, double from, double to) const;
 
     AppLogger logger_{"AudioConverter"};

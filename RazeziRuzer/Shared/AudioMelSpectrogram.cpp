@@ -1,6 +1,7 @@
 #include "RazeziRuzer/Shared/AudioMelSpectrogram.hpp"
 
 #include "Platform/Accel/Blas.hpp"
+#include "RazeziRuzer/Shared/LongArray.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -36,6 +37,10 @@ int roundUpToMultiple(int frames, int multiple) {
     return multiple * ((frames + multiple - 1) / multiple);
 }
 
+// Frames handled together: their samples, spectra and band energies fit in
+// cache, and each band's values of a block land side by side in the output.
+constexpr std::size_t blockFrames = 32;
+
 } // namespace
 
 AudioMelSpectrogram::AudioMelSpectrogram(int sampleRate, int nMels, int nFFT, int hopLength, int winLength,
@@ -52,9 +57,9 @@ AudioMelSpectrogram::AudioMelSpectrogram(int sampleRate, int nMels, int nFFT, in
       nMels_(nMels),
       padTo_(std::max(padTo, 1)),
       windowPeriodic_(windowPeriodic) {
-    if (sampleRate <= 0 || nMels <= 0 || nFFT <= 0 || hopLength <= 0 || winLength <= 0 || winLength > nFFT) {
+    if (sampleRate <= 0 || nMels <= 0 || nFFT <= 0 || hopLength <= 0 || winLength < 0 || winLength > nFFT) {
         throw std::invalid_argument("AudioMelSpectrogram needs a positive rate, band count and hop, and a window "
-                                    "length between 1 and the transform length");
+                                    "length between 0 and the transform length");
     }
     const auto bins = static_cast<std::size_t>(nFFT / 2 + 1);
     hannWindow_ = createHannWindow(winLength, windowPeriodic);
@@ -64,8 +69,11 @@ AudioMelSpectrogram::AudioMelSpectrogram(int sampleRate, int nMels, int nFFT, in
     fftSetup_ = platform::accel::RealFFT::create(static_cast<std::size_t>(nFFT));
     frame_.assign(static_cast<std::size_t>(nFFT), 0.0f);
     spectrum_.assign(bins, {});
-    powerSpec_.assign(bins, 0.0f);
-    melEnergies_.assign(static_cast<std::size_t>(nMels), 0.0f);
+    const auto segmentLength =
+        (blockFrames - 1) * static_cast<std::size_t>(hopLength) + static_cast<std::size_t>(winLength);
+    segment_.assign(segmentLength, 0.0f);
+    powerBlock_.assign(blockFrames * bins, 0.0f);
+    energyBlock_.assign(blockFrames * static_cast<std::size_t>(nMels), 0.0f);
 }
 
 std::vector<float> AudioMelSpectrogram::createHannWindow(int length, bool periodic) {
@@ -112,24 +120,6 @@ std::vector<std::vector<float>> AudioMelSpectrogram::createMelFilterbank(int nFF
     return filterbank;
 }
 
-void AudioMelSpectrogram::computePowerSpectrumInPlace() {
-    if (!fftSetup_) {
-        std::fill(powerSpec_.begin(), powerSpec_.end(), 0.0f);
-        return;
-    }
-    fftSetup_->forward(frame_, spectrum_);
-    for (std::size_t k = 0; k < powerSpec_.size(); ++k) {
-        const float re = spectrum_[k].real();
-        const float im = spectrum_[k].imag();
-        powerSpec_[k] = re * re + im * im;
-    }
-}
-
-void AudioMelSpectrogram::applyMelFilterbank() {
-    platform::accel::sgemv(platform::accel::Transpose::none, static_cast<std::size_t>(nMels_), powerSpec_.size(),
-                           1.0f, melFilterbankFlat_, powerSpec_, 0.0f, melEnergies_);
-}
-
 float AudioMelSpectrogram::logValue(float energy) const {
     if (logFloorMode_ == LogFloorMode::additive) return std::log(energy + logFloor_);
     return energy <= logFloor_ ? std::log(logFloor_) : std::log(energy);
@@ -167,20 +157,86 @@ AudioMelSpectrogram::NestedResult AudioMelSpectrogram::compute(std::span<const f
     return result;
 }
 
-std::size_t AudioMelSpectrogram::padSignal(std::span<const float> audio, float lastAudioSample, std::size_t padding) {
-    const std::size_t length = audio.size() + 2 * padding;
-    if (padded_.size() < length) padded_.resize(length);
-    std::fill_n(padded_.begin(), padding, 0.0f);
-    std::fill(padded_.begin() + static_cast<std::ptrdiff_t>(padding + audio.size()),
-              padded_.begin() + static_cast<std::ptrdiff_t>(length), 0.0f);
-    float* out = padded_.data() + padding;
-    if (preemph_ == 0) {
-        std::copy(audio.begin(), audio.end(), out);
-        return length;
+void AudioMelSpectrogram::fillSegment(std::span<const float> audio, float lastAudioSample, std::size_t padding,
+                                      std::size_t from, std::size_t count) {
+    const std::size_t n = audio.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t p = from + i;
+        float value = 0;
+        if (p >= padding && p - padding < n) {
+            const std::size_t k = p - padding;
+            if (preemph_ == 0) {
+                value = audio[k];
+            } else if (k == 0) {
+                value = audio[0] - lastAudioSample * preemph_;
+            } else {
+                value = audio[k - 1] * (-preemph_) + audio[k];
+            }
+        }
+        segment_[i] = value;
     }
-    out[0] = audio[0] - lastAudioSample * preemph_;
-    for (std::size_t n = 1; n < audio.size(); ++n) out[n] = audio[n - 1] * (-preemph_) + audio[n];
-    return length;
+}
+
+void AudioMelSpectrogram::windowFrame(std::size_t start, std::size_t available) {
+    const auto offset = static_cast<std::size_t>((nFFT_ - winLength_) / 2);
+    const std::size_t count = std::min(available, hannWindow_.size());
+    std::fill(frame_.begin(), frame_.end(), 0.0f);
+    for (std::size_t j = 0; j < count; ++j) frame_[offset + j] = segment_[start + j] * hannWindow_[j];
+}
+
+void AudioMelSpectrogram::computePowerSpectrumInPlace(std::size_t row) {
+    const auto bins = spectrum_.size();
+    const std::span<float> power(powerBlock_.data() + row * bins, bins);
+    if (!fftSetup_) {
+        std::fill(power.begin(), power.end(), 0.0f);
+        return;
+    }
+    fftSetup_->forward(frame_, spectrum_);
+    for (std::size_t k = 0; k < bins; ++k) {
+        const float re = spectrum_[k].real();
+        const float im = spectrum_[k].imag();
+        power[k] = re * re + im * im;
+    }
+}
+
+void AudioMelSpectrogram::blockPowerSpectra(std::span<const float> audio, float lastAudioSample, std::size_t padding,
+                                            std::size_t first, std::size_t count) {
+    const std::size_t length = audio.size() + 2 * padding;
+    const auto hop = static_cast<std::size_t>(hopLength_);
+    const auto offset = static_cast<std::size_t>((nFFT_ - winLength_) / 2);
+    // Padded places [begin, end) hold every window of the block, cut at the padded length.
+    const std::size_t begin = first * hop + offset;
+    const std::size_t end =
+        std::min((first + count - 1) * hop + offset + static_cast<std::size_t>(winLength_), std::max(length, begin));
+    fillSegment(audio, lastAudioSample, padding, begin, end - begin);
+    for (std::size_t b = 0; b < count; ++b) {
+        const std::size_t start = (first + b) * hop + offset;
+        windowFrame(start - begin, start < end ? end - start : 0);
+        computePowerSpectrumInPlace(b);
+    }
+}
+
+void AudioMelSpectrogram::applyMelFilterbank(std::size_t count) {
+    const auto bins = spectrum_.size();
+    platform::accel::sgemm(platform::accel::Transpose::none, platform::accel::Transpose::transposed,
+                           static_cast<std::size_t>(nMels_), count, bins, 1.0f, melFilterbankFlat_,
+                           std::span<const float>(powerBlock_.data(), count * bins), 0.0f,
+                           std::span<float>(energyBlock_.data(), static_cast<std::size_t>(nMels_) * count));
+}
+
+void AudioMelSpectrogram::storeBlockLogMels(FlatResult& result, std::size_t first, std::size_t count, Layout layout) {
+    const auto bands = static_cast<std::size_t>(nMels_);
+    const auto numFrames = static_cast<std::size_t>(result.numFrames);
+    for (std::size_t m = 0; m < bands; ++m) {
+        const float* row = energyBlock_.data() + m * count;
+        if (layout == Layout::melMajor) {
+            float* out = result.mel.data() + m * numFrames + first;
+            for (std::size_t b = 0; b < count; ++b) out[b] = logValue(row[b]);
+        } else {
+            float* out = result.mel.data() + first * bands + m;
+            for (std::size_t b = 0; b < count; ++b) out[b * bands] = logValue(row[b]);
+        }
+    }
 }
 
 AudioMelSpectrogram::FlatResult AudioMelSpectrogram::computeFlatFrames(std::span<const float> audio,
@@ -192,23 +248,14 @@ AudioMelSpectrogram::FlatResult AudioMelSpectrogram::computeFlatFrames(std::span
     FlatResult result;
     result.melLength = frames;
     result.numFrames = roundUpToMultiple(frames, padTo_);
+    reserveLongArray(result.mel, bands * static_cast<std::size_t>(result.numFrames));
     result.mel.assign(bands * static_cast<std::size_t>(result.numFrames), padValue_);
-
-    const std::size_t length = padSignal(audio, lastAudioSample, padding);
-    const auto window = static_cast<std::size_t>(winLength_);
-    const auto offset = static_cast<std::size_t>((nFFT_ - winLength_) / 2);
-    const auto numFrames = static_cast<std::size_t>(result.numFrames);
-    for (std::size_t t = 0; t < static_cast<std::size_t>(frames); ++t) {
-        std::fill(frame_.begin(), frame_.end(), 0.0f);
-        const std::size_t start = t * static_cast<std::size_t>(hopLength_) + offset;
-        const std::size_t count = start < length ? std::min(length - start, window) : 0;
-        for (std::size_t j = 0; j < count; ++j) frame_[offset + j] = padded_[start + j] * hannWindow_[j];
-        computePowerSpectrumInPlace();
-        applyMelFilterbank();
-        for (std::size_t m = 0; m < bands; ++m) {
-            const std::size_t index = layout == Layout::melMajor ? m * numFrames + t : t * bands + m;
-            result.mel[index] = logValue(melEnergies_[m]);
-        }
+    const auto total = static_cast<std::size_t>(frames);
+    for (std::size_t first = 0; first < total; first += blockFrames) {
+        const std::size_t count = std::min(blockFrames, total - first);
+        blockPowerSpectra(audio, lastAudioSample, padding, first, count);
+        applyMelFilterbank(count);
+        storeBlockLogMels(result, first, count, layout);
     }
     return result;
 }

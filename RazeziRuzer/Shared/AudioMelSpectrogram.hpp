@@ -7,7 +7,9 @@
 // single-precision operations are part of the behaviour.
 //
 // computeFlat and computeFlatTransposed reuse the object's scratch memory, so
-// one object serves one caller at a time.
+// one object serves one caller at a time. They work through the signal in
+// blocks of frames whose samples, spectra and band energies stay in cache, so
+// the cost per second of audio does not grow with the length of the signal.
 
 #include "Platform/Accel/RealFFT.hpp"
 
@@ -34,8 +36,9 @@ public:
         int numFrames = 0; // frames including the padding to a multiple of padTo
     };
 
-    // Throws std::invalid_argument unless 0 < winLength <= nFFT, hopLength > 0,
-    // sampleRate > 0 and nMels > 0.
+    // Throws std::invalid_argument unless 0 <= winLength <= nFFT, hopLength > 0,
+    // sampleRate > 0 and nMels > 0. A window of length 0 is empty: every frame
+    // then sees silence.
     explicit AudioMelSpectrogram(int sampleRate = 16000, int nMels = 128, int nFFT = 512, int hopLength = 160,
                                  int winLength = 400, float preemph = 0.97f, int padTo = 1,
                                  float logFloor = 5.9604645e-8f, LogFloorMode logFloorMode = LogFloorMode::additive,
@@ -60,14 +63,26 @@ private:
     static std::vector<float> createHannWindow(int length, bool periodic);
     static std::vector<std::vector<float>> createMelFilterbank(int nFFT, int nMels, int sampleRate, float fMin,
                                                                float fMax);
-    // Fills powerSpec_ from frame_.
-    void computePowerSpectrumInPlace();
-    // Band energies of powerSpec_ into melEnergies_.
-    void applyMelFilterbank();
     float logValue(float energy) const;
 
-    // Writes the padded signal into padded_ and returns its length.
-    std::size_t padSignal(std::span<const float> audio, float lastAudioSample, std::size_t padding);
+    // Fills segment_ with the padded (and pre-emphasised) signal from padded
+    // index `from` on, `count` samples; places beyond the signal are 0.
+    void fillSegment(std::span<const float> audio, float lastAudioSample, std::size_t padding, std::size_t from,
+                     std::size_t count);
+    // Fills frame_ with the window that starts `start` places into segment_
+    // (`available` samples there).
+    void windowFrame(std::size_t start, std::size_t available);
+    // Power spectrum of frame_ into row `row` of powerBlock_.
+    void computePowerSpectrumInPlace(std::size_t row);
+    // Power spectra of the `count` frames from frame `first` on, into powerBlock_.
+    void blockPowerSpectra(std::span<const float> audio, float lastAudioSample, std::size_t padding,
+                           std::size_t first, std::size_t count);
+    // Band energies of the first `count` rows of powerBlock_ into energyBlock_,
+    // band after band.
+    void applyMelFilterbank(std::size_t count);
+    // The block's band energies as log-mels into the result's frames from
+    // `first` on (mel-major: each band's values of the block side by side).
+    void storeBlockLogMels(FlatResult& result, std::size_t first, std::size_t count, Layout layout);
     FlatResult computeFlatFrames(std::span<const float> audio, float lastAudioSample, std::size_t padding,
                                  int frames, Layout layout);
 
@@ -89,12 +104,12 @@ private:
     std::vector<float> melFilterbankFlat_;
     std::optional<platform::accel::RealFFT> fftSetup_;
 
-    // Scratch reused by every frame of every flat call.
+    // Scratch reused by every block of every flat call, sized for one block.
     std::vector<float> frame_;
     std::vector<std::complex<float>> spectrum_;
-    std::vector<float> powerSpec_;
-    std::vector<float> melEnergies_;
-    std::vector<float> padded_; // grows to the longest signal seen, never shrinks
+    std::vector<float> segment_;      // the block's padded samples
+    std::vector<float> powerBlock_;   // frame after frame, nFFT/2 + 1 bins each
+    std::vector<float> energyBlock_;  // band after band, one value per frame of the block
 };
 
 } // namespace razeziruzer

@@ -23,6 +23,7 @@ target_sources(RazeziRuzer PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/AudioWAV.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DiskBackedAudioSampleSource.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DoubleText.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LongArray.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MappedFileData.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ANEMemoryError.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ANEMemoryOptimizer.cpp

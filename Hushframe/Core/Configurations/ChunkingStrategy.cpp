@@ -27,14 +27,14 @@ std::span<const ChunkingStrategy> allCases<ChunkingStrategy>() {
     return strategyCases;
 }
 
-void to_json(nlohmann::json& json, ChunkingStrategy strategy) { json = std::string(rawValue(strategy)); }
+void to_json(nlohmann::ordered_json& json, ChunkingStrategy strategy) { json = std::string(rawValue(strategy)); }
 
-void from_json(const nlohmann::json& json, ChunkingStrategy& strategy) {
+void from_json(const nlohmann::ordered_json& json, ChunkingStrategy& strategy) {
     const auto text = jsonfield::readValue<std::string>("chunkingStrategy", json);
     const auto parsed = fromRawValue<ChunkingStrategy>(text);
     if (!parsed) {
-        throw nlohmann::json::type_error::create(302, "Cannot initialize ChunkingStrategy from invalid value " + text,
-                                                 &json);
+        throw nlohmann::ordered_json::type_error::create(
+            302, "Cannot initialize ChunkingStrategy from invalid value " + text, &json);
     }
     strategy = *parsed;
 }

@@ -20,7 +20,7 @@ std::optional<ChunkingStrategy> fromRawValue<ChunkingStrategy>(std::string_view 
 template <>
 std::span<const ChunkingStrategy> allCases<ChunkingStrategy>();
 
-void to_json(nlohmann::json& json, ChunkingStrategy strategy);
-void from_json(const nlohmann::json& json, ChunkingStrategy& strategy);
+void to_json(nlohmann::ordered_json& json, ChunkingStrategy strategy);
+void from_json(const nlohmann::ordered_json& json, ChunkingStrategy& strategy);
 
 } // namespace hushframe

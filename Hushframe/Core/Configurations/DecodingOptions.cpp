@@ -38,7 +38,7 @@ DecodingOptions::DecodingOptions(const Arguments& arguments)
 namespace {
 
 template <typename T>
-void putOptional(nlohmann::json& json, const char* key, const std::optional<T>& value) {
+void putOptional(nlohmann::ordered_json& json, const char* key, const std::optional<T>& value) {
     if (!value) return;
     if constexpr (std::is_same_v<T, float>) {
         json[key] = jsonfield::widened(*value);
@@ -49,8 +49,8 @@ void putOptional(nlohmann::json& json, const char* key, const std::optional<T>& 
 
 } // namespace
 
-void to_json(nlohmann::json& json, const DecodingOptions& options) {
-    json = nlohmann::json::object();
+void to_json(nlohmann::ordered_json& json, const DecodingOptions& options) {
+    json = nlohmann::ordered_json::object();
     json["verbose"] = options.verbose;
     json["task"] = options.task;
     putOptional(json, "language", options.language);
@@ -80,7 +80,7 @@ void to_json(nlohmann::json& json, const DecodingOptions& options) {
     putOptional(json, "chunkingStrategy", options.chunkingStrategy);
 }
 
-void from_json(const nlohmann::json& json, DecodingOptions& options) {
+void from_json(const nlohmann::ordered_json& json, DecodingOptions& options) {
     using namespace jsonfield;
     DecodingOptions read;
     read.verbose = required<bool>(json, "verbose");

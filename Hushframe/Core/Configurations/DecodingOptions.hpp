@@ -90,10 +90,11 @@ struct DecodingOptions {
     bool operator==(const DecodingOptions&) const = default;
 };
 
-// Keys are the field names; absent optionals are left out. Reading needs
+// Keys are the field names, written in field order; absent optionals are
+// left out. Reading needs
 // every other field with its exact type, reads fields as stored (no
 // initialiser rules, no defaults for missing thresholds) and ignores other keys.
-void to_json(nlohmann::json& json, const DecodingOptions& options);
-void from_json(const nlohmann::json& json, DecodingOptions& options);
+void to_json(nlohmann::ordered_json& json, const DecodingOptions& options);
+void from_json(const nlohmann::ordered_json& json, DecodingOptions& options);
 
 } // namespace hushframe

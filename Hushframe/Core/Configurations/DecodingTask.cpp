@@ -21,11 +21,11 @@ std::span<const DecodingTask> allCases<DecodingTask>() {
     return taskCases;
 }
 
-void to_json(nlohmann::json& json, DecodingTask task) {
-    json = nlohmann::json{{std::string(description(task)), nlohmann::json::object()}};
+void to_json(nlohmann::ordered_json& json, DecodingTask task) {
+    json = nlohmann::ordered_json{{std::string(description(task)), nlohmann::ordered_json::object()}};
 }
 
-void from_json(const nlohmann::json& json, DecodingTask& task) {
+void from_json(const nlohmann::ordered_json& json, DecodingTask& task) {
     if (!json.is_object()) jsonfield::throwTypeMismatch("task", "an object", json);
     const DecodingTask* found = nullptr;
     int count = 0;
@@ -36,7 +36,7 @@ void from_json(const nlohmann::json& json, DecodingTask& task) {
         }
     }
     if (count != 1) {
-        throw nlohmann::json::type_error::create(302, "Invalid number of keys found, expected one.", &json);
+        throw nlohmann::ordered_json::type_error::create(302, "Invalid number of keys found, expected one.", &json);
     }
     const auto& payload = json.at(std::string(description(*found)));
     if (!payload.is_object()) jsonfield::throwTypeMismatch("task", "an object", payload);

@@ -20,7 +20,7 @@ std::span<const DecodingTask> allCases<DecodingTask>();
 
 // Stored as an object with the case name as its only key and an empty object
 // as its value: {"transcribe":{}}.
-void to_json(nlohmann::json& json, DecodingTask task);
-void from_json(const nlohmann::json& json, DecodingTask& task);
+void to_json(nlohmann::ordered_json& json, DecodingTask task);
+void from_json(const nlohmann::ordered_json& json, DecodingTask& task);
 
 } // namespace hushframe

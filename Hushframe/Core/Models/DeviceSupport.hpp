@@ -20,7 +20,7 @@ struct DeviceSupport {
 };
 
 // Keys "chips" (left out when absent), "identifiers" and "models".
-void to_json(nlohmann::json& json, const DeviceSupport& support);
-void from_json(const nlohmann::json& json, DeviceSupport& support);
+void to_json(nlohmann::ordered_json& json, const DeviceSupport& support);
+void from_json(const nlohmann::ordered_json& json, DeviceSupport& support);
 
 } // namespace hushframe

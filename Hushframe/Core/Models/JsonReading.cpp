@@ -21,9 +21,9 @@ std::vector<double> widened(const std::vector<float>& values) {
     return result;
 }
 
-void throwTypeMismatch(const std::string& key, const char* expected, const nlohmann::json& value) {
-    throw nlohmann::json::type_error::create(302, "\"" + key + "\" must be " + expected + ", not " + value.type_name(),
-                                             &value);
+void throwTypeMismatch(const std::string& key, const char* expected, const nlohmann::ordered_json& value) {
+    throw nlohmann::ordered_json::type_error::create(
+        302, "\"" + key + "\" must be " + expected + ", not " + value.type_name(), &value);
 }
 
 } // namespace hushframe::jsonfield

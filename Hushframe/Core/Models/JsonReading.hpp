@@ -1,7 +1,8 @@
 #pragma once
 // Strict reads of stored records, and float values written as they read: a value must have exactly the JSON type of
 // its field (no integer from a fraction, no number from a boolean), and
-// failures are the JSON library's own errors.
+// failures are the JSON library's own errors. Records use the ordered JSON
+// type, so their keys are written in field order.
 
 #include <nlohmann/json.hpp>
 
@@ -18,10 +19,10 @@ namespace hushframe::jsonfield {
 double widened(float value);
 std::vector<double> widened(const std::vector<float>& values);
 
-[[noreturn]] void throwTypeMismatch(const std::string& key, const char* expected, const nlohmann::json& value);
+[[noreturn]] void throwTypeMismatch(const std::string& key, const char* expected, const nlohmann::ordered_json& value);
 
 template <typename T>
-T readValue(const std::string& key, const nlohmann::json& value) {
+T readValue(const std::string& key, const nlohmann::ordered_json& value) {
     if constexpr (std::is_same_v<T, bool>) {
         if (!value.is_boolean()) throwTypeMismatch(key, "a boolean", value);
     } else if constexpr (std::is_integral_v<T>) {
@@ -35,7 +36,7 @@ T readValue(const std::string& key, const nlohmann::json& value) {
 }
 
 template <typename T>
-std::vector<T> readArray(const std::string& key, const nlohmann::json& value) {
+std::vector<T> readArray(const std::string& key, const nlohmann::ordered_json& value) {
     if (!value.is_array()) throwTypeMismatch(key, "an array", value);
     std::vector<T> items;
     items.reserve(value.size());
@@ -45,25 +46,25 @@ std::vector<T> readArray(const std::string& key, const nlohmann::json& value) {
 
 // The key must be present.
 template <typename T>
-T required(const nlohmann::json& object, const std::string& key) {
+T required(const nlohmann::ordered_json& object, const std::string& key) {
     return readValue<T>(key, object.at(key));
 }
 
 template <typename T>
-std::vector<T> requiredArray(const nlohmann::json& object, const std::string& key) {
+std::vector<T> requiredArray(const nlohmann::ordered_json& object, const std::string& key) {
     return readArray<T>(key, object.at(key));
 }
 
 // Absent when the key is missing or null.
 template <typename T>
-std::optional<T> optional(const nlohmann::json& object, const std::string& key) {
+std::optional<T> optional(const nlohmann::ordered_json& object, const std::string& key) {
     const auto found = object.find(key);
     if (found == object.end() || found->is_null()) return std::nullopt;
     return readValue<T>(key, *found);
 }
 
 template <typename T>
-std::optional<std::vector<T>> optionalArray(const nlohmann::json& object, const std::string& key) {
+std::optional<std::vector<T>> optionalArray(const nlohmann::ordered_json& object, const std::string& key) {
     const auto found = object.find(key);
     if (found == object.end() || found->is_null()) return std::nullopt;
     return readArray<T>(key, *found);

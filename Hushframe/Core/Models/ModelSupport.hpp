@@ -20,7 +20,7 @@ struct ModelSupport {
 };
 
 // Keys "default" and "supported"; reading leaves `disabled` empty.
-void to_json(nlohmann::json& json, const ModelSupport& support);
-void from_json(const nlohmann::json& json, ModelSupport& support);
+void to_json(nlohmann::ordered_json& json, const ModelSupport& support);
+void from_json(const nlohmann::ordered_json& json, ModelSupport& support);
 
 } // namespace hushframe

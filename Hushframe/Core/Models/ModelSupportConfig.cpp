@@ -106,12 +106,12 @@ ModelSupport ModelSupportConfig::modelSupport(const std::string& identifier) con
     return best->models;
 }
 
-void to_json(nlohmann::json& json, const ModelSupportConfig& config) {
-    json = nlohmann::json{{"name", config.repoName}, {"version", config.repoVersion},
-                          {"device_support", config.deviceSupports}};
+void to_json(nlohmann::ordered_json& json, const ModelSupportConfig& config) {
+    json = nlohmann::ordered_json{{"name", config.repoName}, {"version", config.repoVersion},
+                                  {"device_support", config.deviceSupports}};
 }
 
-void from_json(const nlohmann::json& json, ModelSupportConfig& config) {
+void from_json(const nlohmann::ordered_json& json, ModelSupportConfig& config) {
     config = ModelSupportConfig(json.at("name").get<std::string>(), json.at("version").get<std::string>(),
                                 json.at("device_support").get<std::vector<DeviceSupport>>(), true);
 }

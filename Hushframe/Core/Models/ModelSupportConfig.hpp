@@ -36,7 +36,7 @@ struct ModelSupportConfig {
 
 // Keys "name", "version" and "device_support"; reading builds the
 // configuration with the built-in fallback included.
-void to_json(nlohmann::json& json, const ModelSupportConfig& config);
-void from_json(const nlohmann::json& json, ModelSupportConfig& config);
+void to_json(nlohmann::ordered_json& json, const ModelSupportConfig& config);
+void from_json(const nlohmann::ordered_json& json, ModelSupportConfig& config);
 
 } // namespace hushframe

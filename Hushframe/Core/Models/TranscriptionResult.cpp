@@ -88,7 +88,7 @@ TranscriptionResult::TranscriptionResult(std::string text, std::vector<Transcrip
     seekTime_.setWrappedValue(seekTime);
 }
 
-TranscriptionResult::TranscriptionResult(const nlohmann::json& json)
+TranscriptionResult::TranscriptionResult(const nlohmann::ordered_json& json)
     : TranscriptionResult(jsonfield::required<std::string>(json, "text"),
                           json.at("segments").get<std::vector<TranscriptionSegment>>(),
                           jsonfield::required<std::string>(json, "language"),
@@ -115,25 +115,25 @@ void TranscriptionResult::logSegments() const {
 
 void TranscriptionResult::logTimings() const { pelluxcore::Logging::info(timingReport(*this)); }
 
-void TranscriptionResult::encode(nlohmann::json& json) const {
-    json = nlohmann::json::object();
+void TranscriptionResult::encode(nlohmann::ordered_json& json) const {
+    json = nlohmann::ordered_json::object();
     json["text"] = text_;
     json["segments"] = segments_;
     json["language"] = language_;
     json["timings"] = timings_;
     const auto seek = seekTime();
-    json["seekTime"] = seek ? nlohmann::json(jsonfield::widened(*seek)) : nlohmann::json(nullptr);
+    json["seekTime"] = seek ? nlohmann::ordered_json(jsonfield::widened(*seek)) : nlohmann::ordered_json(nullptr);
 }
 
-void to_json(nlohmann::json& json, const TranscriptionResult& result) { result.encode(json); }
+void to_json(nlohmann::ordered_json& json, const TranscriptionResult& result) { result.encode(json); }
 
-void to_json(nlohmann::json& json, const TranscriptionResultStruct& result) {
-    json = nlohmann::json{{"text", result.text}, {"segments", result.segments}, {"language", result.language},
-                          {"timings", result.timings}};
+void to_json(nlohmann::ordered_json& json, const TranscriptionResultStruct& result) {
+    json = nlohmann::ordered_json{{"text", result.text}, {"segments", result.segments}, {"language", result.language},
+                                  {"timings", result.timings}};
     if (result.seekTime) json["seekTime"] = jsonfield::widened(*result.seekTime);
 }
 
-void from_json(const nlohmann::json& json, TranscriptionResultStruct& result) {
+void from_json(const nlohmann::ordered_json& json, TranscriptionResultStruct& result) {
     result = TranscriptionResultStruct{jsonfield::required<std::string>(json, "text"),
                                        json.at("segments").get<std::vector<TranscriptionSegment>>(),
                                        jsonfield::required<std::string>(json, "language"),

@@ -19,7 +19,7 @@ public:
     TranscriptionResult(std::string text, std::vector<TranscriptionSegment> segments, std::string language,
                         TranscriptionTimings timings, std::optional<float> seekTime = std::nullopt);
     // Needs all five keys; "seekTime" may be null. Throws the JSON library's error.
-    explicit TranscriptionResult(const nlohmann::json& json);
+    explicit TranscriptionResult(const nlohmann::ordered_json& json);
     virtual ~TranscriptionResult() = default;
 
     virtual std::string text() const { return text_.wrappedValue(); }
@@ -57,7 +57,7 @@ public:
     virtual void logTimings() const;
 
     // Keys "text", "segments", "language", "timings", "seekTime" (null when absent).
-    virtual void encode(nlohmann::json& json) const;
+    virtual void encode(nlohmann::ordered_json& json) const;
 
 private:
     pelluxcore::PropertyLock<std::string> text_;
@@ -67,7 +67,7 @@ private:
     pelluxcore::PropertyLock<std::optional<float>> seekTime_;
 };
 
-void to_json(nlohmann::json& json, const TranscriptionResult& result);
+void to_json(nlohmann::ordered_json& json, const TranscriptionResult& result);
 
 // The same five fields as a plain value, without locks.
 struct TranscriptionResultStruct {
@@ -81,7 +81,7 @@ struct TranscriptionResultStruct {
 };
 
 // "seekTime" is left out when absent and may be missing or null when read.
-void to_json(nlohmann::json& json, const TranscriptionResultStruct& result);
-void from_json(const nlohmann::json& json, TranscriptionResultStruct& result);
+void to_json(nlohmann::ordered_json& json, const TranscriptionResultStruct& result);
+void from_json(const nlohmann::ordered_json& json, TranscriptionResultStruct& result);
 
 } // namespace hushframe

@@ -9,17 +9,17 @@ namespace hushframe {
 
 namespace {
 
-nlohmann::json tokenLogProbsJson(const std::vector<std::map<int, float>>& tokenLogProbs) {
-    nlohmann::json array = nlohmann::json::array();
+nlohmann::ordered_json tokenLogProbsJson(const std::vector<std::map<int, float>>& tokenLogProbs) {
+    nlohmann::ordered_json array = nlohmann::ordered_json::array();
     for (const auto& map : tokenLogProbs) {
-        nlohmann::json object = nlohmann::json::object();
+        nlohmann::ordered_json object = nlohmann::ordered_json::object();
         for (const auto& [token, logProb] : map) object[std::to_string(token)] = jsonfield::widened(logProb);
         array.push_back(std::move(object));
     }
     return array;
 }
 
-int tokenKey(const std::string& key, const nlohmann::json& object) {
+int tokenKey(const std::string& key, const nlohmann::ordered_json& object) {
     int token = 0;
     const auto [end, error] = std::from_chars(key.data(), key.data() + key.size(), token);
     if (error != std::errc{} || end != key.data() + key.size()) {
@@ -28,7 +28,7 @@ int tokenKey(const std::string& key, const nlohmann::json& object) {
     return token;
 }
 
-std::vector<std::map<int, float>> readTokenLogProbs(const nlohmann::json& array) {
+std::vector<std::map<int, float>> readTokenLogProbs(const nlohmann::ordered_json& array) {
     if (!array.is_array()) jsonfield::throwTypeMismatch("tokenLogProbs", "an array", array);
     std::vector<std::map<int, float>> maps;
     for (const auto& object : array) {
@@ -48,21 +48,23 @@ bool contains(std::span<const TranscriptionSegment> segments, const Transcriptio
     return std::ranges::any_of(segments, [&](const TranscriptionSegment& s) { return s.start == segment.start; });
 }
 
-void to_json(nlohmann::json& json, const WordTiming& timing) {
-    json = nlohmann::json{{"word", timing.word}, {"tokens", timing.tokens}, {"start", jsonfield::widened(timing.start)},
-                          {"end", jsonfield::widened(timing.end)},
-                          {"probability", jsonfield::widened(timing.probability)}};
+void to_json(nlohmann::ordered_json& json, const WordTiming& timing) {
+    json = nlohmann::ordered_json{{"word", timing.word},
+                                  {"tokens", timing.tokens},
+                                  {"start", jsonfield::widened(timing.start)},
+                                  {"end", jsonfield::widened(timing.end)},
+                                  {"probability", jsonfield::widened(timing.probability)}};
 }
 
-void from_json(const nlohmann::json& json, WordTiming& timing) {
+void from_json(const nlohmann::ordered_json& json, WordTiming& timing) {
     using namespace jsonfield;
     timing = WordTiming{required<std::string>(json, "word"), requiredArray<int>(json, "tokens"),
                         required<float>(json, "start"), required<float>(json, "end"),
                         required<float>(json, "probability")};
 }
 
-void to_json(nlohmann::json& json, const TranscriptionSegment& segment) {
-    json = nlohmann::json{
+void to_json(nlohmann::ordered_json& json, const TranscriptionSegment& segment) {
+    json = nlohmann::ordered_json{
         {"id", segment.id},
         {"seek", segment.seek},
         {"start", jsonfield::widened(segment.start)},
@@ -78,7 +80,7 @@ void to_json(nlohmann::json& json, const TranscriptionSegment& segment) {
     if (segment.words) json["words"] = *segment.words;
 }
 
-void from_json(const nlohmann::json& json, TranscriptionSegment& segment) {
+void from_json(const nlohmann::ordered_json& json, TranscriptionSegment& segment) {
     using namespace jsonfield;
     TranscriptionSegment read;
     read.id = required<std::int64_t>(json, "id");

@@ -40,7 +40,7 @@ bool contains(std::span<const TranscriptionSegment> segments, const Transcriptio
 
 // "tokenLogProbs" maps are objects keyed by decimal token ids; "words" is
 // left out when absent and may be missing or null when read.
-void to_json(nlohmann::json& json, const TranscriptionSegment& segment);
-void from_json(const nlohmann::json& json, TranscriptionSegment& segment);
+void to_json(nlohmann::ordered_json& json, const TranscriptionSegment& segment);
+void from_json(const nlohmann::ordered_json& json, TranscriptionSegment& segment);
 
 } // namespace hushframe

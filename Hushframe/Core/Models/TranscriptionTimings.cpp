@@ -49,12 +49,12 @@ constexpr std::array<Field, 33> fields = {{
 
 } // namespace
 
-void to_json(nlohmann::json& json, const TranscriptionTimings& timings) {
-    json = nlohmann::json::object();
+void to_json(nlohmann::ordered_json& json, const TranscriptionTimings& timings) {
+    json = nlohmann::ordered_json::object();
     for (const auto& [key, member] : fields) json[key] = timings.*member;
 }
 
-void from_json(const nlohmann::json& json, TranscriptionTimings& timings) {
+void from_json(const nlohmann::ordered_json& json, TranscriptionTimings& timings) {
     TranscriptionTimings read;
     for (const auto& [key, member] : fields) {
         read.*member = jsonfield::required<double>(json, key);

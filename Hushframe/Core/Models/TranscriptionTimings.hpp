@@ -54,8 +54,9 @@ struct TranscriptionTimings {
     bool operator==(const TranscriptionTimings&) const = default;
 };
 
-// One number per field, keyed by the field's name; reading needs all 33.
-void to_json(nlohmann::json& json, const TranscriptionTimings& timings);
-void from_json(const nlohmann::json& json, TranscriptionTimings& timings);
+// One number per field, keyed by the field's name and written in field
+// order; reading needs all 33.
+void to_json(nlohmann::ordered_json& json, const TranscriptionTimings& timings);
+void from_json(const nlohmann::ordered_json& json, TranscriptionTimings& timings);
 
 } // namespace hushframe

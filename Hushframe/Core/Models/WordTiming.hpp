@@ -22,7 +22,7 @@ struct WordTiming {
 };
 
 // Keys "word", "tokens", "start", "end", "probability"; all required.
-void to_json(nlohmann::json& json, const WordTiming& timing);
-void from_json(const nlohmann::json& json, WordTiming& timing);
+void to_json(nlohmann::ordered_json& json, const WordTiming& timing);
+void from_json(const nlohmann::ordered_json& json, WordTiming& timing);
 
 } // namespace hushframe

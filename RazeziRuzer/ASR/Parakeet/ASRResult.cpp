@@ -6,7 +6,7 @@ namespace razeziruzer {
 namespace {
 
 template <typename T>
-void readOptional(const nlohmann::json& json, const char* key, std::optional<T>& into) {
+void readOptional(const nlohmann::ordered_json& json, const char* key, std::optional<T>& into) {
     const auto found = json.find(key);
     if (found == json.end() || found->is_null()) {
         into.reset();
@@ -28,18 +28,18 @@ ASRResult ASRResult::withRescoring(std::string text, std::optional<std::vector<s
     return copy;
 }
 
-void to_json(nlohmann::json& json, const ASRResult& result) {
-    json = nlohmann::json{{"text", result.text},
-                          {"confidence", result.confidence},
-                          {"duration", result.duration},
-                          {"processingTime", result.processingTime}};
+void to_json(nlohmann::ordered_json& json, const ASRResult& result) {
+    json = nlohmann::ordered_json{{"text", result.text},
+                                  {"confidence", result.confidence},
+                                  {"duration", result.duration},
+                                  {"processingTime", result.processingTime}};
     if (result.tokenTimings) json["tokenTimings"] = *result.tokenTimings;
     if (result.performanceMetrics) json["performanceMetrics"] = *result.performanceMetrics;
     if (result.ctcDetectedTerms) json["ctcDetectedTerms"] = *result.ctcDetectedTerms;
     if (result.ctcAppliedTerms) json["ctcAppliedTerms"] = *result.ctcAppliedTerms;
 }
 
-void from_json(const nlohmann::json& json, ASRResult& result) {
+void from_json(const nlohmann::ordered_json& json, ASRResult& result) {
     json.at("text").get_to(result.text);
     json.at("confidence").get_to(result.confidence);
     json.at("duration").get_to(result.duration);

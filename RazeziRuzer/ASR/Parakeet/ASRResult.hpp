@@ -33,9 +33,10 @@ struct ASRResult {
     bool operator==(const ASRResult&) const = default;
 };
 
-// The four scalar keys are written always; the optional ones only when present,
-// and read as absent when missing or null.
-void to_json(nlohmann::json& json, const ASRResult& result);
-void from_json(const nlohmann::json& json, ASRResult& result);
+// Keys are the field names, written in field order (hence the ordered JSON
+// type). The four scalar keys are written always; the optional ones only when
+// present, and read as absent when missing or null.
+void to_json(nlohmann::ordered_json& json, const ASRResult& result);
+void from_json(const nlohmann::ordered_json& json, ASRResult& result);
 
 } // namespace razeziruzer

@@ -19,8 +19,8 @@ struct TokenTiming {
     bool operator==(const TokenTiming&) const = default;
 };
 
-// Every key is written and required.
-void to_json(nlohmann::json& json, const TokenTiming& timing);
-void from_json(const nlohmann::json& json, TokenTiming& timing);
+// Every key is written, in field order, and required.
+void to_json(nlohmann::ordered_json& json, const TokenTiming& timing);
+void from_json(const nlohmann::ordered_json& json, TokenTiming& timing);
 
 } // namespace razeziruzer

@@ -162,13 +162,13 @@ TEST(DefaultComponentsTests, MelAndEncoderStagesRunTheirModels) {
     EXPECT_EQ(melBackend->calls().at(0).inputs.at("audio").value.multiArrayValue()->count(), 4);
 }
 
-TEST(DefaultComponentsTests, TheAudioProcessorIsTheFrontEndsAndDecodingIsNotAvailable) {
+TEST(DefaultComponentsTests, TheAudioProcessorIsTheFrontEndsAndTheDecoderNeedsItsTokenizer) {
     EXPECT_NE(dynamic_cast<AudioProcessor*>(DefaultComponents::audioProcessor().get()), nullptr);
     const auto decoder = DefaultComponents::textDecoder();
     EXPECT_EQ(decoder->kvCacheEmbedDim(), std::nullopt);
     auto inputs = SizedDecoder().prepareDecoderInputs({51});
     GreedyTokenSampler sampler(0, 50, DecodingOptions());
-    expectWhisperError(WhisperErrorKind::decodingFailed, "The decoding core is not available", [&] {
+    expectWhisperError(WhisperErrorKind::tokenizerUnavailable, "Tokenizer is unavailable", [&] {
         decoder->detectLanguage(MLMultiArray({1}, MLMultiArrayDataType::float32), *inputs, sampler, DecodingOptions(), 0);
     });
 }

@@ -1,4 +1,5 @@
 #include "Hushframe/Core/Configurations/DecodingOptions.hpp"
+#include "tests/Hushframe/Core/JsonKeys.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -42,13 +43,13 @@ TEST(DecodingOptionsTests, InitialiserDerivesTheThreeArgumentsThatDifferFromThei
 
 TEST(DecodingOptionsTests, JsonLeavesAbsentOptionalsOutAndReadsBackEqual) {
     const DecodingOptions defaults;
-    const nlohmann::json written = defaults;
+    const nlohmann::ordered_json written = defaults;
     for (const char* absent : {"language", "maxInitialTimestamp", "maxWindowSeek", "promptTokens", "prefixTokens",
                                "chunkingStrategy"}) {
         EXPECT_FALSE(written.contains(absent)) << absent;
     }
     EXPECT_EQ(written.size(), 21U);
-    EXPECT_EQ(written.at("task"), nlohmann::json::parse(R"({"transcribe": {}})"));
+    EXPECT_EQ(written.at("task"), nlohmann::ordered_json::parse(R"({"transcribe": {}})"));
     // Floats are written as they read, not as their widened double.
     EXPECT_EQ(written.at("temperatureIncrementOnFallback").dump(), "0.2");
     EXPECT_EQ(written.at("compressionRatioThreshold").dump(), "2.4");
@@ -67,16 +68,33 @@ TEST(DecodingOptionsTests, JsonLeavesAbsentOptionalsOutAndReadsBackEqual) {
                                 .compressionRatioThreshold = std::nullopt,
                                 .concurrentWorkerCount = 2,
                                 .chunkingStrategy = ChunkingStrategy::vad});
-    const nlohmann::json fullJson = full;
-    EXPECT_EQ(fullJson.at("task"), nlohmann::json::parse(R"({"translate": {}})"));
+    const nlohmann::ordered_json fullJson = full;
+    EXPECT_EQ(fullJson.at("task"), nlohmann::ordered_json::parse(R"({"translate": {}})"));
     EXPECT_EQ(fullJson.at("chunkingStrategy"), "vad");
-    EXPECT_EQ(fullJson.at("prefixTokens"), nlohmann::json::array());
+    EXPECT_EQ(fullJson.at("prefixTokens"), nlohmann::ordered_json::array());
     EXPECT_FALSE(fullJson.contains("compressionRatioThreshold"));
     EXPECT_EQ(fullJson.get<DecodingOptions>(), full);
 }
 
+TEST(DecodingOptionsTests, JsonKeysFollowTheFieldOrder) {
+    const DecodingOptions full({.language = "de",
+                                .maxInitialTimestamp = 1.0F,
+                                .maxWindowSeek = 10,
+                                .promptTokens = std::vector<int>{1},
+                                .prefixTokens = std::vector<int>{2},
+                                .chunkingStrategy = ChunkingStrategy::none});
+    EXPECT_EQ(testing::keysOf(full),
+              (std::vector<std::string>{"verbose", "task", "language", "temperature", "temperatureIncrementOnFallback",
+                                        "temperatureFallbackCount", "sampleLength", "topK", "usePrefillPrompt",
+                                        "detectLanguage", "skipSpecialTokens", "withoutTimestamps", "wordTimestamps",
+                                        "maxInitialTimestamp", "maxWindowSeek", "clipTimestamps", "windowClipTime",
+                                        "promptTokens", "prefixTokens", "suppressBlank", "suppressTokens",
+                                        "compressionRatioThreshold", "logProbThreshold", "firstTokenLogProbThreshold",
+                                        "noSpeechThreshold", "concurrentWorkerCount", "chunkingStrategy"}));
+}
+
 TEST(DecodingOptionsTests, ReadingTakesFieldsAsStored) {
-    nlohmann::json json = DecodingOptions();
+    nlohmann::ordered_json json = DecodingOptions();
     json.erase("compressionRatioThreshold");
     json["usePrefillPrompt"] = false;
     json["detectLanguage"] = false;
@@ -89,35 +107,37 @@ TEST(DecodingOptionsTests, ReadingTakesFieldsAsStored) {
 }
 
 TEST(DecodingOptionsTests, ReadingFailsOnAMissingRequiredKeyOrAWrongType) {
-    const nlohmann::json valid = DecodingOptions();
+    const nlohmann::ordered_json valid = DecodingOptions();
     for (const char* key : {"verbose", "task", "temperature", "sampleLength", "clipTimestamps", "suppressTokens",
                             "concurrentWorkerCount"}) {
         auto broken = valid;
         broken.erase(key);
-        EXPECT_THROW(broken.get<DecodingOptions>(), nlohmann::json::exception) << key;
+        EXPECT_THROW(broken.get<DecodingOptions>(), nlohmann::ordered_json::exception) << key;
     }
-    const std::vector<std::pair<const char*, nlohmann::json>> wrongTypes = {
+    const std::vector<std::pair<const char*, nlohmann::ordered_json>> wrongTypes = {
         {"sampleLength", 1.5}, {"verbose", 1},       {"temperature", true},
         {"language", 3},       {"promptTokens", "x"}, {"chunkingStrategy", "VAD"},
     };
     for (const auto& [key, value] : wrongTypes) {
         auto broken = valid;
         broken[key] = value;
-        EXPECT_THROW(broken.get<DecodingOptions>(), nlohmann::json::exception) << key;
+        EXPECT_THROW(broken.get<DecodingOptions>(), nlohmann::ordered_json::exception) << key;
     }
 }
 
 TEST(DecodingOptionsTests, TaskContainerMustHoldExactlyOneCase) {
     for (const char* text : {R"({"transcribe": {}, "translate": {}})", R"({"summarise": {}})", R"({})"}) {
         try {
-            nlohmann::json::parse(text).get<DecodingTask>();
+            nlohmann::ordered_json::parse(text).get<DecodingTask>();
             FAIL() << text;
-        } catch (const nlohmann::json::type_error& error) {
+        } catch (const nlohmann::ordered_json::type_error& error) {
             EXPECT_THAT(error.what(), HasSubstr("Invalid number of keys found, expected one.")) << text;
         }
     }
-    EXPECT_EQ(nlohmann::json::parse(R"({"translate": {}, "other": 1})").get<DecodingTask>(), DecodingTask::translate);
-    EXPECT_THROW(nlohmann::json::parse(R"({"translate": 1})").get<DecodingTask>(), nlohmann::json::exception);
+    EXPECT_EQ(nlohmann::ordered_json::parse(R"({"translate": {}, "other": 1})").get<DecodingTask>(),
+              DecodingTask::translate);
+    EXPECT_THROW(nlohmann::ordered_json::parse(R"({"translate": 1})").get<DecodingTask>(),
+                 nlohmann::ordered_json::exception);
 }
 
 TEST(DecodingOptionsTests, TaskAndChunkingStrategyTexts) {

@@ -1,6 +1,7 @@
 #include "Hushframe/Core/Models/Constants.hpp"
 #include "Hushframe/Core/Models/ModelSupportConfig.hpp"
 #include "Hushframe/Core/Models/ModelUtilities.hpp"
+#include "tests/Hushframe/Core/JsonKeys.hpp"
 #include "tests/Hushframe/Core/PackageLogCapture.hpp"
 
 #include <gmock/gmock.h>
@@ -127,7 +128,7 @@ TEST(ModelSupportConfigTests, LongerPrefixInALaterEntryWinsAndEqualLengthKeepsTh
 }
 
 TEST(ModelSupportConfigTests, JsonReadsWithFallbackAndWritesOnlyItsOwnKeys) {
-    const auto json = nlohmann::json::parse(R"({
+    const auto json = nlohmann::ordered_json::parse(R"({
         "name": "hushframe-coreml", "version": "2.0", "extra": true,
         "device_support": [
             {"identifiers": ["Mac14"], "models": {"default": "openai_whisper-large-v3", "supported": ["openai_whisper-large-v3"]}},
@@ -140,8 +141,8 @@ TEST(ModelSupportConfigTests, JsonReadsWithFallbackAndWritesOnlyItsOwnKeys) {
     EXPECT_THAT(config.deviceSupports[1].models.disabled, Contains("openai_whisper-large-v3"));
     EXPECT_THAT(config.deviceSupports[1].models.disabled, ::testing::Not(Contains("ignored")));
 
-    const nlohmann::json written = config;
-    EXPECT_EQ(written.size(), 3U);
+    const nlohmann::ordered_json written = config;
+    EXPECT_EQ(testing::keysOf(written), (std::vector<std::string>{"name", "version", "device_support"}));
     EXPECT_EQ(written.at("name"), "hushframe-coreml");
     const auto& first = written.at("device_support").at(0);
     EXPECT_FALSE(first.contains("chips"));
@@ -152,22 +153,22 @@ TEST(ModelSupportConfigTests, JsonReadsWithFallbackAndWritesOnlyItsOwnKeys) {
 }
 
 TEST(ModelSupportConfigTests, JsonWithoutARequiredKeyOrWithAWrongTypeFails) {
-    const auto valid = nlohmann::json::parse(R"({"name": "r", "version": "1",
+    const auto valid = nlohmann::ordered_json::parse(R"({"name": "r", "version": "1",
         "device_support": [{"identifiers": ["A"], "models": {"default": "d", "supported": ["d"]}}]})");
-    const std::vector<nlohmann::json::json_pointer> required = {
-        nlohmann::json::json_pointer("/name"), nlohmann::json::json_pointer("/version"),
-        nlohmann::json::json_pointer("/device_support"),
-        nlohmann::json::json_pointer("/device_support/0/identifiers"),
-        nlohmann::json::json_pointer("/device_support/0/models/default"),
-        nlohmann::json::json_pointer("/device_support/0/models/supported")};
+    const std::vector<nlohmann::ordered_json::json_pointer> required = {
+        nlohmann::ordered_json::json_pointer("/name"), nlohmann::ordered_json::json_pointer("/version"),
+        nlohmann::ordered_json::json_pointer("/device_support"),
+        nlohmann::ordered_json::json_pointer("/device_support/0/identifiers"),
+        nlohmann::ordered_json::json_pointer("/device_support/0/models/default"),
+        nlohmann::ordered_json::json_pointer("/device_support/0/models/supported")};
     for (const auto& pointer : required) {
         auto broken = valid;
         broken[pointer.parent_pointer()].erase(pointer.back());
-        EXPECT_THROW(broken.get<ModelSupportConfig>(), nlohmann::json::exception) << pointer.to_string();
+        EXPECT_THROW(broken.get<ModelSupportConfig>(), nlohmann::ordered_json::exception) << pointer.to_string();
     }
     auto wrongType = valid;
     wrongType["version"] = 1;
-    EXPECT_THROW(wrongType.get<ModelSupportConfig>(), nlohmann::json::exception);
+    EXPECT_THROW(wrongType.get<ModelSupportConfig>(), nlohmann::ordered_json::exception);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "Hushframe/Core/Models/TranscriptionOutcome.hpp"
 #include "Hushframe/Core/Models/TranscriptionResult.hpp"
 #include "Hushframe/Core/Models/TranscriptionState.hpp"
+#include "tests/Hushframe/Core/JsonKeys.hpp"
 #include "tests/Hushframe/Core/PackageLogCapture.hpp"
 
 #include <gmock/gmock.h>
@@ -54,20 +55,20 @@ TEST(TranscriptionTimingsTests, DefaultRecordAndItsDerivedValues) {
 
 TEST(TranscriptionTimingsTests, JsonHoldsAllThirtyThreeFieldsAndNeedsEachOne) {
     const TranscriptionTimings defaults;
-    const nlohmann::json json = defaults;
+    const nlohmann::ordered_json json = defaults;
     EXPECT_EQ(json.size(), 33U);
     EXPECT_EQ(json.at("pipelineStart").get<double>(), std::numeric_limits<double>::max());
     EXPECT_EQ(json.at("inputAudioSeconds").get<double>(), 0.001);
-    EXPECT_EQ(nlohmann::json::parse(json.dump()).get<TranscriptionTimings>(), defaults);
+    EXPECT_EQ(nlohmann::ordered_json::parse(json.dump()).get<TranscriptionTimings>(), defaults);
 
     for (const auto& [key, value] : json.items()) {
         auto missing = json;
         missing.erase(key);
-        EXPECT_THROW(missing.get<TranscriptionTimings>(), nlohmann::json::exception) << key;
+        EXPECT_THROW(missing.get<TranscriptionTimings>(), nlohmann::ordered_json::exception) << key;
     }
     auto notANumber = json;
     notANumber["fullPipeline"] = "1";
-    EXPECT_THROW(notANumber.get<TranscriptionTimings>(), nlohmann::json::exception);
+    EXPECT_THROW(notANumber.get<TranscriptionTimings>(), nlohmann::ordered_json::exception);
     auto extra = json;
     extra["decodingTimestampAlignment"] = 3;
     EXPECT_EQ(extra.get<TranscriptionTimings>(), defaults);
@@ -75,9 +76,10 @@ TEST(TranscriptionTimingsTests, JsonHoldsAllThirtyThreeFieldsAndNeedsEachOne) {
 
 TEST(TranscriptionSegmentTests, WordsAreOmittedWhenAbsentAndAbsentDiffersFromEmpty) {
     const auto without = segment(0, 0, 2.5F, " Hello");
-    const nlohmann::json json = without;
+    const nlohmann::ordered_json json = without;
     EXPECT_FALSE(json.contains("words"));
-    EXPECT_EQ(json.at("tokenLogProbs"), nlohmann::json::parse(R"([{"50364": -0.1}, {"11": -0.25}, {"16": -1.5}])"));
+    EXPECT_EQ(json.at("tokenLogProbs"),
+              nlohmann::ordered_json::parse(R"([{"50364": -0.1}, {"11": -0.25}, {"16": -1.5}])"));
     EXPECT_EQ(json.get<TranscriptionSegment>(), without);
 
     auto withNull = json;
@@ -85,28 +87,28 @@ TEST(TranscriptionSegmentTests, WordsAreOmittedWhenAbsentAndAbsentDiffersFromEmp
     EXPECT_FALSE(withNull.get<TranscriptionSegment>().words.has_value());
 
     const auto empty = segment(0, 0, 2.5F, " Hello", std::vector<WordTiming>{});
-    const auto readEmpty = nlohmann::json(empty).get<TranscriptionSegment>();
+    const auto readEmpty = nlohmann::ordered_json(empty).get<TranscriptionSegment>();
     ASSERT_TRUE(readEmpty.words.has_value());
     EXPECT_TRUE(readEmpty.words->empty());
     EXPECT_NE(empty, without);
 
     const auto withWords = segment(3, 1, 2, " a b", std::vector<WordTiming>{word("a", 1), word("b", 1.5F)});
-    EXPECT_EQ(nlohmann::json(withWords).get<TranscriptionSegment>(), withWords);
+    EXPECT_EQ(nlohmann::ordered_json(withWords).get<TranscriptionSegment>(), withWords);
 }
 
 TEST(TranscriptionSegmentTests, ReadingFailsOnMissingKeysAndBadTokenKeys) {
-    const nlohmann::json valid = segment(0, 0, 1, "x");
+    const nlohmann::ordered_json valid = segment(0, 0, 1, "x");
     for (const char* key : {"id", "seek", "start", "tokens", "tokenLogProbs", "noSpeechProb"}) {
         auto broken = valid;
         broken.erase(key);
-        EXPECT_THROW(broken.get<TranscriptionSegment>(), nlohmann::json::exception) << key;
+        EXPECT_THROW(broken.get<TranscriptionSegment>(), nlohmann::ordered_json::exception) << key;
     }
     auto badKey = valid;
-    badKey["tokenLogProbs"] = nlohmann::json::parse(R"([{"eleven": -0.5}])");
-    EXPECT_THROW(badKey.get<TranscriptionSegment>(), nlohmann::json::exception);
+    badKey["tokenLogProbs"] = nlohmann::ordered_json::parse(R"([{"eleven": -0.5}])");
+    EXPECT_THROW(badKey.get<TranscriptionSegment>(), nlohmann::ordered_json::exception);
     auto fractionalId = valid;
     fractionalId["id"] = 1.5;
-    EXPECT_THROW(fractionalId.get<TranscriptionSegment>(), nlohmann::json::exception);
+    EXPECT_THROW(fractionalId.get<TranscriptionSegment>(), nlohmann::ordered_json::exception);
 }
 
 TEST(TranscriptionSegmentTests, DurationsEqualityAndContainment) {
@@ -135,7 +137,7 @@ TEST(TranscriptionResultTests, AllWordsConcatenatesTheSegmentsThatHaveThem) {
 
 TEST(TranscriptionResultTests, JsonWritesSeekTimeAsNullAndRequiresTheKey) {
     const TranscriptionResult result(" Hi", {segment(0, 0, 1, " Hi")}, "de", {});
-    nlohmann::json json = result;
+    nlohmann::ordered_json json = result;
     EXPECT_EQ(json.size(), 5U);
     EXPECT_TRUE(json.at("seekTime").is_null());
     EXPECT_EQ(json.at("text"), " Hi");
@@ -150,12 +152,12 @@ TEST(TranscriptionResultTests, JsonWritesSeekTimeAsNullAndRequiresTheKey) {
     json["seekTime"] = 30.0;
     EXPECT_EQ(TranscriptionResult(json).seekTime(), 30.0F);
     json.erase("seekTime");
-    EXPECT_THROW(TranscriptionResult{json}, nlohmann::json::exception);
+    EXPECT_THROW(TranscriptionResult{json}, nlohmann::ordered_json::exception);
 }
 
 TEST(TranscriptionResultTests, ValueMirrorOmitsAnAbsentSeekTimeAndAcceptsItsAbsence) {
     const TranscriptionResultStruct value{"t", {segment(0, 0, 1, "t")}, "en", {}, std::nullopt};
-    const nlohmann::json json = value;
+    const nlohmann::ordered_json json = value;
     EXPECT_FALSE(json.contains("seekTime"));
     EXPECT_EQ(json.get<TranscriptionResultStruct>(), value);
 
@@ -165,6 +167,34 @@ TEST(TranscriptionResultTests, ValueMirrorOmitsAnAbsentSeekTimeAndAcceptsItsAbse
     auto withSeek = json;
     withSeek["seekTime"] = 2.5;
     EXPECT_EQ(withSeek.get<TranscriptionResultStruct>().seekTime, 2.5F);
+}
+
+TEST(TranscriptionResultTests, JsonKeysFollowTheFieldOrder) {
+    const auto withWords = segment(0, 0, 1, "a", std::vector<WordTiming>{word("a", 0)});
+    const std::vector<std::string> resultKeys{"text", "segments", "language", "timings", "seekTime"};
+    struct Case {
+        const char* name;
+        std::vector<std::string> written;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {"result", testing::keysOf(TranscriptionResult("a", {withWords}, "en", {}, 1.0F)), resultKeys},
+        {"value record", testing::keysOf(TranscriptionResultStruct{"a", {withWords}, "en", {}, 1.0F}), resultKeys},
+        {"segment", testing::keysOf(withWords),
+         {"id", "seek", "start", "end", "text", "tokens", "tokenLogProbs", "temperature", "avgLogprob",
+          "compressionRatio", "noSpeechProb", "words"}},
+        {"word", testing::keysOf(word("a", 0)), {"word", "tokens", "start", "end", "probability"}},
+        {"timings", testing::keysOf(TranscriptionTimings{}),
+         {"pipelineStart", "firstTokenTime", "inputAudioSeconds", "modelLoading", "prewarmLoadTime",
+          "encoderLoadTime", "decoderLoadTime", "encoderSpecializationTime", "decoderSpecializationTime",
+          "tokenizerLoadTime", "audioLoading", "audioProcessing", "logmels", "encoding", "decodingInit",
+          "decodingLoop", "decodingPredictions", "decodingFiltering", "decodingSampling", "decodingFallback",
+          "decodingWindowing", "decodingKvCaching", "decodingWordTimestamps", "decodingNonPrediction",
+          "totalAudioProcessingRuns", "totalLogmelRuns", "totalEncodingRuns", "totalDecodingLoops",
+          "totalKVUpdateRuns", "totalTimestampAlignmentRuns", "totalDecodingFallbacks", "totalDecodingWindows",
+          "fullPipeline"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.written, c.expected) << c.name;
 }
 
 TEST(TranscriptionResultTests, PropertiesStayConsistentUnderConcurrentChanges) {

@@ -127,7 +127,7 @@ TEST_F(HushframeModelSetupTests, ModelSupportFallsBackWhenTheRepositoryHasNone) 
 }
 
 TEST_F(HushframeModelSetupTests, ModelSupportIsReadFromTheRepository) {
-    const nlohmann::json stored = Constants::fallbackModelSupportConfig();
+    const nlohmann::ordered_json stored = Constants::fallbackModelSupportConfig();
     auto changed = stored;
     changed["version"] = "9.9";
     hub.setFile("config.json", changed.dump());
@@ -135,7 +135,7 @@ TEST_F(HushframeModelSetupTests, ModelSupportIsReadFromTheRepository) {
     const auto config = Hushframe::fetchModelSupportConfig(TinyHub::repoId, temp.path(), std::nullopt, "config.json",
                                                            hub.endpoint(), services());
 
-    EXPECT_EQ(nlohmann::json(config)["version"], "9.9");
+    EXPECT_EQ(nlohmann::ordered_json(config)["version"], "9.9");
     EXPECT_TRUE(Hushframe::fetchAvailableModels(TinyHub::repoId, {}, temp.path(), std::nullopt, "config.json",
                                                 hub.endpoint(), services())
                     .empty());

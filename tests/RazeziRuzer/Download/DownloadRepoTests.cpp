@@ -81,6 +81,63 @@ TEST_F(DownloadRepoTests, FetchesTheRequiredBundleAndItsCompanionsWithProgress) 
     EXPECT_TRUE(log.contains("Downloaded all required models for sortformer"));
 }
 
+TEST_F(DownloadRepoTests, ByteProgressIsCappedAtHalfAndCountsTheFileInProgress) {
+    // The listing promises 2 + 2 bytes, but the first file brings 8: its byte
+    // progress, 0.5 x 8 / 4, is held at 0.5. Byte progress counts the files
+    // done before the current one; the report after each file counts it too.
+    serveListing(flatRemote, "tree/main", nlohmann::json::array({directoryEntry("Model.mlmodelc")}));
+    serveListing(flatRemote, "tree/main/Model.mlmodelc",
+                 nlohmann::json::array({fileEntry("Model.mlmodelc/a.bin", 2), fileEntry("Model.mlmodelc/b.bin", 2)}));
+    serveFile(flatRemote, "Model.mlmodelc/a.bin", "12345678");
+    serveFile(flatRemote, "Model.mlmodelc/b.bin", "12");
+    std::vector<DownloadProgress> progress;
+    download(&progress);
+
+    const std::vector<DownloadProgress> expected{{0, DownloadPhase::listing()},
+                                                 {0.5, DownloadPhase::downloading(0, 2)},
+                                                 {0.25, DownloadPhase::downloading(1, 2)},
+                                                 {0.5, DownloadPhase::downloading(1, 2)},
+                                                 {0.5, DownloadPhase::downloading(2, 2)}};
+    EXPECT_EQ(progress, expected);
+}
+
+TEST_F(DownloadRepoTests, TheFileCountIsLoggedEveryTenFilesAndAfterTheLast) {
+    nlohmann::json files = nlohmann::json::array();
+    for (int i = 0; i < 25; ++i) {
+        const auto path = "Model.mlmodelc/f" + std::to_string(100 + i) + ".bin";
+        files.push_back(fileEntry(path, 1));
+        serveFile(flatRemote, path, "x");
+    }
+    serveListing(flatRemote, "tree/main", nlohmann::json::array({directoryEntry("Model.mlmodelc")}));
+    serveListing(flatRemote, "tree/main/Model.mlmodelc", files);
+    const auto countLines = [this] {
+        std::vector<std::string> lines;
+        for (const auto& message : log.sink().messages()) {
+            if (message.starts_with("Downloaded ") && message.ends_with(" files")) lines.push_back(message);
+        }
+        return lines;
+    };
+
+    download();
+    EXPECT_EQ(countLines(), (std::vector<std::string>{"Downloaded 10/25 files", "Downloaded 20/25 files",
+                                                      "Downloaded 25/25 files"}));
+
+    // Again with only the 15th and the last file missing: the 20th is cached,
+    // the last one brings the closing line.
+    for (const int i : {14, 24}) {
+        std::filesystem::remove(repoFolder() / ("Model.mlmodelc/f" + std::to_string(100 + i) + ".bin"));
+    }
+    log.sink().clear();
+    download();
+    EXPECT_EQ(countLines(), std::vector<std::string>{"Downloaded 25/25 files"});
+
+    // With only the 10th missing its line is written; a cached last file writes none.
+    std::filesystem::remove(repoFolder() / "Model.mlmodelc/f109.bin");
+    log.sink().clear();
+    download();
+    EXPECT_EQ(countLines(), std::vector<std::string>{"Downloaded 10/25 files"});
+}
+
 TEST_F(DownloadRepoTests, ASecondRunOnlyListsAndReportsOnce) {
     serveFlatRepository();
     download();

@@ -21,7 +21,7 @@ TEST(ASRPerformanceMetricsTests, Summary) {
 
 TEST(ASRPerformanceMetricsTests, JsonRoundTripAndOptionalGpuKey) {
     auto metrics = sample();
-    nlohmann::json json = metrics;
+    nlohmann::ordered_json json = metrics;
     EXPECT_FALSE(json.contains("gpuUtilization"));
     EXPECT_EQ(json.size(), 6u);
     EXPECT_EQ(json.get<ASRPerformanceMetrics>(), metrics);
@@ -33,13 +33,13 @@ TEST(ASRPerformanceMetricsTests, JsonRoundTripAndOptionalGpuKey) {
 }
 
 TEST(ASRPerformanceMetricsTests, DecodingNeedsEveryOtherKeyWithItsType) {
-    nlohmann::json json = sample();
+    nlohmann::ordered_json json = sample();
     auto missing = json;
     missing.erase("rtfx");
-    EXPECT_THROW(missing.get<ASRPerformanceMetrics>(), nlohmann::json::exception);
+    EXPECT_THROW(missing.get<ASRPerformanceMetrics>(), nlohmann::ordered_json::exception);
     auto wrongType = json;
     wrongType["encoderTime"] = "fast";
-    EXPECT_THROW(wrongType.get<ASRPerformanceMetrics>(), nlohmann::json::exception);
+    EXPECT_THROW(wrongType.get<ASRPerformanceMetrics>(), nlohmann::ordered_json::exception);
 }
 
 } // namespace

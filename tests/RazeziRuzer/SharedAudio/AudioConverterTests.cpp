@@ -1,6 +1,7 @@
 #include "RazeziRuzer/Shared/AudioConverter.hpp"
 
 #include "Platform/Audio/AudioError.hpp"
+#include "Platform/Audio/AudioFile.hpp"
 #include "Platform/Audio/WavWriter.hpp"
 #include "Platform/Core/Logger.hpp"
 #include "tests/Support/TemporaryDirectory.hpp"
@@ -57,6 +58,25 @@ TEST(AudioConverterTest, TargetFormatBufferComesBackSampleForSample) {
     EXPECT_TRUE(converter.resampleBuffer(makeBuffer(16000, 1, 0, [](auto, auto) { return 0.0f; })).empty());
 }
 
+TEST(AudioConverterTest, SampleBufferInAnotherFormatGoesThroughTheConverter) {
+    // Captured audio as it arrives: 48 kHz, 16-bit, two interleaved channels,
+    // a tone on the left only. A copy of the buffer's samples would be neither
+    // 16 kHz nor mono nor float.
+    constexpr std::uint32_t frames = 48000;
+    auto captured = *PCMBuffer::make(*AudioFormat::make(CommonFormat::pcmFormatInt16, 48000, 2, true), frames);
+    for (std::uint32_t f = 0; f < frames; ++f) {
+        captured.int16ChannelData(0)[2 * f] = static_cast<std::int16_t>(32767 * sine(440, 48000, f));
+        captured.int16ChannelData(0)[2 * f + 1] = 0;
+    }
+    captured.setFrameLength(frames);
+
+    const AudioConverter converter;
+    const auto samples = converter.resampleSampleBuffer(captured);
+    ASSERT_NEAR(static_cast<double>(samples.size()), 16000.0, 2.0);
+    EXPECT_NEAR(amplitudeAt(samples, 440, 16000, 800), 0.25, 0.01);
+    EXPECT_EQ(samples, converter.resampleBuffer(captured));
+}
+
 TEST(AudioConverterTest, ResampleReturnsInputAtTargetRateAndEmptyForEmptyInput) {
     const AudioConverter converter(24000.0);
     const std::vector<float> input{0.1f, -0.2f, 0.3f};
@@ -74,6 +94,17 @@ TEST(AudioConverterTest, ResampleKeepsATonesPitchAndLevel) {
     // The drain delivers the filter's tail: the length is the exact ratio.
     EXPECT_NEAR(static_cast<double>(output.size()), 16000.0, 2.0);
     EXPECT_NEAR(amplitudeAt(output, 440, 16000, 800), 0.5, 0.01);
+}
+
+TEST(AudioConverterTest, ATonePastTheNewNyquistFrequencyLeavesNoAlias) {
+    // The converter filters at the resampler's highest quality: a 9 kHz tone
+    // at 48 kHz, beyond the 8 kHz that 16 kHz can hold, leaves well under a
+    // billionth of its level at its alias, 7 kHz (the high-quality recipe
+    // leaves about 2e-8).
+    std::vector<float> input(96000);
+    for (std::uint32_t i = 0; i < input.size(); ++i) input[i] = sine(9000, 48000, i);
+    const auto output = AudioConverter().resample(input, 48000);
+    EXPECT_LT(amplitudeAt(output, 7000, 16000, 2000), 2e-9);
 }
 
 TEST(AudioConverterTest, StereoBufferBecomesMonoAtTheTargetRate) {
@@ -213,6 +244,25 @@ TEST_F(AudioConverterFileTest, LongStereoFileIsMixedAndResampledInOnePass) {
     const auto output = AudioConverter().resampleAudioFile(writeWav("stereo.wav", interleaved, 44100, 2));
     EXPECT_NEAR(static_cast<double>(output.size()), 40000.0, 2.0);
     EXPECT_NEAR(amplitudeAt(output, 1000, 16000, 800), 0.5, 0.01);
+}
+
+TEST_F(AudioConverterFileTest, AFileConvertsExactlyAsItsSamplesDoInOnePiece) {
+    // 2.5 s read in 1 s chunks and converted as one stream give the very
+    // samples that converting the whole decoded file at once gives.
+    constexpr std::uint32_t frames = 110250;
+    std::vector<float> interleaved(frames * 2);
+    for (std::uint32_t f = 0; f < frames; ++f) {
+        interleaved[2 * f] = sine(700, 44100, f);
+        interleaved[2 * f + 1] = sine(1900, 44100, f) * 0.5f;
+    }
+    const auto path = writeWav("stereo.wav", interleaved, 44100, 2);
+    platform::audio::AudioFile file(path);
+    auto whole = *PCMBuffer::make(file.processingFormat(), frames);
+    file.read(whole);
+    ASSERT_EQ(whole.frameLength(), frames);
+
+    const AudioConverter converter;
+    EXPECT_EQ(converter.resampleAudioFile(path), converter.resampleBuffer(whole));
 }
 
 TEST_F(AudioConverterFileTest, FileErrorsPassThroughUnchanged) {

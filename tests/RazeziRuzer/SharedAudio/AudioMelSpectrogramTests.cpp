@@ -115,6 +115,46 @@ TEST(AudioMelSpectrogramTest, SlaneyFilterbankOfTheStandardConfiguration) {
     EXPECT_GT(filterbank[127][256], 0.0f);
 }
 
+TEST(AudioMelSpectrogramTest, WindowAndFilterbankKeepTheirExactBits) {
+    // The trained models saw these exact values. The window is built with the
+    // single-precision 6.283185, one unit in the last place below the float
+    // nearest 2π; that float would give 0x1.02a6ep-6, 0x1.528b5p-5 and
+    // 0x1.37ca2p-5 below. The mel scale breaks at 1,000 Hz and mel 15.000001;
+    // a break mel of exactly 15 moves the bands round 1 kHz by tens of units
+    // in the last place, another break frequency moves nearly every band.
+    const AudioMelSpectrogram symmetric;
+    const AudioMelSpectrogram periodic(16000, 128, 512, 160, 400, 0.97f, 1, 5.9604645e-8f, LogFloorMode::additive,
+                                       true);
+    struct Case {
+        const char* name;
+        float actual;
+        float expected;
+    };
+    const auto& filterbank = symmetric.getFilterbank();
+    const Case cases[] = {
+        {"symmetric window [16]", symmetric.getHannWindow()[16], 0x1.02a6cp-6f},
+        {"symmetric window [26]", symmetric.getHannWindow()[26], 0x1.528b4p-5f},
+        {"periodic window [25]", periodic.getHannWindow()[25], 0x1.37ca1p-5f},
+        {"band 0, bin 1 (31.25 Hz)", filterbank[0][1], 0x1.d0f00ap-6f},
+        {"band 42, bin 32 (1,000 Hz)", filterbank[42][32], 0x1.02f638p-5f},
+        {"band 44, bin 33", filterbank[44][33], 0x1.b22358p-10f},
+        {"band 127, bin 256 (8,000 Hz)", filterbank[127][256], 0x1.d35b82p-25f},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.actual, c.expected) << c.name;
+}
+
+TEST(AudioMelSpectrogramTest, AWindowOfLengthZeroIsEmptyAndHearsNothing) {
+    AudioMelSpectrogram mel(16000, 128, 512, 160, 0);
+    EXPECT_TRUE(mel.getHannWindow().empty());
+    // (16,000 + 512 - 0) / 160 + 1 frames, each of an all-zero transform input.
+    const auto flat = mel.computeFlat(testSignal(16000), 0);
+    EXPECT_EQ(flat.melLength, 104);
+    for (const float value : flat.mel) ASSERT_FLOAT_EQ(value, silentLog);
+    const auto plain = mel.compute(testSignal(1600));
+    EXPECT_EQ(plain.melLength, 11);
+    for (const float value : plain.mel[0][64]) ASSERT_FLOAT_EQ(value, silentLog);
+}
+
 // Centre-padded signal after pre-emphasis, in double precision.
 std::vector<double> preEmphasised(std::span<const float> audio, double last, std::size_t pad) {
     std::vector<double> padded(audio.size() + 2 * pad, 0.0);
@@ -144,14 +184,16 @@ double referenceLogMel(const AudioMelSpectrogram& mel, const std::vector<double>
 }
 
 TEST(AudioMelSpectrogramTest, FlatValuesMatchADirectComputation) {
+    // Frames are computed in blocks; the frames on both sides of block edges,
+    // and the last ones, whose windows reach into the end padding, included.
     AudioMelSpectrogram mel;
-    const auto audio = testSignal(3200);
+    const auto audio = testSignal(11200);
     const auto result = mel.computeFlat(audio, 0);
-    ASSERT_EQ(result.melLength, 21);
+    ASSERT_EQ(result.melLength, 71);
     const auto padded = preEmphasised(audio, 0, 256);
-    for (const std::size_t t : {0u, 1u, 10u, 19u, 20u}) {
+    for (const std::size_t t : {0u, 1u, 31u, 32u, 63u, 64u, 69u, 70u}) {
         for (const std::size_t m : {0u, 3u, 40u, 90u, 127u}) {
-            EXPECT_NEAR(result.mel[m * 21 + t], referenceLogMel(mel, padded, t * 160 + 56, 56, m), 2e-3)
+            EXPECT_NEAR(result.mel[m * 71 + t], referenceLogMel(mel, padded, t * 160 + 56, 56, m), 2e-3)
                 << t << " " << m;
         }
     }
@@ -159,7 +201,7 @@ TEST(AudioMelSpectrogramTest, FlatValuesMatchADirectComputation) {
 
 TEST(AudioMelSpectrogramTest, TransposedLayoutHoldsTheSameValues) {
     AudioMelSpectrogram mel(16000, 128, 512, 160, 400, 0.97f, 4);
-    const auto audio = testSignal(4000);
+    const auto audio = testSignal(12000);
     const auto flat = mel.computeFlat(audio, 0.2f);
     const auto transposed = mel.computeFlatTransposed(audio, 0.2f);
     ASSERT_EQ(flat.numFrames, transposed.numFrames);
@@ -179,6 +221,15 @@ TEST(AudioMelSpectrogramTest, ImposedFrameCountFillsExtraFramesWithTheFloor) {
         for (std::size_t m = 0; m < 128; ++m) ASSERT_FLOAT_EQ(result.mel[t * 128 + m], silentLog);
     }
     EXPECT_NE(result.mel[10 * 128 + 5], silentLog);
+
+    // Over several blocks: 101 frames are counted; frame 101 still holds the
+    // last 40 samples, frames from 102 on only the zero padding or nothing.
+    const auto longer = mel.computeFlatTransposed(testSignal(16000), 0, PaddingMode::center, 140);
+    ASSERT_EQ(longer.melLength, 140);
+    EXPECT_NE(longer.mel[101 * 128 + 5], silentLog);
+    for (std::size_t t = 102; t < 140; ++t) {
+        for (std::size_t m = 0; m < 128; ++m) ASSERT_FLOAT_EQ(longer.mel[t * 128 + m], silentLog) << t;
+    }
 }
 
 TEST(AudioMelSpectrogramTest, PrePaddedInputCountsWholeTransforms) {
@@ -211,6 +262,7 @@ TEST(AudioMelSpectrogramTest, RefusesImpossibleConfigurations) {
     EXPECT_THROW(AudioMelSpectrogram(16000, 128, 512, 160, 600), std::invalid_argument);
     EXPECT_THROW(AudioMelSpectrogram(16000, 128, 512, 0, 400), std::invalid_argument);
     EXPECT_THROW(AudioMelSpectrogram(16000, 0, 512, 160, 400), std::invalid_argument);
+    EXPECT_THROW(AudioMelSpectrogram(16000, 128, 512, 160, -1), std::invalid_argument);
 }
 
 } // namespace

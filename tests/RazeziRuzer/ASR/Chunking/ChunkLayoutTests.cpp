@@ -29,9 +29,15 @@ std::vector<float> loud(std::int64_t count) {
     return samples;
 }
 
-void silence(std::vector<float>& samples, std::int64_t from, std::int64_t to) {
-    for (std::int64_t i = from; i < to; ++i) samples[static_cast<std::size_t>(i)] = 0;
+// The samples [from, to) alternate between +amplitude and -amplitude, so every
+// energy window inside them has the energy amplitude².
+void setLevel(std::vector<float>& samples, std::int64_t from, std::int64_t to, float amplitude) {
+    for (std::int64_t i = from; i < to; ++i) {
+        samples[static_cast<std::size_t>(i)] = (i % 2 == 0) ? amplitude : -amplitude;
+    }
 }
+
+void silence(std::vector<float>& samples, std::int64_t from, std::int64_t to) { setLevel(samples, from, to, 0); }
 
 TEST(ChunkLayoutTest, LayoutFollowsMelContextAndModelVersion) {
     struct Case {
@@ -128,6 +134,83 @@ TEST(ChunkLayoutTest, WarmupPrefixFlagsQuietSpotsFollowedBySound) {
         silence(samples, c.silentFrom, c.silentTo);
         const std::int64_t tail = quiet + 239360 - 7680;
         if (c.quietAtEarlyTail) silence(samples, tail - frame, tail + frame);
+        const auto plan = processorOver(std::move(samples)).silenceAlignedChunkStarts(239360, 207360, true);
+        ASSERT_GE(plan.size(), 2u) << c.name;
+        EXPECT_EQ(plan[1], c.expected) << c.name;
+    }
+}
+
+TEST(ChunkLayoutTest, QuietnessIsMeasuredAgainst5PercentOfTheUpperMedian) {
+    // Second chunk of a 500,000-sample recording: the first search sees frames
+    // 112 ... 181 (70 candidates, capped by 239,360 - 7,680). Frames up to 146
+    // lie in audio of energy 0.01, frames from 148 on in energy 0.25, frame 147
+    // straddles both (0.13). Frame 130 holds the quietest spot. Sorted, the
+    // energies at positions 34 and 35 are 0.01 and 0.13: the upper one (count
+    // / 2) is the median. A spot at or below 0.05 x 0.13 is quiet; one above
+    // is not, and the second search leaves the loud grid position, frame 162.
+    // Against the lower median (0.05 x 0.01) not even the quietest would be.
+    struct Case {
+        const char* name;
+        float spotEnergy;
+        std::int64_t expectedStart;
+    };
+    const Case cases[] = {
+        {"far below", 0.0025f, 130 * frame},
+        {"0.045 x median", 0.00585f, 130 * frame},
+        {"0.055 x median", 0.00715f, 162 * frame},
+    };
+    for (const auto& c : cases) {
+        auto samples = loud(500'000);
+        setLevel(samples, 0, 147 * frame, 0.1f);
+        setLevel(samples, 129 * frame, 131 * frame, std::sqrt(c.spotEnergy));
+        const auto plan = processorOver(std::move(samples)).silenceAlignedChunkStarts(239360, 207360, false);
+        ASSERT_GE(plan.size(), 2u) << c.name;
+        EXPECT_EQ(plan[1], (Decision{c.expectedStart, false})) << c.name;
+    }
+}
+
+TEST(ChunkLayoutTest, QuietSpotsOfTheSecondSearchAreMeasuredAgainst35PercentOfTheMedian) {
+    // Loud audio (energy 0.25) everywhere but around frame 159, three frames
+    // before the grid position: too loud for the first search (above 0.05 x
+    // 0.25), so the second search over frames 156 ... 168 decides, with median
+    // 0.25. Energy 0.0825 (0.33 x median) is quiet enough there, 0.0925
+    // (0.37 x median) is not and leaves the grid position.
+    struct Case {
+        const char* name;
+        float energy;
+        std::int64_t expectedStart;
+    };
+    const Case cases[] = {
+        {"0.33 x median", 0.0825f, 159 * frame},
+        {"0.37 x median", 0.0925f, 162 * frame},
+    };
+    for (const auto& c : cases) {
+        auto samples = loud(500'000);
+        setLevel(samples, 158 * frame, 160 * frame, std::sqrt(c.energy));
+        const auto plan = processorOver(std::move(samples)).silenceAlignedChunkStarts(239360, 207360, false);
+        ASSERT_GE(plan.size(), 2u) << c.name;
+        EXPECT_EQ(plan[1], (Decision{c.expectedStart, false})) << c.name;
+    }
+}
+
+TEST(ChunkLayoutTest, AGridPositionIsLoudAboveFourFifthsOfTheMedian) {
+    // A silent spot at frame 150 followed by sound wants a warm-up prefix; the
+    // early chunk's end is loud (0.25, the median). The grid position, frame
+    // 162, decides: above 0.8 x median it counts as loud and the chunk starts
+    // there without prefix, below it the quiet spot is taken with a prefix.
+    struct Case {
+        const char* name;
+        float gridEnergy;
+        Decision expected;
+    };
+    const Case cases[] = {
+        {"0.85 x median", 0.2125f, {162 * frame, false}},
+        {"0.75 x median", 0.1875f, {150 * frame, true}},
+    };
+    for (const auto& c : cases) {
+        auto samples = loud(600'000);
+        silence(samples, 149 * frame, 151 * frame);
+        setLevel(samples, 161 * frame, 163 * frame, std::sqrt(c.gridEnergy));
         const auto plan = processorOver(std::move(samples)).silenceAlignedChunkStarts(239360, 207360, true);
         ASSERT_GE(plan.size(), 2u) << c.name;
         EXPECT_EQ(plan[1], c.expected) << c.name;

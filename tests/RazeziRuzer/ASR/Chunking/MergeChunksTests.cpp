@@ -77,6 +77,52 @@ TEST_F(MergeChunksTest, GapsBetweenMatchesComeFromTheSideThatHeardMore) {
               tokens({{A, 100}, {F, 103}, {G, 104}, {B, 106}, {E, 108}, {C, 112}, {300, 120}}));
 }
 
+TEST_F(MergeChunksTest, ARunOfHalfTheLeftOverlapIsEnoughAndGapTiesGoLeft) {
+    // Left and right agree on A, B and D; the run A, B is two long. Five left
+    // overlap tokens need a run of 5 / 2 = 2: the run is used and the right
+    // tail after B follows. Six need 3: the common subsequence A, B, D is used,
+    // and between B and D both sides heard one token, where the left wins.
+    constexpr int A = 111, B = 112, C = 213, D = 214, G = 215, X = 216, H = 217, E = 118;
+    const auto right = tokens({{A, 101}, {B, 103}, {H, 105}, {D, 107}, {E, 110}});
+    struct Case {
+        const char* name;
+        std::vector<TokenEntry> left;
+        std::vector<TokenEntry> expected;
+    };
+    const Case cases[] = {
+        {"run of 2 of 5", tokens({{A, 100}, {B, 102}, {C, 104}, {D, 106}, {G, 108}}),
+         tokens({{A, 100}, {B, 102}, {H, 105}, {D, 107}, {E, 110}})},
+        {"run of 2 of 6", tokens({{A, 100}, {B, 102}, {C, 104}, {D, 106}, {G, 108}, {X, 109}}),
+         tokens({{A, 100}, {B, 102}, {C, 104}, {D, 106}, {E, 110}})},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(processor.mergeChunks(c.left, right, std::nullopt), c.expected) << c.name;
+    }
+}
+
+TEST_F(MergeChunksTest, TheSeamWordIsLookedForAmongTheLastTwelveTokens) {
+    // Both chunks hold the word W c1 c2 ... (W a word start) and match on all
+    // of the left's copy; the right goes on inside the word, then N starts the
+    // next one. A left copy of 12 tokens is swapped for the right's whole word;
+    // with 13 the word start lies beyond the search, so the left keeps its copy
+    // and the right resumes at N.
+    constexpr int W = 150, N = 160;
+    const std::unordered_set<int> safe{W, N};
+    const auto word = [&](int length, int firstFrame) {
+        std::vector<TokenEntry> list = tokens({{W, firstFrame}});
+        for (int k = 1; k < length; ++k) list.push_back({250 + k, firstFrame + k, 1.0f, 0});
+        return list;
+    };
+    for (const int length : {12, 13}) {
+        const auto left = word(length, 100);
+        auto right = word(length + 1, 101);
+        right.push_back({N, 101 + length + 1, 1.0f, 0});
+        auto expected = length <= 12 ? right : left;
+        if (length > 12) expected.push_back(right.back());
+        EXPECT_EQ(processor.mergeChunks(left, right, safe), expected) << "word of " << length << " tokens";
+    }
+}
+
 TEST_F(MergeChunksTest, MatchToleranceIsStrictlyBelowHalfTheOverlap) {
     const auto left = tokens({{A, 100}, {B, 110}, {G, 122}});
     const auto right = tokens({{B, 120}, {C, 121}, {F, 130}});

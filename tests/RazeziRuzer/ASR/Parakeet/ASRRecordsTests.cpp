@@ -74,25 +74,38 @@ TEST(ASRResultTests, SerialisesOptionalFieldsOnlyWhenPresent) {
     bare.confidence = 0.5f;
     bare.duration = 1.5;
     bare.processingTime = 0.25;
-    const nlohmann::json json = bare;
+    const nlohmann::ordered_json json = bare;
     EXPECT_EQ(json.size(), 4u);
     EXPECT_EQ(json.get<ASRResult>(), bare);
 
     const auto full = sampleResult();
-    EXPECT_EQ(nlohmann::json(full).get<ASRResult>(), full);
-    EXPECT_EQ(nlohmann::json(full)["tokenTimings"][0]["tokenId"], 12);
+    EXPECT_EQ(nlohmann::ordered_json(full).get<ASRResult>(), full);
+    EXPECT_EQ(nlohmann::ordered_json(full)["tokenTimings"][0]["tokenId"], 12);
+}
+
+TEST(ASRResultTests, KeysAreWrittenInFieldOrder) {
+    auto full = sampleResult();
+    full.performanceMetrics = ASRPerformanceMetrics{0.1, 0.2, 0.3, 0.6, 16.0f, 120.0f, 40.0f};
+    // The whole record, nested records included, as one text: the keys appear in field order.
+    EXPECT_EQ(nlohmann::ordered_json(full).dump(),
+              R"({"text":"hello","confidence":0.75,"duration":10.0,"processingTime":0.5,)"
+              R"("tokenTimings":[{"token":" hello","tokenId":12,"startTime":0.08,"endTime":0.4,)"
+              R"("confidence":0.8999999761581421}],)"
+              R"("performanceMetrics":{"preprocessorTime":0.1,"encoderTime":0.2,"decoderTime":0.3,)"
+              R"("totalProcessingTime":0.6,"rtfx":16.0,"peakMemoryMB":120.0,"gpuUtilization":40.0},)"
+              R"("ctcDetectedTerms":["x"],"ctcAppliedTerms":["y"]})");
 }
 
 TEST(ASRResultTests, ReadingNeedsTheScalarKeysAndToleratesNullTimings) {
-    auto json = nlohmann::json(sampleResult());
+    auto json = nlohmann::ordered_json(sampleResult());
     json["tokenTimings"] = nullptr;
     json["unknown"] = 3;
     EXPECT_FALSE(json.get<ASRResult>().tokenTimings);
     json.erase("processingTime");
-    EXPECT_THROW(json.get<ASRResult>(), nlohmann::json::exception);
-    auto timing = nlohmann::json(sampleResult())["tokenTimings"][0];
+    EXPECT_THROW(json.get<ASRResult>(), nlohmann::ordered_json::exception);
+    auto timing = nlohmann::ordered_json(sampleResult())["tokenTimings"][0];
     timing["tokenId"] = "twelve";
-    EXPECT_THROW(timing.get<TokenTiming>(), nlohmann::json::exception);
+    EXPECT_THROW(timing.get<TokenTiming>(), nlohmann::ordered_json::exception);
 }
 
 TEST(ASRErrorTests, DescriptionsAreTheSystemsTexts) {

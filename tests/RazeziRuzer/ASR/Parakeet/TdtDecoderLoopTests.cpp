@@ -60,6 +60,7 @@ public:
         int contextFrameAdjustment = 0;
         int globalFrameOffset = 0;
         std::optional<int> encoderSequenceLength;
+        std::optional<int> actualAudioFrames;
         std::optional<Language> language;
         const Vocabulary* vocabulary = nullptr;
         std::optional<int> emitTokensAfterGlobalFrame;
@@ -71,7 +72,8 @@ public:
         TdtDecoderV3 decoder(call.config);
         const auto frames = static_cast<int>(call.tokensPerFrame.size());
         return decoder.decodeWithTimings(scriptedparakeet::encoderOutput(call.tokensPerFrame),
-                                         call.encoderSequenceLength.value_or(frames), frames,
+                                         call.encoderSequenceLength.value_or(frames),
+                                         call.actualAudioFrames.value_or(frames),
                                          platform::coreml::MLModel(models->decoder),
                                          platform::coreml::MLModel(models->joint), state, call.contextFrameAdjustment,
                                          call.isLastChunk, call.globalFrameOffset, call.language, call.vocabulary,
@@ -169,6 +171,50 @@ TEST(TdtDecoderLoopTests, ATokenAtTheLastFrameIsLeftToTheFlush) {
     const auto hypothesis = last.decode({.tokensPerFrame = frames});
     EXPECT_EQ(hypothesis.ySequence, (std::vector<int>{3, 7}));
     EXPECT_EQ(hypothesis.timestamps, (std::vector<int>{2, 4}));
+}
+
+TEST(TdtDecoderLoopTests, TheForcedAdvanceIsClampedToTheLastFrame) {
+    // One symbol per step: the token at frame 6 (duration 1) would be forced to
+    // frame 8, past the window; the clamp holds it at frame 7, which is visited.
+    DecoderLoop once([](const JointQuery& q) {
+        if (q.frame == 6 && q.emittedCount == 0) return JointAnswer{5, 0.9f, 1};
+        return JointAnswer{blank, 0.9f, 1};
+    });
+    once.decode({.tokensPerFrame = silence(8), .isLastChunk = false, .config = configWith(1)});
+    EXPECT_EQ(once.visited, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(once.state.timeJump, 0);
+
+    // A token of duration 0 at the last frame is held there by the clamp until
+    // the token cap ends the window, one frame short of its end.
+    DecoderLoop held([](const JointQuery& q) {
+        if (q.frame == 7) return JointAnswer{q.emittedCount % 40, 0.9f, 0};
+        return JointAnswer{blank, 0.9f, 1};
+    });
+    const auto hypothesis = held.decode({.tokensPerFrame = silence(8), .isLastChunk = false, .config = configWith(1)});
+    EXPECT_EQ(hypothesis.ySequence.size(), 150u);
+    EXPECT_EQ(hypothesis.timestamps.back(), 7);
+    EXPECT_EQ(hypothesis.tokenDurations.back(), 0);
+    EXPECT_EQ(held.state.timeJump, -1);
+}
+
+TEST(TdtDecoderLoopTests, FlushProbesTheCurrentTheLastAndThePenultimateFrameInTurn) {
+    // Ten encoder frames, six of them audio: the main loop ends at frame 6, the
+    // flush probes 6, 5, 4 over and over (frame 6 lies beyond the audio but
+    // inside the encoder output). The token it finds at frame 6 has duration
+    // class 0: it is recorded at the last audio frame with duration 0, and the
+    // flush moves on by one frame, clamped to the frame count.
+    DecoderLoop loop([](const JointQuery& q) {
+        if (q.frame == 6 && q.emittedCount == 0) return JointAnswer{20, 0.9f, 0};
+        return JointAnswer{blank, 0.9f, 1};
+    });
+    const auto hypothesis =
+        loop.decode({.tokensPerFrame = silence(10), .globalFrameOffset = 30, .actualAudioFrames = 6});
+    EXPECT_EQ(loop.visited, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 5, 4, 6, 5, 4}));
+    EXPECT_EQ(hypothesis.ySequence, std::vector<int>{20});
+    EXPECT_EQ(hypothesis.timestamps, std::vector<int>{35});
+    EXPECT_EQ(hypothesis.tokenDurations, std::vector<int>{0});
+    EXPECT_EQ(loop.state.lastToken, 20);
+
 }
 
 TEST(TdtDecoderLoopTests, FlushStopsAfterFiveBlanksAndTenPasses) {
