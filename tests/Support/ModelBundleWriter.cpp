@@ -26,6 +26,18 @@ std::string blobText(ModelBundleWriter::DataType type, const ModelBundleWriter::
 
 } // namespace
 
+const char* const programHeader =
+    "program(1.3)\n[buildInfo = dict<string, string>({{\"coremlc-version\", \"3505.4.1\"}})]\n{\n";
+
+std::string mainProgram(const std::string& signature, const std::string& body, const std::string& outputs) {
+    return std::string(programHeader) + "    func main<ios18>(" + signature + ") {\n" + body + "    } -> (" + outputs + ");\n}\n";
+}
+
+std::string operationLine(const std::string& result, const std::string& call) {
+    const auto name = result.substr(result.rfind(' ') + 1);
+    return "        " + result + " = " + call + "[name = string(\"" + name + "\")];\n";
+}
+
 std::string tensorTypeText(platform::coreml::mil::DataType type, const platform::coreml::mil::Shape& shape) {
     std::string text = "tensor<" + std::string(dataTypeName(type)) + ", [";
     for (std::size_t i = 0; i < shape.size(); ++i) {

@@ -36,6 +36,13 @@ private:
     bool hasWeights_ = false;
 };
 
+// The opening of a program in the short dialect, up to its first brace.
+extern const char* const programHeader;
+// A program whose one function "main" has this signature, body and outputs.
+std::string mainProgram(const std::string& signature, const std::string& body, const std::string& outputs);
+// One statement named after its result: `        <result> = <call>[name = string("<name>")];`.
+std::string operationLine(const std::string& result, const std::string& call);
+
 // "tensor<fp16, [4, 3]>"; a scalar is "tensor<int32, []>".
 std::string tensorTypeText(platform::coreml::mil::DataType type, const platform::coreml::mil::Shape& shape);
 // Inline constants in the short dialect.

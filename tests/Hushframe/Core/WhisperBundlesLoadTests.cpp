@@ -35,8 +35,6 @@ constexpr std::int64_t cacheWidth = 4 * encoderWidth;
 constexpr std::int64_t cacheLength = 224;
 constexpr std::int64_t tokenWidth = 4;
 
-constexpr const char* header =
-    "program(1.3)\n[buildInfo = dict<string, string>({{\"coremlc-version\", \"3505.4.1\"}})]\n{\n";
 
 std::vector<float> halfValues(std::size_t count, std::uint32_t seed, float scale) {
     std::vector<float> values(count);
@@ -49,15 +47,6 @@ std::vector<float> halfValues(std::size_t count, std::uint32_t seed, float scale
     return values;
 }
 
-std::string program(const std::string& signature, const std::string& body, const std::string& outputs) {
-    return std::string(header) + "    func main<ios18>(" + signature + ") {\n" + body + "    } -> (" + outputs + ");\n}\n";
-}
-
-std::string op(const std::string& result, const std::string& call) {
-    const auto name = result.substr(result.rfind(' ') + 1);
-    return "        " + result + " = " + call + "[name = string(\"" + name + "\")];\n";
-}
-
 std::string constant(const std::string& text) { return "        " + text; }
 
 // 160-sample hops projected to 80 bins.
@@ -67,11 +56,11 @@ void writeMelSpectrogram(const fs::path& bundleFolder) {
     body += constant(bundle.blobConstant("bins_w", DataType::fp16, {melBins, 160}, halfValues(melBins * 160, 1, 0.1f)));
     body += constant(testsupport::intsConstant("swap", std::vector<std::int64_t>{1, 0}));
     body += constant(testsupport::intsConstant("feature_shape", std::vector<std::int64_t>{1, melBins, 1, melFrames}));
-    body += op("tensor<fp16, [3000, 160]> hops", "reshape(shape = hop_shape, x = audio)");
-    body += op("tensor<fp16, [3000, 80]> hop_bins", "linear(weight = bins_w, x = hops)");
-    body += op("tensor<fp16, [80, 3000]> bin_rows", "transpose(perm = swap, x = hop_bins)");
-    body += op("tensor<fp16, [1, 80, 1, 3000]> melspectrogram_features", "reshape(shape = feature_shape, x = bin_rows)");
-    bundle.write(bundleFolder, program("tensor<fp16, [480000]> audio", body, "melspectrogram_features"));
+    body += testsupport::operationLine("tensor<fp16, [3000, 160]> hops", "reshape(shape = hop_shape, x = audio)");
+    body += testsupport::operationLine("tensor<fp16, [3000, 80]> hop_bins", "linear(weight = bins_w, x = hops)");
+    body += testsupport::operationLine("tensor<fp16, [80, 3000]> bin_rows", "transpose(perm = swap, x = hop_bins)");
+    body += testsupport::operationLine("tensor<fp16, [1, 80, 1, 3000]> melspectrogram_features", "reshape(shape = feature_shape, x = bin_rows)");
+    bundle.write(bundleFolder, testsupport::mainProgram("tensor<fp16, [480000]> audio", body, "melspectrogram_features"));
 }
 
 // A stride-2 convolution stem, as the real encoder starts.
@@ -85,11 +74,11 @@ void writeAudioEncoder(const fs::path& bundleFolder) {
     body += constant(testsupport::intsConstant("pads", std::vector<std::int64_t>{0, 0, 1, 1}));
     body += constant(testsupport::textConstant("custom", "custom"));
     body += constant(testsupport::intConstant("groups", 1));
-    body += op("tensor<fp16, [1, 384, 1, 1500]> stem",
+    body += testsupport::operationLine("tensor<fp16, [1, 384, 1, 1500]> stem",
                "conv(bias = stem_b, dilations = dilations, groups = groups, pad = pads, pad_type = custom, "
                "strides = strides, weight = stem_w, x = melspectrogram_features)");
-    body += op("tensor<fp16, [1, 384, 1, 1500]> encoder_output_embeds", "gelu(x = stem)");
-    bundle.write(bundleFolder, program("tensor<fp16, [1, 80, 1, 3000]> melspectrogram_features", body,
+    body += testsupport::operationLine("tensor<fp16, [1, 384, 1, 1500]> encoder_output_embeds", "gelu(x = stem)");
+    bundle.write(bundleFolder, testsupport::mainProgram("tensor<fp16, [1, 80, 1, 3000]> melspectrogram_features", body,
                                        "encoder_output_embeds"));
 }
 
@@ -104,18 +93,18 @@ void writeTextDecoder(const fs::path& bundleFolder) {
     body += constant(testsupport::intConstant("zero", 0));
     body += constant(testsupport::intsConstant("logits_shape", std::vector<std::int64_t>{1, 1, vocabularySize}));
     body += constant(testsupport::intsConstant("update_shape", std::vector<std::int64_t>{1, cacheWidth, 1, 1}));
-    body += op("tensor<fp16, [1, 4]> token", "gather(axis = zero, indices = input_ids, x = embedding)");
-    body += op("tensor<fp16, [1, 51865]> scores", "linear(weight = embedding, x = token)");
-    body += op("tensor<fp16, [1, 1, 51865]> logits", "reshape(shape = logits_shape, x = scores)");
-    body += op("tensor<fp16, [1, 1536]> key_row", "linear(weight = key_w, x = token)");
-    body += op("tensor<fp16, [1, 1536]> value_row", "linear(weight = value_w, x = token)");
-    body += op("tensor<fp16, [1, 1536, 1, 1]> key_cache_updates", "reshape(shape = update_shape, x = key_row)");
-    body += op("tensor<fp16, [1, 1536, 1, 1]> value_cache_updates", "reshape(shape = update_shape, x = value_row)");
+    body += testsupport::operationLine("tensor<fp16, [1, 4]> token", "gather(axis = zero, indices = input_ids, x = embedding)");
+    body += testsupport::operationLine("tensor<fp16, [1, 51865]> scores", "linear(weight = embedding, x = token)");
+    body += testsupport::operationLine("tensor<fp16, [1, 1, 51865]> logits", "reshape(shape = logits_shape, x = scores)");
+    body += testsupport::operationLine("tensor<fp16, [1, 1536]> key_row", "linear(weight = key_w, x = token)");
+    body += testsupport::operationLine("tensor<fp16, [1, 1536]> value_row", "linear(weight = value_w, x = token)");
+    body += testsupport::operationLine("tensor<fp16, [1, 1536, 1, 1]> key_cache_updates", "reshape(shape = update_shape, x = key_row)");
+    body += testsupport::operationLine("tensor<fp16, [1, 1536, 1, 1]> value_cache_updates", "reshape(shape = update_shape, x = value_row)");
     const std::string signature =
         "tensor<int32, [1]> input_ids, tensor<int32, [1]> cache_length, tensor<fp16, [1, 1536, 1, 224]> key_cache, "
         "tensor<fp16, [1, 1536, 1, 224]> value_cache, tensor<fp16, [1, 224]> kv_cache_update_mask, "
         "tensor<fp16, [1, 384, 1, 1500]> encoder_output_embeds, tensor<fp16, [1, 224]> decoder_key_padding_mask";
-    bundle.write(bundleFolder, program(signature, body, "logits, key_cache_updates, value_cache_updates"));
+    bundle.write(bundleFolder, testsupport::mainProgram(signature, body, "logits, key_cache_updates, value_cache_updates"));
 }
 
 // "tokenizer.json" and "tokenizer_config.json" of a tiny byte-level tokenizer.

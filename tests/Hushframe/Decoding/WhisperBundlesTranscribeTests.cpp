@@ -20,8 +20,6 @@ using platform::coreml::mil::DataType;
 using testsupport::ModelBundleWriter;
 using namespace hushframe::testing;
 
-constexpr const char* header =
-    "program(1.3)\n[buildInfo = dict<string, string>({{\"coremlc-version\", \"3505.4.1\"}})]\n{\n";
 
 std::vector<float> randomValues(std::size_t count, std::uint32_t seed, float scale) {
     std::vector<float> values(count);
@@ -34,15 +32,6 @@ std::vector<float> randomValues(std::size_t count, std::uint32_t seed, float sca
     return values;
 }
 
-std::string program(const std::string& signature, const std::string& body, const std::string& outputs) {
-    return std::string(header) + "    func main<ios18>(" + signature + ") {\n" + body + "    } -> (" + outputs + ");\n}\n";
-}
-
-std::string op(const std::string& result, const std::string& call) {
-    const auto name = result.substr(result.rfind(' ') + 1);
-    return "        " + result + " = " + call + "[name = string(\"" + name + "\")];\n";
-}
-
 std::string constant(const std::string& text) { return "        " + text; }
 
 // 3200-sample windows in 20 hops of 160 samples, 8 bins.
@@ -52,11 +41,11 @@ void writeMel(const fs::path& folder) {
     body += constant(bundle.blobConstant("bins_w", DataType::fp16, {8, 160}, randomValues(8 * 160, 1, 0.1f)));
     body += constant(testsupport::intsConstant("swap", std::vector<std::int64_t>{1, 0}));
     body += constant(testsupport::intsConstant("feature_shape", std::vector<std::int64_t>{1, 8, 1, 20}));
-    body += op("tensor<fp16, [20, 160]> hops", "reshape(shape = hop_shape, x = audio)");
-    body += op("tensor<fp16, [20, 8]> hop_bins", "linear(weight = bins_w, x = hops)");
-    body += op("tensor<fp16, [8, 20]> bin_rows", "transpose(perm = swap, x = hop_bins)");
-    body += op("tensor<fp16, [1, 8, 1, 20]> melspectrogram_features", "reshape(shape = feature_shape, x = bin_rows)");
-    bundle.write(folder, program("tensor<fp16, [3200]> audio", body, "melspectrogram_features"));
+    body += testsupport::operationLine("tensor<fp16, [20, 160]> hops", "reshape(shape = hop_shape, x = audio)");
+    body += testsupport::operationLine("tensor<fp16, [20, 8]> hop_bins", "linear(weight = bins_w, x = hops)");
+    body += testsupport::operationLine("tensor<fp16, [8, 20]> bin_rows", "transpose(perm = swap, x = hop_bins)");
+    body += testsupport::operationLine("tensor<fp16, [1, 8, 1, 20]> melspectrogram_features", "reshape(shape = feature_shape, x = bin_rows)");
+    bundle.write(folder, testsupport::mainProgram("tensor<fp16, [3200]> audio", body, "melspectrogram_features"));
 }
 
 // A stride-2 convolution: 10 encoder frames of width 16.
@@ -69,11 +58,11 @@ void writeEncoder(const fs::path& folder) {
     body += constant(testsupport::intsConstant("pads", std::vector<std::int64_t>{0, 0, 1, 1}));
     body += constant(testsupport::textConstant("custom", "custom"));
     body += constant(testsupport::intConstant("groups", 1));
-    body += op("tensor<fp16, [1, 16, 1, 10]> stem",
+    body += testsupport::operationLine("tensor<fp16, [1, 16, 1, 10]> stem",
                "conv(bias = stem_b, dilations = dilations, groups = groups, pad = pads, pad_type = custom, "
                "strides = strides, weight = stem_w, x = melspectrogram_features)");
-    body += op("tensor<fp16, [1, 16, 1, 10]> encoder_output_embeds", "gelu(x = stem)");
-    bundle.write(folder, program("tensor<fp16, [1, 8, 1, 20]> melspectrogram_features", body, "encoder_output_embeds"));
+    body += testsupport::operationLine("tensor<fp16, [1, 16, 1, 10]> encoder_output_embeds", "gelu(x = stem)");
+    bundle.write(folder, testsupport::mainProgram("tensor<fp16, [1, 8, 1, 20]> melspectrogram_features", body, "encoder_output_embeds"));
 }
 
 // Next-token scores from a tied token embedding; cache columns from the same
@@ -87,18 +76,18 @@ void writeDecoder(const fs::path& folder) {
     body += constant(testsupport::intConstant("zero", 0));
     body += constant(testsupport::intsConstant("logits_shape", std::vector<std::int64_t>{1, 1, vocabularySize}));
     body += constant(testsupport::intsConstant("update_shape", std::vector<std::int64_t>{1, 8, 1, 1}));
-    body += op("tensor<fp16, [1, 4]> token", "gather(axis = zero, indices = input_ids, x = embedding)");
-    body += op("tensor<fp16, [1, 1551]> scores", "linear(weight = embedding, x = token)");
-    body += op("tensor<fp16, [1, 1, 1551]> logits", "reshape(shape = logits_shape, x = scores)");
-    body += op("tensor<fp16, [1, 8]> key_row", "linear(weight = key_w, x = token)");
-    body += op("tensor<fp16, [1, 8]> value_row", "linear(weight = value_w, x = token)");
-    body += op("tensor<fp16, [1, 8, 1, 1]> key_cache_updates", "reshape(shape = update_shape, x = key_row)");
-    body += op("tensor<fp16, [1, 8, 1, 1]> value_cache_updates", "reshape(shape = update_shape, x = value_row)");
+    body += testsupport::operationLine("tensor<fp16, [1, 4]> token", "gather(axis = zero, indices = input_ids, x = embedding)");
+    body += testsupport::operationLine("tensor<fp16, [1, 1551]> scores", "linear(weight = embedding, x = token)");
+    body += testsupport::operationLine("tensor<fp16, [1, 1, 1551]> logits", "reshape(shape = logits_shape, x = scores)");
+    body += testsupport::operationLine("tensor<fp16, [1, 8]> key_row", "linear(weight = key_w, x = token)");
+    body += testsupport::operationLine("tensor<fp16, [1, 8]> value_row", "linear(weight = value_w, x = token)");
+    body += testsupport::operationLine("tensor<fp16, [1, 8, 1, 1]> key_cache_updates", "reshape(shape = update_shape, x = key_row)");
+    body += testsupport::operationLine("tensor<fp16, [1, 8, 1, 1]> value_cache_updates", "reshape(shape = update_shape, x = value_row)");
     const std::string signature =
         "tensor<int32, [1]> input_ids, tensor<int32, [1]> cache_length, tensor<fp16, [1, 8, 1, 32]> key_cache, "
         "tensor<fp16, [1, 8, 1, 32]> value_cache, tensor<int32, [1, 32]> kv_cache_update_mask, "
         "tensor<fp16, [1, 16, 1, 10]> encoder_output_embeds, tensor<fp16, [1, 32]> decoder_key_padding_mask";
-    bundle.write(folder, program(signature, body, "logits, key_cache_updates, value_cache_updates"));
+    bundle.write(folder, testsupport::mainProgram(signature, body, "logits, key_cache_updates, value_cache_updates"));
 }
 
 std::shared_ptr<TranscriptionResult> transcribe(const fs::path& models, const std::vector<float>& audio) {

@@ -24,7 +24,7 @@ struct OfflineOnly {
 using platform::coreml::mil::DataType;
 using testsupport::ModelBundleWriter;
 
-constexpr const char* header = "program(1.3)\n[buildInfo = dict<string, string>({{\"coremlc-version\", \"3505.4.1\"}})]\n{\n";
+const char* const header = testsupport::programHeader;
 
 std::vector<float> randomValues(std::size_t count, unsigned seed, float scale) {
     std::mt19937 random(seed);

@@ -20,7 +20,7 @@ using platform::coreml::mil::DataType;
 using testsupport::ModelBundleWriter;
 using namespace miltest;
 
-constexpr const char* header = "program(1.3)\n[buildInfo = dict<string, string>({{\"coremlc-version\", \"3505.4.1\"}})]\n{\n";
+const char* const header = testsupport::programHeader;
 
 // ---------------------------------------------------------------------------
 // A two-layer transformer decoder step with its key-value cache in state.

@@ -127,8 +127,7 @@ Weights makeWeights() {
 // ---------------------------------------------------------------------------
 // The bundles.
 
-constexpr const char* header =
-    "program(1.3)\n[buildInfo = dict<string, string>({{\"coremlc-version\", \"3505.4.1\"}})]\n{\n";
+const char* const header = testsupport::programHeader;
 
 class ProgramText {
 public:

@@ -16,7 +16,7 @@ namespace {
 using platform::coreml::mil::DataType;
 using testsupport::ModelBundleWriter;
 
-constexpr const char* header = "program(1.3)\n[buildInfo = dict<string, string>({{\"coremlc-version\", \"3505.4.1\"}})]\n{\n";
+const char* const header = testsupport::programHeader;
 constexpr std::int64_t frames = 589;
 constexpr std::int64_t frameSamples = 270;
 

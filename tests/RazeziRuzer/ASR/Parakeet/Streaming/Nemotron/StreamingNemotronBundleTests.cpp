@@ -68,8 +68,7 @@ Weights makeWeights() {
     return w;
 }
 
-constexpr const char* header =
-    "program(1.3)\n[buildInfo = dict<string, string>({{\"coremlc-version\", \"3505.4.1\"}})]\n{\n";
+const char* const header = testsupport::programHeader;
 
 class ProgramText {
 public:

@@ -19,7 +19,7 @@ namespace {
 
 using platform::coreml::mil::DataType;
 
-constexpr const char* header = "program(1.3)\n[buildInfo = dict<string, string>({{\"coremlc-version\", \"3505.4.1\"}})]\n{\n";
+const char* const header = testsupport::programHeader;
 constexpr std::int64_t frameCount = 250;
 constexpr std::int64_t frameSamples = 960;
 constexpr std::int64_t tokens = 5;  // four pieces and the blank
