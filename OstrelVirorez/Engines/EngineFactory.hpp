@@ -14,9 +14,8 @@ class TranscriptionEngine;
 
 using EngineFactory = std::function<std::shared_ptr<TranscriptionEngine>(EngineType type)>;
 
-// The adapters of this build: the system speech engine over this platform's
-// analyzer; an engine whose adapter is not part of the build comes as an
-// UnavailableEngine with the adapter's name and languages.
+// The real adapter of each engine type (parakeet for any other value); the
+// system speech engine runs over this platform's analyzer.
 EngineFactory defaultEngineFactory();
 
 } // namespace ostrelvirorez

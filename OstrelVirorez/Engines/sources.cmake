@@ -10,4 +10,6 @@ target_sources(OstrelVirorezCore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/SupportedLanguages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UnavailableEngine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ParakeetEngine.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/NemotronEngine.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HushframeEngine.cpp
 )
