@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 namespace hushframe {
@@ -26,6 +27,10 @@ public:
                                                      const TranscriptionCallback& callback) = 0;
 
     SegmentDiscoveryCallback segmentDiscoveryCallback;
+    // Cooperative cancellation: a run checks it before the features, the
+    // encoding and the decoding of each window and then throws
+    // platform::CancellationError.
+    std::stop_token stopToken;
 };
 
 } // namespace hushframe

@@ -1,5 +1,7 @@
 #include "Hushframe/Decoding/WindowTranscribeTask.hpp"
 
+#include "Platform/Concurrency/Cancellation.hpp"
+
 #include "Hushframe/Audio/AudioProcessor.hpp"
 #include "Hushframe/Core/LogCategories.hpp"
 #include "Hushframe/Core/Models/Constants.hpp"
@@ -167,12 +169,14 @@ std::int64_t WindowTranscribeTask::decodeWindow(RunState& state, std::int64_t se
     timings_.audioProcessing += audioWatch.elapsed();
     timings_.totalAudioProcessingRuns += 1;
 
+    platform::checkCancellation(stopToken);
     const Stopwatch melWatch;
     const auto features = featureExtractor_->logMelSpectrogram(*padded);
     if (!features) throw WhisperError::transcriptionFailed("Mel output is nil");
     timings_.logmels += melWatch.elapsed();
     timings_.totalLogmelRuns += 1;
 
+    platform::checkCancellation(stopToken);
     const Stopwatch encoderWatch;
     const auto encoded = audioEncoder_->encodeFeatures(*features);
     if (!encoded) throw WhisperError::transcriptionFailed("Encoder output is nil");
@@ -187,6 +191,7 @@ std::int64_t WindowTranscribeTask::decodeWindow(RunState& state, std::int64_t se
         copy.windowId = windowId;
         return callback(copy);
     };
+    platform::checkCancellation(stopToken);
     const DecodingResult result =
         decodeWithFallback(*encoded, state.options, state.decoderInputs, state.detectedLanguage, wrapped);
     const Stopwatch windowingWatch;

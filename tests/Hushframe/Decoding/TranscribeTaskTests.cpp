@@ -3,6 +3,8 @@
 #include "Hushframe/Decoding/WindowTranscribeTask.hpp"
 #include "tests/Hushframe/Decoding/ScriptedWhisper.hpp"
 
+#include "Platform/Concurrency/Cancellation.hpp"
+
 #include <gtest/gtest.h>
 
 namespace hushframe {
@@ -172,6 +174,19 @@ TEST(TranscribeTaskTests, AFailingWindowEndsTheRunAfterTheEarlierWindowsWereRepo
     TaskFixture fixture({{0, {twoSentences(1, 10)}}, {10, {twoSentences(1, 10)}}});
     EXPECT_THROW(fixture.task->run(secondMarkedAudio(40), DecodingOptions(), {}), std::exception);
     EXPECT_EQ(fixture.discovered, (std::vector<std::size_t>{2, 2}));
+}
+
+TEST(TranscribeTaskTests, ACancelledRunStopsBeforeTheNextWindow) {
+    TaskFixture fixture({{0, {twoSentences(1, 10)}}, {10, {twoSentences(1, 10)}}});
+    std::stop_source stop;
+    fixture.task->stopToken = stop.get_token();
+    fixture.task->segmentDiscoveryCallback = [&](const std::vector<TranscriptionSegment>& segments) {
+        fixture.discovered.push_back(segments.size());
+        stop.request_stop();
+    };
+    EXPECT_THROW(fixture.task->run(secondMarkedAudio(20), DecodingOptions(), {}), platform::CancellationError);
+    EXPECT_EQ(fixture.discovered, (std::vector<std::size_t>{2}));
+    EXPECT_EQ(fixture.firstPositions().count(10), 0u) << "the second window must not be decoded";
 }
 
 TEST(TranscribeTaskTests, ClipsChooseTheWindows) {
