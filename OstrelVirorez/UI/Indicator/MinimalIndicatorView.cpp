@@ -1,0 +1,163 @@
+#include "OstrelVirorez/UI/Indicator/MinimalIndicatorView.hpp"
+
+#include "OstrelDesignKit/Tokens/Color.hpp"
+#include "OstrelVirorez/UI/Indicator/IndicatorPlacement.hpp"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextLayout>
+
+#include <cmath>
+
+namespace ostrelvirorez {
+namespace {
+
+using ostreldesignkit::Color;
+
+QFont messageFont() {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSizeF(12);
+    font.setWeight(QFont::Medium);
+    return font;
+}
+
+void paintSymbolCircle(QPainter& painter, const QRectF& area, const QColor& color, bool check) {
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    painter.drawEllipse(area);
+    painter.setPen(QPen(Qt::black, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    const auto at = [&](double fx, double fy) { return area.topLeft() + QPointF(fx * area.width(), fy * area.height()); };
+    if (check) {
+        painter.drawPolyline(QList<QPointF>{at(0.28, 0.52), at(0.44, 0.68), at(0.72, 0.34)});
+    } else {
+        painter.drawLine(at(0.32, 0.32), at(0.68, 0.68));
+        painter.drawLine(at(0.68, 0.32), at(0.32, 0.68));
+    }
+}
+
+const QColor systemGreen(50, 215, 75);
+
+// `text` wrapped to at most two lines of `width`, the second cut off at its
+// end with an ellipsis.
+QString twoLines(const QString& text, const QFont& font, double width) {
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    QTextLine first = layout.createLine();
+    if (!first.isValid()) {
+        layout.endLayout();
+        return text;
+    }
+    first.setLineWidth(width);
+    layout.endLayout();
+    const QString head = text.left(first.textLength());
+    const QString rest = text.mid(first.textLength());
+    if (rest.isEmpty()) return head;
+    return head.trimmed() + QChar('\n') + QFontMetricsF(font).elidedText(rest, Qt::ElideRight, width);
+}
+
+} // namespace
+
+MinimalIndicatorView::MinimalIndicatorView(const DictationState& initial, PillPosition position, QWidget* parent)
+    : QWidget(parent), model_(initial), position_(position) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    resize(IndicatorPlacement::panelSize(IndicatorStyle::minimal).toSize());
+}
+
+void MinimalIndicatorView::setState(const DictationState& state) {
+    model_.stateChanged(state);
+    update();
+}
+
+void MinimalIndicatorView::setLevel(double level) {
+    level_ = level;
+    update();
+}
+
+void MinimalIndicatorView::setTargetIcon(QImage icon) {
+    targetIcon_ = std::move(icon);
+    update();
+}
+
+double MinimalIndicatorView::messageHeight() const { return 2 * QFontMetricsF(messageFont()).lineSpacing(); }
+
+QRectF MinimalIndicatorView::capsuleRect() const {
+    const QSizeF size = MinimalIndicatorModel::capsuleSize(model_.state(), !targetIcon_.isNull(), messageHeight());
+    const double x = std::floor((width() - size.width()) / 2); // whole pixels keep the edges crisp
+    const double y = MinimalIndicatorModel::alignsToBottom(position_) ? height() - size.height() : 0;
+    return QRectF(QPointF(x, y), size);
+}
+
+void MinimalIndicatorView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF capsule = capsuleRect();
+    const CapsuleLook look = MinimalIndicatorModel::look(model_.state());
+    const double radius = capsule.height() / 2;
+    QPainterPath shape;
+    shape.addRoundedRect(capsule, radius, radius);
+    painter.fillPath(shape.translated(0, CapsuleLook::shadowOffsetY), look.shadow);
+    painter.fillPath(shape, look.fill);
+    painter.setPen(QPen(look.stroke, 1));
+    painter.drawRoundedRect(capsule.adjusted(0.5, 0.5, -0.5, -0.5), radius - 0.5, radius - 0.5);
+    paintContent(painter, capsule.marginsRemoved(MinimalIndicatorModel::padding(model_.state())));
+}
+
+void MinimalIndicatorView::paintContent(QPainter& painter, const QRectF& inner) const {
+    const DictationState& state = model_.state();
+    double x = inner.left();
+    const double midY = inner.center().y();
+    if (!targetIcon_.isNull() && MinimalIndicatorModel::showsTargetIcon(state)) {
+        const QRectF iconRect(x, midY - MinimalIndicatorModel::iconSize / 2, MinimalIndicatorModel::iconSize,
+                              MinimalIndicatorModel::iconSize);
+        QPainterPath clip;
+        clip.addRoundedRect(iconRect, 3, 3);
+        painter.save();
+        painter.setClipPath(clip);
+        painter.drawImage(iconRect, targetIcon_);
+        painter.restore();
+        x += MinimalIndicatorModel::iconSize + MinimalIndicatorModel::spacing;
+    }
+    switch (MinimalIndicatorModel::content(state)) {
+    case MinimalContent::placeholder: return;
+    case MinimalContent::recordingDot: {
+        const QColor color = MinimalIndicatorModel::dotColor(state);
+        const double size = MinimalIndicatorModel::dotDiameter * MinimalIndicatorModel::dotScale(level_);
+        const QPointF centre(x + MinimalIndicatorModel::dotDiameter / 2, midY);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Color::withOpacity(color, model_.dotPulse() ? 0.8 : 0.2));
+        const double halo = size + (model_.dotPulse() ? 6 : 2);
+        painter.drawEllipse(centre, halo / 2, halo / 2);
+        painter.setBrush(color);
+        painter.drawEllipse(centre, size / 2, size / 2);
+        return;
+    }
+    case MinimalContent::spinner: {
+        const double s = MinimalIndicatorModel::spinnerSize;
+        painter.setPen(QPen(Qt::white, 1.5, Qt::SolidLine, Qt::RoundCap));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawArc(QRectF(x + 1, midY - s / 2 + 1, s - 2, s - 2), 90 * 16, 270 * 16);
+        return;
+    }
+    case MinimalContent::checkmark: {
+        const double s = MinimalIndicatorModel::symbolSize;
+        paintSymbolCircle(painter, QRectF(inner.center().x() - s / 2, midY - s / 2, s, s), systemGreen, true);
+        return;
+    }
+    case MinimalContent::message: {
+        const double s = MinimalIndicatorModel::symbolSize;
+        paintSymbolCircle(painter, QRectF(x, midY - s / 2, s, s), Color::systemRed(), false);
+        const QRectF textRect(x + s + MinimalIndicatorModel::spacing, inner.top(),
+                              inner.right() - x - s - MinimalIndicatorModel::spacing, inner.height());
+        painter.setFont(messageFont());
+        painter.setPen(Color::withOpacity(Qt::white, 0.92));
+        const QString text = QString::fromStdString(state.message().value_or(""));
+        painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, twoLines(text, messageFont(), textRect.width()));
+        return;
+    }
+    }
+}
+
+} // namespace ostrelvirorez

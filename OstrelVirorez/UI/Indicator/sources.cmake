@@ -1,0 +1,15 @@
+# The dictation indicator: screens, notch geometry and outline, placement, the
+# per-state looks of its views, the waveform rings and the glow border.
+target_sources(OstrelVirorezCore PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/GlowBorder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/IndicatorPlacement.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/IndicatorStatus.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MinimalIndicatorModel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MinimalIndicatorView.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/NotchGeometry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/NotchIndicatorModel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/NotchIndicatorView.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/NotchShape.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ScreenDescription.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WaveformRings.cpp
+)
