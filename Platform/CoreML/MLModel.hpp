@@ -5,8 +5,10 @@
 //
 // Loading checks the compiled model folder first: nothing there fails with
 // modelNotFound; a plain file or a folder without "coremldata.bin" fails with
-// damagedModel; an intact folder that no registered backend runs fails with
-// noModelRuntime.
+// damagedModel. A backend registered for the path runs the model; otherwise
+// the folder's program runs in the interpreter (mil::ProgramModelBackend),
+// which tells damaged bundles (damagedModel) from ones it cannot run
+// (noModelRuntime).
 
 #include "Platform/CoreML/MLArrayBatchProvider.hpp"
 #include "Platform/CoreML/MLDictionaryFeatureProvider.hpp"

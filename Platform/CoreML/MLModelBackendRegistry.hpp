@@ -2,7 +2,7 @@
 // Where MLModel finds the backend that runs a compiled model folder, and the
 // compiler that turns an uncompiled model into one. Entries are chosen by a rule
 // on the model path; the most recent matching entry wins. A model with no
-// matching entry fails to load with MLModelErrorKind::noModelRuntime.
+// matching entry runs in the program interpreter.
 
 #include "Platform/CoreML/MLModelBackend.hpp"
 #include "Platform/CoreML/MLModelConfiguration.hpp"
