@@ -1,5 +1,6 @@
 target_sources(Hushframe PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/AudioChunker.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AudioEnergy.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AudioProcessor.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EnergyVAD.cpp
 )

@@ -1,0 +1,23 @@
+#include "Hushframe/Utilities/WriteSRT.hpp"
+
+#include "Platform/Files/FileContents.hpp"
+
+namespace hushframe {
+
+ResultWriteOutcome WriteSRT::write(const TranscriptionResult& result, const std::string& to,
+                                   const std::optional<ResultWriterOptions>&) const {
+    return outcomeOf([&] {
+        const auto path = std::filesystem::path(outputDir_) / (to + ".srt");
+        std::string content;
+        std::int64_t number = 1;
+        for (const auto& entry : subtitleEntries(result.segments())) {
+            content += std::to_string(number++) + "\n" + defaultFormatTime(entry.start, true, ",") + " --> " +
+                       defaultFormatTime(entry.end, true, ",") + "\n" + entry.text + "\n\n";
+        }
+        // Atomic, so a failed write leaves an earlier file of this name whole.
+        platform::files::writeAtomically(path, content);
+        return path;
+    });
+}
+
+} // namespace hushframe

@@ -1,0 +1,21 @@
+#include "Hushframe/Utilities/WriteVTT.hpp"
+
+#include "Platform/Files/FileContents.hpp"
+
+namespace hushframe {
+
+ResultWriteOutcome WriteVTT::write(const TranscriptionResult& result, const std::string& to,
+                                   const std::optional<ResultWriterOptions>&) const {
+    return outcomeOf([&] {
+        const auto path = std::filesystem::path(outputDir_) / (to + ".vtt");
+        std::string content = "WEBVTT\n\n";
+        for (const auto& entry : subtitleEntries(result.segments())) {
+            content += defaultFormatTime(entry.start, false, ".") + " --> " + defaultFormatTime(entry.end, false, ".") +
+                       "\n" + entry.text + "\n\n";
+        }
+        platform::files::writeAtomically(path, content);
+        return path;
+    });
+}
+
+} // namespace hushframe
