@@ -29,9 +29,10 @@ TranscriptionOutcome failure(const std::string& message) {
     return std::make_exception_ptr(WhisperError::transcriptionFailed(message));
 }
 
+// Empty without a caller callback, so the decoder builds no progress reports.
 TranscriptionCallback windowReporting(const TranscriptionCallback& callback, int windowId) {
+    if (!callback) return {};
     return [callback, windowId](const TranscriptionProgress& progress) -> std::optional<bool> {
-        if (!callback) return std::nullopt;
         TranscriptionProgress copy = progress;
         copy.windowId = windowId;
         return callback(copy);

@@ -1,7 +1,8 @@
 #pragma once
-// A beam-search sampler: it keeps its configuration, but has no search yet;
-// both sampling operations throw std::logic_error ("Not implemented: ...").
-// Nothing in the pipeline builds one.
+// The beam-search sampler as the system defines it: a public type that keeps
+// its configuration and whose two sampling operations are refused by design,
+// each with its own std::logic_error message. Decoding always samples greedily;
+// nothing in the pipeline builds one.
 
 #include "Hushframe/Core/TokenSampler.hpp"
 

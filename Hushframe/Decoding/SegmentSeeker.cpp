@@ -1,6 +1,7 @@
 #include "Hushframe/Decoding/SegmentSeeker.hpp"
 
 #include "Hushframe/Core/WhisperError.hpp"
+#include "Hushframe/Decoding/TextTokens.hpp"
 
 #include <algorithm>
 
@@ -29,12 +30,9 @@ TranscriptionSegment makeSegment(const WindowContext& window, std::int64_t id, s
     const auto logBegin = window.result.tokenLogProbs.begin();
     segment.tokenLogProbs.assign(logBegin + static_cast<std::ptrdiff_t>(first),
                                  logBegin + static_cast<std::ptrdiff_t>(last));
-    std::vector<int> textTokens = segment.tokens;
-    if (window.options.skipSpecialTokens) {
-        const int specialBegin = window.tokenizer.specialTokens().specialTokenBegin;
-        std::erase_if(textTokens, [&](int token) { return token >= specialBegin; });
-    }
-    segment.text = window.tokenizer.decode(textTokens);
+    const int specialBegin = window.tokenizer.specialTokens().specialTokenBegin;
+    segment.text = window.tokenizer.decode(window.options.skipSpecialTokens ? textTokens(segment.tokens, specialBegin)
+                                                                            : segment.tokens);
     segment.temperature = window.result.temperature;
     segment.avgLogprob = window.result.avgLogProb;
     segment.compressionRatio = window.result.compressionRatio;

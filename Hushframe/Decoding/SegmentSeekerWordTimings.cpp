@@ -1,5 +1,7 @@
 #include "Hushframe/Core/WhisperError.hpp"
 #include "Hushframe/Decoding/SegmentSeeker.hpp"
+#include "Hushframe/Decoding/SpaceTrimming.hpp"
+#include "Hushframe/Decoding/TextTokens.hpp"
 #include "Hushframe/Decoding/WordAlignment.hpp"
 #include "PelluxCore/Logging.hpp"
 
@@ -14,12 +16,6 @@ namespace {
 bool isSentenceEnd(const std::string& text) {
     static const std::array<std::string, 6> marks{".", "\u3002", "!", "\uFF01", "?", "\uFF1F"};
     return std::find(marks.begin(), marks.end(), text) != marks.end();
-}
-
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 // A contiguous part of the set's text; an empty text is part of no set.
@@ -67,12 +63,12 @@ std::vector<WordTiming> SegmentSeeker::mergePunctuations(const std::vector<WordT
                                                          const std::string& prepended, const std::string& appended) {
     if (alignment.empty()) return {};
     std::vector<WordTiming> opened;
-    if (!occursWithin(trimmed(alignment[0].word), prepended)) opened.push_back(alignment[0]);
+    if (!occursWithin(trimSpaces(alignment[0].word), prepended)) opened.push_back(alignment[0]);
     for (std::size_t i = 1; i < alignment.size(); ++i) {
         const auto& previous = alignment[i - 1];
         const auto& word = alignment[i];
         const bool opening = !previous.word.empty() && (previous.word[0] == ' ' || previous.word[0] == '\t') &&
-                             occursWithin(trimmed(previous.word), prepended);
+                             occursWithin(trimSpaces(previous.word), prepended);
         if (!opening) {
             opened.push_back(word);
         } else if (opened.empty()) {
@@ -86,7 +82,7 @@ std::vector<WordTiming> SegmentSeeker::mergePunctuations(const std::vector<WordT
     for (std::size_t i = 1; i < opened.size(); ++i) {
         const auto& previous = opened[i - 1];
         const auto& word = opened[i];
-        if (!previous.word.ends_with(' ') && occursWithin(trimmed(word.word), appended)) {
+        if (!previous.word.ends_with(' ') && occursWithin(trimSpaces(word.word), appended)) {
             closed.back() = joinedWords(previous, word, previous);
         } else {
             closed.push_back(word);
@@ -113,12 +109,10 @@ std::vector<TranscriptionSegment> SegmentSeeker::updateSegmentsWithWordTimings(
         std::vector<WordTiming> words;
         while (taken < target && wordIndex < mergedAlignment.size()) {
             const WordTiming& timing = mergedAlignment[wordIndex++];
-            std::vector<int> textTokens;
-            std::copy_if(timing.tokens.begin(), timing.tokens.end(), std::back_inserter(textTokens),
-                         [&](int token) { return token < specialBegin; });
-            if (textTokens.empty()) continue;
+            std::vector<int> wordTextTokens = textTokens(timing.tokens, specialBegin);
+            if (wordTextTokens.empty()) continue;
             WordTiming word;
-            word.word = textTokens.size() == timing.tokens.size() ? timing.word : tokenizer.decode(textTokens);
+            word.word = wordTextTokens.size() == timing.tokens.size() ? timing.word : tokenizer.decode(wordTextTokens);
             word.start = rounded2(timing.start + offset);
             word.end = rounded2(timing.end + offset);
             if (word.end - word.start < 0.25F * median) {
@@ -133,8 +127,8 @@ std::vector<TranscriptionSegment> SegmentSeeker::updateSegmentsWithWordTimings(
                 }
             }
             word.probability = rounded2(timing.probability);
-            taken += static_cast<std::int64_t>(textTokens.size());
-            word.tokens = std::move(textTokens);
+            taken += static_cast<std::int64_t>(wordTextTokens.size());
+            word.tokens = std::move(wordTextTokens);
             words.push_back(std::move(word));
         }
         if (!words.empty()) {

@@ -5,6 +5,7 @@
 #include "Hushframe/Decoding/DecodingClock.hpp"
 #include "Hushframe/Decoding/Float32Logits.hpp"
 #include "Hushframe/Decoding/TextDecoder.hpp"
+#include "Hushframe/Decoding/TextTokens.hpp"
 #include "Hushframe/Decoding/TextUtilities.hpp"
 #include "PelluxCore/Logging.hpp"
 
@@ -29,13 +30,6 @@ float mean(const std::vector<float>& values) {
 }
 
 std::string tokenText(const WhisperTokenizer& tokenizer, int token) { return tokenizer.decode(std::span(&token, 1)); }
-
-std::vector<int> textTokens(const std::vector<int>& tokens, int specialTokenBegin) {
-    std::vector<int> kept;
-    std::copy_if(tokens.begin(), tokens.end(), std::back_inserter(kept),
-                 [&](int token) { return token < specialTokenBegin; });
-    return kept;
-}
 
 // The softmax probability of `token` among the raw scores.
 float probabilityOf(const MLMultiArray& logits, int token) {
@@ -132,6 +126,9 @@ DecodingResult TextDecoder::decodeText(const AudioEncoderOutputType& from, Decod
     Logging::debug("Running main loop for a maximum of " + std::to_string(loopCount) + " iterations, starting at index " +
                    std::to_string(prefilledIndex));
 
+    auto* inputs = dynamic_cast<DecodingInputs*>(&decoderInputs);
+    if (!inputs) throw WhisperError::prepareDecoderInputsFailed("DecodingInputsType must be DecodingInputs");
+
     const platform::Uuid windowUUID;
     earlyStopActor_.set(false, windowUUID);
     TranscriptionTimings timings = windowTimings();
@@ -155,8 +152,6 @@ DecodingResult TextDecoder::decodeText(const AudioEncoderOutputType& from, Decod
                                std::to_string(nextToken) + ", text: " + tokenText(words, nextToken));
             }
         }
-        auto* inputs = dynamic_cast<DecodingInputs*>(&decoderInputs);
-        if (!inputs) throw WhisperError::prepareDecoderInputsFailed("DecodingInputsType must be DecodingInputs");
         inputs->inputIds()[0] = nextToken;
         inputs->cacheLength()[0] = static_cast<double>(tokenIndex);
         if (tokenIndex <= prefilledIndex + 3) debugCaches(*inputs, tokenIndex, prefilledIndex);
@@ -210,11 +205,11 @@ DecodingResult TextDecoder::decodeText(const AudioEncoderOutputType& from, Decod
             timings.decodingKvCaching += kvWatch.elapsed();
             timings.totalKVUpdateRuns += 1;
 
-            const auto progressTokens =
-                options.skipSpecialTokens ? textTokens(currentTokens, special.specialTokenBegin) : currentTokens;
-            TranscriptionProgress progress{timings, words.decode(progressTokens), currentTokens, std::nullopt,
-                                           mean(logProbs), TextUtilities::compressionRatio(currentTokens), 0};
             if (callback) {
+                const auto progressTokens =
+                    options.skipSpecialTokens ? textTokens(currentTokens, special.specialTokenBegin) : currentTokens;
+                TranscriptionProgress progress{timings, words.decode(progressTokens), currentTokens, std::nullopt,
+                                               mean(logProbs), TextUtilities::compressionRatio(currentTokens), 0};
                 const auto answer = callback(progress);
                 if (answer == false && tokenIndex >= initialPromptIndex - 1) {
                     Logging::debug("Early stopping");
@@ -232,7 +227,6 @@ DecodingResult TextDecoder::decodeText(const AudioEncoderOutputType& from, Decod
     if (!earlyStopActor_.remove(windowUUID)) {
         Logging::error("Early stop flag not found for window: " + windowUUID.toString());
     }
-    auto* inputs = dynamic_cast<DecodingInputs*>(&decoderInputs);
     DecodingCache cache{inputs->keyCache(), inputs->valueCache(),
                         hasAlignment ? std::optional<MLMultiArray>(inputs->alignmentWeights()) : std::nullopt};
     const SamplingResult finalResult = sampler.finalize(currentTokens, logProbs);

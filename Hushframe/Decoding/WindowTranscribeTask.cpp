@@ -8,6 +8,8 @@
 #include "Hushframe/Core/WhisperError.hpp"
 #include "Hushframe/Decoding/DecodingClock.hpp"
 #include "Hushframe/Decoding/DecodingInputsReset.hpp"
+#include "Hushframe/Decoding/SpaceTrimming.hpp"
+#include "Hushframe/Decoding/TextTokens.hpp"
 #include "PelluxCore/Logging.hpp"
 
 #include <algorithm>
@@ -28,14 +30,6 @@ std::string format2(double value) {
     return text;
 }
 
-std::string tokenList(const WhisperTokenizer& tokenizer, const std::vector<int>& tokens) {
-    std::string text = "[";
-    for (std::size_t i = 0; i < tokens.size(); ++i) {
-        text += (i ? ", \"" : "\"") + tokenizer.convertIdToToken(tokens[i]).value_or("") + "\"";
-    }
-    return text + "]";
-}
-
 std::string threeDigits(float value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.3g", value);
@@ -50,13 +44,6 @@ void logWords(const std::vector<TranscriptionSegment>& segments) {
                            "] prob: " + std::to_string(word.probability) + ", word: " + word.word);
         }
     }
-}
-
-// Trims spaces and tabs, keeping line breaks.
-std::string trimSpaces(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 } // namespace
@@ -85,6 +72,14 @@ WindowTranscribeTask::WindowTranscribeTask(const TranscriptionTimings& currentTi
       segmentSeeker_(std::move(segmentSeeker)), textDecoder_(std::move(textDecoder)),
       audioProcessor_(audioProcessor ? std::move(audioProcessor) : std::make_shared<AudioProcessor>()),
       tokenizer_(std::move(tokenizer)) {}
+
+std::string WindowTranscribeTask::tokenList(const std::vector<int>& tokens) const {
+    std::string text = "[";
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        text += (i ? ", \"" : "\"") + tokenizer_->convertIdToToken(tokens[i]).value_or("") + "\"";
+    }
+    return text + "]";
+}
 
 void WindowTranscribeTask::windowPreprocess(const AudioProcessorOutputType&, std::int64_t, std::int64_t) {}
 
@@ -122,7 +117,7 @@ std::shared_ptr<TranscriptionResult> WindowTranscribeTask::run(const std::vector
     if (state.options.usePrefillPrompt) {
         state.decoderInputs = textDecoder_->prefillDecoderInputs(state.decoderInputs, state.options);
     }
-    CoreLog::debug("Prefill prompt: " + tokenList(*tokenizer_, state.decoderInputs->initialPrompt()));
+    CoreLog::debug("Prefill prompt: " + tokenList(state.decoderInputs->initialPrompt()));
 
     const auto contentFrames = static_cast<std::int64_t>(audioArray.size());
     const auto seekClips = state.options.prepareSeekClips(contentFrames);
@@ -185,12 +180,15 @@ std::int64_t WindowTranscribeTask::decodeWindow(RunState& state, std::int64_t se
     CoreLog::info("Decoding " + format2(startTime) + "s - " + format2(endTime) + "s");
 
     const auto windowId = static_cast<std::int64_t>(timings_.totalDecodingWindows - timings_.totalDecodingFallbacks);
-    const TranscriptionCallback wrapped = [windowId, callback](const TranscriptionProgress& progress) -> std::optional<bool> {
-        if (!callback) return std::nullopt;
-        TranscriptionProgress copy = progress;
-        copy.windowId = windowId;
-        return callback(copy);
-    };
+    // Left empty without a caller callback, so the decoder builds no progress reports.
+    TranscriptionCallback wrapped;
+    if (callback) {
+        wrapped = [windowId, callback](const TranscriptionProgress& progress) -> std::optional<bool> {
+            TranscriptionProgress copy = progress;
+            copy.windowId = windowId;
+            return callback(copy);
+        };
+    }
     platform::checkCancellation(stopToken);
     const DecodingResult result =
         decodeWithFallback(*encoded, state.options, state.decoderInputs, state.detectedLanguage, wrapped);
@@ -249,11 +247,8 @@ std::int64_t WindowTranscribeTask::decodeWindow(RunState& state, std::int64_t se
 std::shared_ptr<TranscriptionResult> WindowTranscribeTask::finalizeTranscriptionResult(
     const std::vector<int>& tokens, std::vector<TranscriptionSegment> segments,
     const std::optional<std::string>& language, const TranscriptionTimings& timings) const {
-    std::vector<int> textTokens;
-    const int specialBegin = tokenizer_->specialTokens().specialTokenBegin;
-    std::copy_if(tokens.begin(), tokens.end(), std::back_inserter(textTokens),
-                 [&](int token) { return token < specialBegin; });
-    return std::make_shared<TranscriptionResult>(trimSpaces(tokenizer_->decode(textTokens)), std::move(segments),
+    const auto text = tokenizer_->decode(textTokens(tokens, tokenizer_->specialTokens().specialTokenBegin));
+    return std::make_shared<TranscriptionResult>(trimSpaces(text), std::move(segments),
                                                  language.value_or("en"), timings);
 }
 

@@ -60,6 +60,8 @@ private:
                                       const TranscriptionCallback& callback);
     std::int64_t decodeWindow(RunState& state, std::int64_t seek, std::int64_t clipEnd, std::int64_t windowLength,
                               const TranscriptionCallback& callback);
+    // The tokens' vocabulary strings, quoted, for the debug log.
+    std::string tokenList(const std::vector<int>& tokens) const;
 
     TranscriptionTimings timings_;
     std::shared_ptr<Progress> progress_;

@@ -12,14 +12,6 @@ using CoreLog = pelluxcore::Logging;
 
 namespace {
 
-std::string promptText(const WhisperTokenizer& tokenizer, const std::vector<int>& tokens) {
-    std::string text = "[";
-    for (std::size_t i = 0; i < tokens.size(); ++i) {
-        text += (i ? ", \"" : "\"") + tokenizer.convertIdToToken(tokens[i]).value_or("") + "\"";
-    }
-    return text + "]";
-}
-
 void foldAttempt(TranscriptionTimings& into, const TranscriptionTimings& attempt) {
     into.firstTokenTime = std::min(into.firstTokenTime, attempt.firstTokenTime);
     into.decodingPredictions += attempt.decodingPredictions;
@@ -71,7 +63,7 @@ DecodingResult WindowTranscribeTask::decodeWithFallback(const AudioEncoderOutput
             if (decodingOptions.usePrefillPrompt) {
                 decoderInputs = textDecoder_->prefillDecoderInputs(decoderInputs, attemptOptions);
             }
-            CoreLog::debug("Prefill prompt updated to: " + promptText(*tokenizer_, decoderInputs->initialPrompt()));
+            CoreLog::debug("Prefill prompt updated to: " + tokenList(decoderInputs->initialPrompt()));
             if (detection && detection->timings) {
                 timings_.decodingPredictions += detection->timings->decodingPredictions;
                 timings_.decodingSampling += detection->timings->decodingSampling;

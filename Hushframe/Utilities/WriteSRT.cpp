@@ -11,8 +11,7 @@ ResultWriteOutcome WriteSRT::write(const TranscriptionResult& result, const std:
         std::string content;
         std::int64_t number = 1;
         for (const auto& entry : subtitleEntries(result.segments())) {
-            content += std::to_string(number++) + "\n" + defaultFormatTime(entry.start, true, ",") + " --> " +
-                       defaultFormatTime(entry.end, true, ",") + "\n" + entry.text + "\n\n";
+            content += formatSegment(number++, entry.start, entry.end, entry.text);
         }
         // Atomic, so a failed write leaves an earlier file of this name whole.
         platform::files::writeAtomically(path, content);

@@ -10,8 +10,7 @@ ResultWriteOutcome WriteVTT::write(const TranscriptionResult& result, const std:
         const auto path = std::filesystem::path(outputDir_) / (to + ".vtt");
         std::string content = "WEBVTT\n\n";
         for (const auto& entry : subtitleEntries(result.segments())) {
-            content += defaultFormatTime(entry.start, false, ".") + " --> " + defaultFormatTime(entry.end, false, ".") +
-                       "\n" + entry.text + "\n\n";
+            content += formatTiming(entry.start, entry.end, entry.text);
         }
         platform::files::writeAtomically(path, content);
         return path;

@@ -67,7 +67,7 @@ void DecodingStepHostWork(benchmark::State& state) {
     const std::vector<float> logProbs(prompt.size(), -0.1f);
     std::int64_t position = 0;
     for (auto _ : state) {
-        auto filtered = logits;
+        auto filtered = logits.clone(); // filters may work in place
         for (const auto& filter : filters) {
             filtered = filter->filterLogits(filtered, prompt);
         }

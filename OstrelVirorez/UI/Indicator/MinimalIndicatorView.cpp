@@ -2,6 +2,7 @@
 
 #include "OstrelDesignKit/Tokens/Color.hpp"
 #include "OstrelVirorez/UI/Indicator/IndicatorPlacement.hpp"
+#include "OstrelVirorez/UI/Indicator/IndicatorStatus.hpp"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -36,8 +37,6 @@ void paintSymbolCircle(QPainter& painter, const QRectF& area, const QColor& colo
         painter.drawLine(at(0.68, 0.32), at(0.32, 0.68));
     }
 }
-
-const QColor systemGreen(50, 215, 75);
 
 // `text` wrapped to at most two lines of `width`, the second cut off at its
 // end with an ellipsis.
@@ -143,7 +142,8 @@ void MinimalIndicatorView::paintContent(QPainter& painter, const QRectF& inner) 
     }
     case MinimalContent::checkmark: {
         const double s = MinimalIndicatorModel::symbolSize;
-        paintSymbolCircle(painter, QRectF(inner.center().x() - s / 2, midY - s / 2, s, s), systemGreen, true);
+        paintSymbolCircle(painter, QRectF(inner.center().x() - s / 2, midY - s / 2, s, s),
+                          IndicatorStatus::systemGreen(), true);
         return;
     }
     case MinimalContent::message: {

@@ -1,5 +1,6 @@
 #include "OstrelVirorez/UI/Indicator/NotchIndicatorView.hpp"
 
+#include "OstrelDesignKit/Symbols/SymbolImage.hpp"
 #include "OstrelDesignKit/Tokens/Color.hpp"
 #include "OstrelVirorez/UI/Indicator/GlowBorder.hpp"
 #include "OstrelVirorez/UI/Indicator/IndicatorPlacement.hpp"
@@ -150,8 +151,15 @@ void NotchIndicatorView::paintFeedback(QPainter& painter, const QRectF& band) co
     const QString text = metrics.elidedText(row->text, Qt::ElideRight, band.width() - iconSize - 8);
     const double rowWidth = iconSize + 8 + metrics.horizontalAdvance(text);
     const double left = band.center().x() - rowWidth / 2;
-    paintMark(painter, QPointF(left + iconSize / 2, band.center().y()), iconSize, row->iconColor, true,
-              row->icon != "xmark.circle.fill");
+    const QPointF iconCentre(left + iconSize / 2, band.center().y());
+    if (row->icon == "checkmark.circle.fill" || row->icon == "xmark.circle.fill") {
+        paintMark(painter, iconCentre, iconSize, row->iconColor, true, row->icon == "checkmark.circle.fill");
+    } else {
+        // Work in progress (waveform, sparkles, clipboard) shows its own symbol, not a finished mark.
+        const auto size = static_cast<int>(iconSize);
+        painter.drawImage(QRectF(iconCentre - QPointF(iconSize / 2, iconSize / 2), QSizeF(iconSize, iconSize)),
+                          ostreldesignkit::SymbolImage::render(row->icon, size, row->iconColor));
+    }
     painter.setFont(font);
     painter.setPen(Color::withOpacity(Qt::white, 0.85));
     painter.drawText(QRectF(left + iconSize + 8, band.top(), rowWidth, band.height()), Qt::AlignLeft | Qt::AlignVCenter,

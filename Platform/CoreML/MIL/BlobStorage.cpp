@@ -2,12 +2,12 @@
 
 #include "Platform/Accel/Float16.hpp"
 #include "Platform/CoreML/MIL/BlobStorageFormat.hpp"
+#include "Platform/CoreML/MIL/BrainFloat.hpp"
 #include "Platform/CoreML/MIL/Parallel.hpp"
 #include "Platform/CoreML/MIL/SubBytePacking.hpp"
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -70,8 +70,7 @@ void decodeHalves(const std::uint8_t* payload, std::span<float> values) {
 void decodeBrainFloats(const std::uint8_t* payload, std::span<float> values) {
     parallelFor(static_cast<std::int64_t>(values.size()), parallelGrain, [&](std::int64_t begin, std::int64_t end) {
         for (auto i = begin; i < end; ++i) {
-            const std::uint32_t bits = load<std::uint16_t>(payload + i * 2);
-            values[static_cast<std::size_t>(i)] = std::bit_cast<float>(bits << 16);
+            values[static_cast<std::size_t>(i)] = brainFloatToFloat(load<std::uint16_t>(payload + i * 2));
         }
     });
 }

@@ -3,10 +3,9 @@
 #include "Platform/Accel/Float16.hpp"
 #include "Platform/Core/Error.hpp"
 #include "Platform/CoreML/MIL/BlobStorageFormat.hpp"
+#include "Platform/CoreML/MIL/BrainFloat.hpp"
 #include "Platform/CoreML/MIL/SubBytePacking.hpp"
 
-#include <bit>
-#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
@@ -29,15 +28,6 @@ std::vector<std::uint8_t> encode(std::span<const Value> values, Convert convert)
         std::memcpy(payload.data() + i * sizeof(Stored), &stored, sizeof stored);
     }
     return payload;
-}
-
-std::uint16_t toBrainFloat(float value) {
-    if (std::isnan(value)) {
-        return static_cast<std::uint16_t>((std::bit_cast<std::uint32_t>(value) >> 16) | 0x40u);
-    }
-    auto bits = std::bit_cast<std::uint32_t>(value);
-    bits += 0x7FFFu + ((bits >> 16) & 1u);
-    return static_cast<std::uint16_t>(bits >> 16);
 }
 
 struct Range {
@@ -68,7 +58,7 @@ std::uint64_t BlobStorageWriter::add(DataType type, std::span<const float> value
     std::vector<std::uint8_t> payload;
     switch (type) {
     case DataType::fp16: payload = encode<std::uint16_t>(values, accel::floatToHalf); break;
-    case DataType::bf16: payload = encode<std::uint16_t>(values, toBrainFloat); break;
+    case DataType::bf16: payload = encode<std::uint16_t>(values, floatToBrainFloat); break;
     case DataType::fp32: payload = encode<float>(values, [](float v) { return v; }); break;
     default: throw std::invalid_argument("a weight file holds floats as fp16, bf16 or fp32, not " + typeText(type));
     }

@@ -238,17 +238,11 @@ private:
     }
 
     void computeAhead(const PreparedStep& step) {
-        std::vector<OpArgument> arguments;
-        for (const auto& argument : step.arguments) {
-            OpArgument bound{argument.name, {}};
-            for (const auto slot : argument.slots) {
-                bound.values.push_back(&target_.constants_[static_cast<std::size_t>(slot)]);
-            }
-            arguments.push_back(std::move(bound));
-        }
         std::vector<Tensor> results;
         try {
-            results = step.definition->kernel(OpCall(step.opType, std::move(arguments), step.resultTypes));
+            results = callKernel(step, [this](SlotIndex slot) -> const Tensor& {
+                return target_.constants_[static_cast<std::size_t>(slot)];
+            });
         } catch (const std::exception& error) {
             damaged(step.location, error.what());
         }

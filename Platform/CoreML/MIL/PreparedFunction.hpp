@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform::coreml::mil {
@@ -39,6 +40,22 @@ struct PreparedStep {
     SlotIndex stateData = -1;          // the value a writeState stores
     std::vector<SlotIndex> releaseAfter; // values no later step reads
 };
+
+// Runs a kernel step's kernel on the values valueOf(slot) gives for its argument slots.
+template <class ValueOf>
+std::vector<Tensor> callKernel(const PreparedStep& step, ValueOf valueOf) {
+    std::vector<OpArgument> arguments;
+    arguments.reserve(step.arguments.size());
+    for (const auto& argument : step.arguments) {
+        OpArgument bound{argument.name, {}};
+        bound.values.reserve(argument.slots.size());
+        for (const auto slot : argument.slots) {
+            bound.values.push_back(&valueOf(slot));
+        }
+        arguments.push_back(std::move(bound));
+    }
+    return step.definition->kernel(OpCall(step.opType, std::move(arguments), step.resultTypes));
+}
 
 struct PreparedValue {
     std::string name;

@@ -188,8 +188,15 @@ std::map<std::string, MLFeatureValue> ProgramModelBackend::predict(const MLFeatu
         }
         states.push_back(toTensor(state->multiArray(declared.name), declared.type.dataType));
     }
+    // A runner starts every run afresh, so one whose run failed is handed back too.
     auto runner = borrowRunner();
-    auto outputs = runner->run(given, states);
+    std::vector<Tensor> outputs;
+    try {
+        outputs = runner->run(given, states);
+    } catch (...) {
+        returnRunner(std::move(runner));
+        throw;
+    }
     returnRunner(std::move(runner));
     for (std::size_t i = 0; i < states.size(); ++i) {
         copyInto(states[i], state->multiArray(function_->states()[i].name));

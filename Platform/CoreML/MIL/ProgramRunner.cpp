@@ -36,19 +36,9 @@ void ProgramRunner::bindInputs(const std::map<std::string, Tensor>& inputs, Symb
 }
 
 void ProgramRunner::runKernel(const PreparedStep& step, SymbolBindings& symbols) {
-    std::vector<OpArgument> arguments;
-    arguments.reserve(step.arguments.size());
-    for (const auto& argument : step.arguments) {
-        OpArgument bound{argument.name, {}};
-        bound.values.reserve(argument.slots.size());
-        for (const auto slot : argument.slots) {
-            bound.values.push_back(&value(slot));
-        }
-        arguments.push_back(std::move(bound));
-    }
     std::vector<Tensor> results;
     try {
-        results = step.definition->kernel(OpCall(step.opType, std::move(arguments), step.resultTypes));
+        results = callKernel(step, [this](SlotIndex slot) -> const Tensor& { return value(slot); });
     } catch (const std::exception& error) {
         failStep(step, error.what());
     }

@@ -1,10 +1,10 @@
 #include "Platform/CoreML/MIL/Tensor.hpp"
 
 #include "Platform/Accel/Float16.hpp"
+#include "Platform/CoreML/MIL/BrainFloat.hpp"
 #include "Platform/CoreML/MLModelError.hpp"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -61,19 +61,10 @@ std::int32_t toInt32(double value) {
     return static_cast<std::int32_t>(std::clamp(std::trunc(value), low, high));
 }
 
-float roundToBfloat16(float value) {
-    if (std::isnan(value)) {
-        return value;
-    }
-    auto bits = std::bit_cast<std::uint32_t>(value);
-    bits += 0x7FFFu + ((bits >> 16) & 1u);
-    return std::bit_cast<float>(bits & 0xFFFF0000u);
-}
-
 float roundFloat(DataType type, float value) {
     switch (type) {
     case DataType::fp16: return accel::halfToFloat(accel::floatToHalf(value));
-    case DataType::bf16: return roundToBfloat16(value);
+    case DataType::bf16: return std::isnan(value) ? value : brainFloatToFloat(floatToBrainFloat(value));
     default: return value;
     }
 }

@@ -87,12 +87,17 @@ AssignmentDecision shouldAssignSpeaker(float distance, float duration, const Ass
 }
 
 ClosestSpeaker findClosestSpeaker(std::span<const float> embedding, const std::vector<Speaker>& candidates) {
-    ClosestSpeaker closest{std::nullopt, infinity};
+    const Speaker* best = nullptr;
+    float bestDistance = infinity;
     for (const auto& candidate : candidates) {
         const float distance = cosineDistance(embedding, candidate.currentEmbedding);
-        if (distance < closest.distance) closest = {candidate, distance};
+        if (distance < bestDistance) {
+            best = &candidate;
+            bestDistance = distance;
+        }
     }
-    return closest;
+    if (!best) return {std::nullopt, infinity};
+    return {*best, bestDistance};
 }
 
 SpeakerCreationResult validateSpeakerCreation(const std::string& id, const std::optional<std::string>& name,

@@ -11,8 +11,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::size_t localSpeakers = 3;
-
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }

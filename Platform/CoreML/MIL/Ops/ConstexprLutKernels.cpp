@@ -5,6 +5,7 @@
 
 #include "Platform/CoreML/MIL/Ops/ConstexprKernels.hpp"
 #include "Platform/CoreML/MIL/Ops/ConstexprSupport.hpp"
+#include "Platform/CoreML/MIL/Ops/StridedCopy.hpp"
 #include "Platform/CoreML/MIL/Parallel.hpp"
 #include "Platform/CoreML/MIL/SubBytePacking.hpp"
 
@@ -47,7 +48,7 @@ LutLayout lutLayout(const OpCall& call, const Shape& indexShape, const Tensor& l
         layout.vectorAxis = normaliseAxis(call, call.intParameter("vector_axis"), static_cast<std::int64_t>(rank));
         layout.outputShape[static_cast<std::size_t>(layout.vectorAxis)] *= layout.vectorSize;
     }
-    layout.multipliers = stridesOf(layout.outputShape);
+    layout.multipliers = shapeops::denseStrides(layout.outputShape);
     if (layout.vectorAxis >= 0) {
         layout.multipliers[static_cast<std::size_t>(layout.vectorAxis)] *= layout.vectorSize;
     }
@@ -62,7 +63,7 @@ void forEachIndex(const LutLayout& lut, const Shape& indexShape, const BlockLayo
                   std::int64_t end, Place&& place) {
     const auto rank = indexShape.size();
     const auto lastMultiplier = rank > 0 ? lut.multipliers.back() : 0;
-    const auto vectorStride = lut.vectorAxis >= 0 ? stridesOf(lut.outputShape)[static_cast<std::size_t>(lut.vectorAxis)] : 0;
+    const auto vectorStride = lut.vectorAxis >= 0 ? shapeops::denseStrides(lut.outputShape)[static_cast<std::size_t>(lut.vectorAxis)] : 0;
     for (auto row = begin; row < end; ++row) {
         std::int64_t outputBase = 0;
         auto rest = row;

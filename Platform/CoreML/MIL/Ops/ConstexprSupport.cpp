@@ -53,14 +53,6 @@ void checkBlockTable(const OpCall& call, const Shape& shape, const Shape& table,
     }
 }
 
-std::vector<std::int64_t> stridesOf(const Shape& shape) {
-    std::vector<std::int64_t> strides(shape.size(), 1);
-    for (auto d = shape.size(); d-- > 1;) {
-        strides[d - 1] = strides[d] * shape[d];
-    }
-    return strides;
-}
-
 std::vector<std::uint8_t> maskFlags(const Tensor& mask) {
     std::vector<std::uint8_t> flags(static_cast<std::size_t>(mask.count()));
     switch (mask.kind()) {

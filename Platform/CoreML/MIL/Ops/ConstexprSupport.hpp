@@ -39,8 +39,6 @@ private:
 // least 1 and divides the matching size of `shape`.
 void checkBlockTable(const OpCall& call, const Shape& shape, const Shape& table, const char* tableName);
 
-// Row-major strides of a shape.
-std::vector<std::int64_t> stridesOf(const Shape& shape);
 
 // One flag per element: set where the mask is nonzero.
 std::vector<std::uint8_t> maskFlags(const Tensor& mask);

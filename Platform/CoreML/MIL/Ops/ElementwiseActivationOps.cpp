@@ -13,14 +13,6 @@
 namespace platform::coreml::mil {
 namespace {
 
-template <class F>
-std::vector<Tensor> mapInput(const OpCall& call, F f) {
-    const auto in = asFloats(numericInput(call, "x"));
-    Tensor out(DataType::fp32, in.shape(), Tensor::Unfilled{});
-    mapElements(in.floatValues(), out.mutableFloatValues(), f);
-    return {std::move(out)};
-}
-
 float parameter(const OpCall& call, const char* name, double fallback) {
     return static_cast<float>(call.floatParameter(name, fallback));
 }

@@ -35,14 +35,6 @@ std::vector<Tensor> cast(const OpCall& call) {
     return {isInteger(*type) ? toInteger(x, *type) : x.convertedTo(*type)};
 }
 
-template <class F>
-std::vector<Tensor> mapInput(const OpCall& call, F f) {
-    const auto in = asFloats(numericInput(call, "x"));
-    Tensor out(DataType::fp32, in.shape());
-    mapElements(in.floatValues(), out.mutableFloatValues(), f);
-    return {std::move(out)};
-}
-
 std::vector<Tensor> clip(const OpCall& call) {
     const auto alpha = static_cast<float>(call.floatParameter("alpha"));
     const auto beta = static_cast<float>(call.floatParameter("beta"));

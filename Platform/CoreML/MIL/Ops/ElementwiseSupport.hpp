@@ -12,6 +12,7 @@
 #include <string_view>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 namespace platform::coreml::mil {
 
@@ -67,6 +68,15 @@ void mapElements(std::span<const In> in, std::span<Out> out, F f) {
             out[static_cast<std::size_t>(i)] = f(in[static_cast<std::size_t>(i)]);
         }
     });
+}
+
+// The "x" argument in float storage mapped element by element through f.
+template <class F>
+std::vector<Tensor> mapInput(const OpCall& call, F f) {
+    const auto in = asFloats(numericInput(call, "x"));
+    Tensor out(DataType::fp32, in.shape(), Tensor::Unfilled{});
+    mapElements(in.floatValues(), out.mutableFloatValues(), f);
+    return {std::move(out)};
 }
 
 } // namespace platform::coreml::mil

@@ -4,6 +4,7 @@
 #include "Platform/CoreML/MIL/OpRegistry.hpp"
 #include "Platform/CoreML/MIL/Ops/LinearArguments.hpp"
 #include "Platform/CoreML/MIL/Ops/LinearFamily.hpp"
+#include "Platform/CoreML/MIL/Ops/StridedCopy.hpp"
 #include "Platform/CoreML/MIL/Parallel.hpp"
 
 #include <algorithm>
@@ -190,10 +191,7 @@ void normaliseColumns(const float* input, float* output, const Block& block, con
 
 // Element offsets of every position of `dims` (row-major over them) within x.
 std::vector<std::int64_t> offsetsOver(const Shape& shape, const std::vector<std::int64_t>& dims) {
-    std::vector<std::int64_t> strides(shape.size(), 1);
-    for (auto i = shape.size(); i-- > 1;) {
-        strides[i - 1] = strides[i] * shape[i];
-    }
+    const auto strides = shapeops::denseStrides(shape);
     std::vector<std::int64_t> offsets{0};
     for (const auto dim : dims) {
         std::vector<std::int64_t> grown;

@@ -1,5 +1,8 @@
 #include "RazeziRuzer/ASR/Parakeet/Streaming/Tokenizer.hpp"
 
+#include "Platform/Text/Whitespace.hpp"
+#include "RazeziRuzer/Shared/ASRConstants.hpp"
+
 #include <nlohmann/json.hpp>
 
 #include <fstream>
@@ -11,7 +14,7 @@
 namespace razeziruzer {
 namespace {
 
-constexpr std::string_view wordMark = "\u2581";
+constexpr std::string_view wordMark = ASRConstants::sentencePieceWordBoundary;
 
 std::string readWholeFile(const std::filesystem::path& path) {
     std::ifstream stream(path, std::ios::binary);
@@ -22,36 +25,6 @@ std::string readWholeFile(const std::filesystem::path& path) {
     std::ostringstream contents;
     contents << stream.rdbuf();
     return contents.str();
-}
-
-// Length of the space separator or tab that ends at `end` (0 when none).
-std::size_t trailingBlank(const std::string& text, std::size_t end) {
-    static const std::vector<std::string> blanks = {
-        " ", "\t", "\u00A0", "\u1680", "\u2000", "\u2001", "\u2002", "\u2003", "\u2004", "\u2005",
-        "\u2006", "\u2007", "\u2008", "\u2009", "\u200A", "\u202F", "\u205F", "\u3000"};
-    for (const auto& blank : blanks) {
-        if (end >= blank.size() && text.compare(end - blank.size(), blank.size(), blank) == 0) return blank.size();
-    }
-    return 0;
-}
-
-std::size_t leadingBlank(const std::string& text, std::size_t begin) {
-    for (std::size_t length = 1; length <= 3 && begin + length <= text.size(); ++length) {
-        if (trailingBlank(text.substr(begin, length), length) == length) return length;
-    }
-    return 0;
-}
-
-std::string trimBlanks(const std::string& text) {
-    std::size_t begin = 0;
-    while (const auto length = leadingBlank(text, begin)) begin += length;
-    std::size_t end = text.size();
-    while (end > begin) {
-        const auto length = trailingBlank(text, end);
-        if (length == 0) break;
-        end -= length;
-    }
-    return text.substr(begin, end - begin);
 }
 
 } // namespace
@@ -108,7 +81,7 @@ std::string Tokenizer::decode(const std::vector<std::int64_t>& ids) const {
             spaced += joined[i++];
         }
     }
-    return trimBlanks(spaced);
+    return platform::text::trimHorizontalWhitespace(spaced);
 }
 
 std::optional<std::string> Tokenizer::piece(std::int64_t forId) const {

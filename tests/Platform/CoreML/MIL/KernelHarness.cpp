@@ -1,6 +1,7 @@
 #include "tests/Platform/CoreML/MIL/KernelHarness.hpp"
 
 #include "Platform/CoreML/MIL/OpCall.hpp"
+#include "Platform/CoreML/MLModelError.hpp"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,15 @@ Tensor one(const std::string& opType, const std::vector<Arg>& arguments, const s
     auto out = runKernel(opType, arguments, results);
     EXPECT_EQ(out.size(), 1u) << opType;
     return out.at(0);
+}
+
+void expectFailure(const std::string& opType, const std::vector<Arg>& arguments, const std::string& fragment) {
+    try {
+        runKernel(opType, arguments);
+        ADD_FAILURE() << opType << " did not fail; expected \"" << fragment << "\"";
+    } catch (const platform::coreml::MLModelError& error) {
+        EXPECT_NE(std::string(error.what()).find(fragment), std::string::npos) << error.what();
+    }
 }
 
 std::vector<float> randomFloats(std::size_t count, std::uint32_t seed, float scale) {

@@ -31,6 +31,9 @@ std::vector<Tensor> runKernel(const std::string& opType, const std::vector<Arg>&
 // Runs a kernel that gives one result and returns it (a second result fails the test).
 Tensor one(const std::string& opType, const std::vector<Arg>& arguments, const std::vector<ValueType>& results = {});
 
+// The call fails with the runtime's error, and its message contains `fragment`.
+void expectFailure(const std::string& opType, const std::vector<Arg>& arguments, const std::string& fragment);
+
 // Values drawn evenly from [-scale, scale], the same for the same seed.
 std::vector<float> randomFloats(std::size_t count, std::uint32_t seed, float scale);
 

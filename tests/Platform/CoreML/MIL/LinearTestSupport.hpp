@@ -2,7 +2,6 @@
 // What the linear family's tests share: seeded random tensors, one-result
 // calls, tolerant comparison with a reference, and checks of failures.
 
-#include "Platform/CoreML/MLModelError.hpp"
 #include "tests/Platform/CoreML/MIL/KernelHarness.hpp"
 
 #include <gtest/gtest.h>
@@ -55,14 +54,6 @@ inline void expectClose(const Tensor& actual, const Shape& shape, const std::vec
     }
 }
 
-// The call fails with the runtime's error, and its message contains `fragment`.
-inline void expectFailure(const std::string& opType, const std::vector<Arg>& args, const std::string& fragment) {
-    try {
-        miltest::runKernel(opType, args);
-        ADD_FAILURE() << opType << " did not fail; expected \"" << fragment << "\"";
-    } catch (const platform::coreml::MLModelError& error) {
-        EXPECT_NE(std::string(error.what()).find(fragment), std::string::npos) << error.what();
-    }
-}
+using miltest::expectFailure;
 
 } // namespace lineartest

@@ -2,7 +2,6 @@
 // What the sequence family's tests share: seeded small values, edits of an
 // argument list, and checks of results and failures.
 
-#include "Platform/CoreML/MLModelError.hpp"
 #include "tests/Platform/CoreML/MIL/KernelHarness.hpp"
 
 #include <gtest/gtest.h>
@@ -40,15 +39,7 @@ inline std::vector<Arg> without(std::vector<Arg> args, const std::string& name) 
     return args;
 }
 
-// The call fails with the runtime's error, and its message contains `fragment`.
-inline void expectFailure(const std::string& opType, const std::vector<Arg>& args, const std::string& fragment) {
-    try {
-        miltest::runKernel(opType, args);
-        ADD_FAILURE() << opType << " ran, expected a failure about \"" << fragment << "\"";
-    } catch (const platform::coreml::MLModelError& error) {
-        EXPECT_NE(std::string(error.what()).find(fragment), std::string::npos) << error.what();
-    }
-}
+using miltest::expectFailure;
 
 inline void expectValues(const Tensor& actual, const Shape& shape, const std::vector<double>& expected,
                          double tolerance = 1e-5) {

@@ -2,6 +2,7 @@
 
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/CTC/CtcBeam.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/CTC/CtcTokenText.hpp"
+#include "RazeziRuzer/Shared/ASRConstants.hpp"
 
 #include <algorithm>
 #include <numeric>
@@ -13,7 +14,7 @@ namespace razeziruzer {
 namespace {
 
 constexpr float minusInfinity = -std::numeric_limits<float>::infinity();
-constexpr std::string_view wordStartMark = "\xE2\x96\x81";
+constexpr std::string_view wordStartMark = ASRConstants::sentencePieceWordBoundary;
 
 struct PrefixHash {
     std::size_t operator()(const std::vector<int>& prefix) const {
@@ -83,8 +84,11 @@ std::vector<int> candidates(const std::vector<float>& frame, std::size_t vocabul
     const auto value = [&](int id) {
         return static_cast<std::size_t>(id) < frame.size() ? frame[static_cast<std::size_t>(id)] : minusInfinity;
     };
-    std::stable_sort(ids.begin(), ids.end(), [&](int a, int b) { return value(a) > value(b); });
-    if (ids.size() > limit) ids.resize(limit);
+    // Only the kept few are ordered: this runs on every frame over the whole vocabulary.
+    const auto better = [&](int a, int b) { return value(a) > value(b) || (value(a) == value(b) && a < b); };
+    const std::size_t kept = std::min(limit, ids.size());
+    std::partial_sort(ids.begin(), ids.begin() + static_cast<std::ptrdiff_t>(kept), ids.end(), better);
+    ids.resize(kept);
     return ids;
 }
 

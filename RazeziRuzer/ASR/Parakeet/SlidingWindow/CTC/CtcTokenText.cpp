@@ -1,13 +1,14 @@
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/CTC/CtcTokenText.hpp"
 
 #include "Platform/Text/Whitespace.hpp"
+#include "RazeziRuzer/Shared/ASRConstants.hpp"
 
 #include <string_view>
 
 namespace razeziruzer {
 
 namespace {
-constexpr std::string_view wordStartMark = "\xE2\x96\x81";
+constexpr std::string_view wordStartMark = ASRConstants::sentencePieceWordBoundary;
 }
 
 std::string decodeCtcTokenIds(const std::vector<int>& tokenIds, const Vocabulary& vocabulary) {

@@ -3,6 +3,7 @@
 #include "Platform/Text/CaseMapping.hpp"
 #include "Platform/Text/Characters.hpp"
 #include "Platform/Text/Whitespace.hpp"
+#include "RazeziRuzer/Shared/ASRConstants.hpp"
 #include "RazeziRuzer/Shared/StringUtils.hpp"
 
 #include <unicode/uchar.h>
@@ -15,7 +16,7 @@ namespace razeziruzer {
 
 namespace {
 
-const std::string wordStartMark = "\xE2\x96\x81";
+const std::string wordStartMark(ASRConstants::sentencePieceWordBoundary);
 
 bool isKeptScalar(UChar32 scalar) {
     return (U_GET_GC_MASK(scalar) & (U_GC_L_MASK | U_GC_M_MASK | U_GC_N_MASK)) != 0 || scalar == '\'' || scalar == '-';

@@ -4,6 +4,7 @@
 #include "Platform/Text/Characters.hpp"
 #include "Platform/Text/Normalization.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/CustomVocabulary/WordSpotting/BpeTokenizerError.hpp"
+#include "RazeziRuzer/Shared/ASRConstants.hpp"
 
 #include <nlohmann/json.hpp>
 
@@ -14,7 +15,7 @@ namespace razeziruzer {
 
 namespace {
 
-const std::string wordStartMark = "\xE2\x96\x81";
+const std::string wordStartMark(ASRConstants::sentencePieceWordBoundary);
 
 std::string readWholeFile(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
