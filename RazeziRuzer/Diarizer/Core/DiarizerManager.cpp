@@ -1,6 +1,7 @@
 #include "RazeziRuzer/Diarizer/Core/DiarizerManager.hpp"
 
 #include "RazeziRuzer/Diarizer/Core/DiarizerError.hpp"
+#include "Platform/Accel/VectorOps.hpp"
 
 #include <algorithm>
 #include <chrono>
@@ -32,11 +33,7 @@ std::vector<float> speakerActivities(const std::vector<std::vector<float>>& segm
     return activities;
 }
 
-float norm(const std::vector<float>& values) {
-    float sum = 0;
-    for (const float v : values) sum += v * v;
-    return std::sqrt(sum);
-}
+float norm(const std::vector<float>& values) { return std::sqrt(platform::accel::sumOfSquares(values)); }
 
 } // namespace
 
@@ -119,14 +116,13 @@ DiarizationResult DiarizerManager::performCompleteDiarization(std::span<const fl
         throw;
     }
     const auto postProcessingStart = Clock::now();
-    const double postProcessing = secondsSince(postProcessingStart);
-
     DiarizationResult result;
     result.segments = std::move(segments);
     if (config_.debugMode) {
         std::map<std::string, std::vector<float>> database;
         for (const auto& [id, speaker] : speakerManager.speakerDatabase()) database.emplace(id, speaker.currentEmbedding);
         result.speakerDatabase = std::move(database);
+        const double postProcessing = secondsSince(postProcessingStart);
         result.timings = PipelineTimings(models_->compilationDuration, 0, sums.segmentation, sums.embedding,
                                          sums.assignment, postProcessing);
     }
