@@ -8,7 +8,6 @@ target_sources(OstrelVirorezCore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/SpeechAnalyzerPlatform.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SpeechLocale.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SupportedLanguages.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/UnavailableEngine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ParakeetEngine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/NemotronEngine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HushframeEngine.cpp
