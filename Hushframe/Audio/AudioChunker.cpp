@@ -48,7 +48,9 @@ TranscriptionResults AudioChunking::updateSeekOffsetsForResults(const std::vecto
         const auto& results = std::get<TranscriptionResults>(chunkedResults[i]);
         if (results.empty()) continue;
         const float seekTime = static_cast<float>(audioChunks[i].seekOffsetIndex) / samplesPerSecond;
-        const auto seekSamples = static_cast<std::int64_t>(seekTime * samplesPerSecond);
+        // Taken from the index itself: past 2^24 samples the seconds no longer
+        // hold every sample, and a segment's seek must name its window's first one.
+        const std::int64_t seekSamples = audioChunks[i].seekOffsetIndex;
         for (const auto& result : results) {
             std::vector<TranscriptionSegment> segments = result->segments();
             for (auto& segment : segments) {
@@ -83,34 +85,57 @@ std::int64_t VADAudioChunker::splitOnMiddleOfLongestSilence(const std::vector<fl
     return mid + middleFrame * vad_->frameLengthSamples;
 }
 
+std::vector<std::pair<std::int64_t, std::int64_t>> VADAudioChunker::clipSpans(const std::vector<float>& audioArray,
+                                                                              std::int64_t clipStart,
+                                                                              std::int64_t clipEnd,
+                                                                              std::int64_t maxChunkLength) const {
+    const auto sampleCount = static_cast<std::int64_t>(audioArray.size());
+    const std::int64_t limit = clipEnd - std::max<std::int64_t>(windowPadding, 0);
+    std::vector<std::pair<std::int64_t, std::int64_t>> spans;
+    std::int64_t position = clipStart;
+    while (position < limit) {
+        if (position < 0 || position >= sampleCount) {
+            throw WhisperError::audioProcessingFailed("startIndex is outside the buffer size");
+        }
+        const std::int64_t spanEnd = std::min(position + maxChunkLength, sampleCount);
+        std::int64_t chunkEnd =
+            position + maxChunkLength < clipEnd ? splitOnMiddleOfLongestSilence(audioArray, position, spanEnd) : clipEnd;
+        // A clip reaching past the audio ends its chunk with the audio.
+        chunkEnd = std::min(chunkEnd, sampleCount);
+        if (chunkEnd <= position) break;
+        spans.emplace_back(position, chunkEnd);
+        position = chunkEnd;
+    }
+    // The padding keeps a new chunk from starting at a silence close to the
+    // clip's end (and a cut that cannot advance ends the cutting); the samples
+    // left still belong to chunks of their own.
+    const std::int64_t clipStop = std::min(clipEnd, sampleCount);
+    while (position < clipStop) {
+        const std::int64_t tailEnd = std::min(position + maxChunkLength, clipStop);
+        spans.emplace_back(position, tailEnd);
+        position = tailEnd;
+    }
+    return spans;
+}
+
 std::vector<AudioChunk> VADAudioChunker::chunkAll(const std::vector<float>& audioArray, std::int64_t maxChunkLength,
                                                   const std::optional<DecodingOptions>& decodeOptions) {
     const auto sampleCount = static_cast<std::int64_t>(audioArray.size());
     if (sampleCount <= maxChunkLength) return {AudioChunk{0, audioArray}};
+    if (maxChunkLength < 1) throw WhisperError::audioProcessingFailed("maxChunkLength must be at least one sample");
 
     const DecodingOptions options = decodeOptions.value_or(DecodingOptions());
-    std::vector<AudioChunk> chunks;
+    std::vector<std::pair<std::int64_t, std::int64_t>> spans;
     for (const auto& [clipStart, clipEnd] : options.prepareSeekClips(sampleCount)) {
-        const std::int64_t limit = clipEnd - windowPadding;
-        std::int64_t position = clipStart;
-        while (position < limit) {
-            if (position < 0 || position >= sampleCount) {
-                throw WhisperError::audioProcessingFailed("startIndex is outside the buffer size");
-            }
-            const std::int64_t tentativeEnd = position + maxChunkLength;
-            std::int64_t chunkEnd = tentativeEnd < clipEnd
-                                        ? splitOnMiddleOfLongestSilence(audioArray, position,
-                                                                        std::min(tentativeEnd, sampleCount))
-                                        : clipEnd;
-            // A clip reaching past the audio ends its chunk with the audio.
-            chunkEnd = std::min(chunkEnd, sampleCount);
-            if (chunkEnd <= position) break;
-            Logging::debug("Found chunk from " + twoDecimals(static_cast<float>(position) / samplesPerSecond) + " to " +
-                           twoDecimals(static_cast<float>(chunkEnd) / samplesPerSecond));
-            chunks.push_back(AudioChunk{position, std::vector<float>(audioArray.begin() + position,
-                                                                     audioArray.begin() + chunkEnd)});
-            position = chunkEnd;
-        }
+        const auto clip = clipSpans(audioArray, clipStart, clipEnd, maxChunkLength);
+        spans.insert(spans.end(), clip.begin(), clip.end());
+    }
+    std::vector<AudioChunk> chunks;
+    chunks.reserve(spans.size());
+    for (const auto& [start, end] : spans) {
+        Logging::debug("Found chunk from " + twoDecimals(static_cast<float>(start) / samplesPerSecond) + " to " +
+                       twoDecimals(static_cast<float>(end) / samplesPerSecond));
+        chunks.push_back(AudioChunk{start, std::vector<float>(audioArray.begin() + start, audioArray.begin() + end)});
     }
     return chunks;
 }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace hushframe {
@@ -25,7 +26,7 @@ public:
 
     // For each chunk's successful, non-empty outcome: sets each result's
     // seekTime to the chunk's start in seconds and shifts its segments' seek
-    // by the start in samples and their start, end and word times by the
+    // by the chunk's seekOffsetIndex and their start, end and word times by the
     // seconds, in place. Failures are logged at debug level ("Error
     // transcribing chunk i: ...") and skipped. Returns the results in chunk
     // order; outcomes without a chunk (or chunks without an outcome) are ignored.
@@ -42,11 +43,14 @@ public:
     // is cut within each seek clip of the options (defaults when absent): a
     // chunk that cannot reach the clip's end ends in the middle of the longest
     // silence of the second half of its span, or at its full length when that
-    // half holds no silence. A chunk starting less than windowPadding samples
-    // before its clip's end is not made. Chunks end at the array's end at the
-    // latest. Throws WhisperError (audioProcessingFailed) "startIndex is
-    // outside the buffer size" when a clip places a chunk start at or past the
-    // end of the audio.
+    // half holds no silence. Once a chunk ends within windowPadding samples
+    // (a negative padding counts as 0) of the clip's end, no further cut is
+    // sought: the samples left up to the clip's end become a chunk of their
+    // own, so the chunks cover every sample of the clips within the audio.
+    // Chunks end at the array's end at the latest. Throws WhisperError
+    // (audioProcessingFailed) "startIndex is outside the buffer size" when a
+    // clip places a chunk start outside the audio, and "maxChunkLength must be
+    // at least one sample" for a smaller maxChunkLength on audio longer than it.
     std::vector<AudioChunk> chunkAll(const std::vector<float>& audioArray, std::int64_t maxChunkLength,
                                      const std::optional<DecodingOptions>& decodeOptions) override;
 
@@ -56,6 +60,10 @@ private:
     // The sample index at which to cut the span [startIndex, endIndex).
     std::int64_t splitOnMiddleOfLongestSilence(const std::vector<float>& audioArray, std::int64_t startIndex,
                                                std::int64_t endIndex) const;
+    // The chunk ranges of one seek clip, end exclusive.
+    std::vector<std::pair<std::int64_t, std::int64_t>> clipSpans(const std::vector<float>& audioArray,
+                                                                 std::int64_t clipStart, std::int64_t clipEnd,
+                                                                 std::int64_t maxChunkLength) const;
 
     std::shared_ptr<const VoiceActivityDetector> vad_;
 };

@@ -14,6 +14,9 @@ class FeatureExtracting {
 public:
     virtual ~FeatureExtracting() = default;
 
+    // Mel bands of the features; absent when the model does not tell.
+    virtual std::optional<int> melCount() const { return std::nullopt; }
+
     // Samples of one model window; absent when the model does not tell.
     virtual std::optional<int> windowSamples() const = 0;
 
