@@ -110,6 +110,14 @@ void DictionaryService::remove(const platform::Uuid& id) {
     replaceAll(std::move(corrections));
 }
 
+void DictionaryService::removeAll(const std::vector<platform::Uuid>& ids) {
+    auto corrections = corrections_;
+    std::erase_if(corrections, [&](const DictionaryCorrection& correction) {
+        return std::ranges::find(ids, correction.id) != ids.end();
+    });
+    replaceAll(std::move(corrections));
+}
+
 void DictionaryService::removeAllAutoLearned() {
     auto corrections = corrections_;
     std::erase_if(corrections, [](const DictionaryCorrection& correction) { return correction.isAutoLearned; });

@@ -41,6 +41,8 @@ public:
     // Replaces the first correction with the same id; no such id changes and saves nothing.
     void update(const DictionaryCorrection& correction);
     void remove(const platform::Uuid& id);
+    // Removes every correction whose id is listed, as one change and one save.
+    void removeAll(const std::vector<platform::Uuid>& ids);
     void removeAllAutoLearned();
     void resetToDefaults();
 

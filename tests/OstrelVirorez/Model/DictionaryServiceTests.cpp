@@ -135,6 +135,20 @@ TEST_F(DictionaryServiceTest, EditsSaveAndSurviveARestart) {
     EXPECT_EQ(DictionaryService(fixture.defaults()).corrections(), DictionaryService::defaults());
 }
 
+TEST_F(DictionaryServiceTest, RemoveAllTakesOnlyTheListedIdsInOneSavedChange) {
+    auto service = emptyService();
+    const auto first = correction("a", "b");
+    const auto second = correction("c", "d");
+    const auto third = correction("e", "f");
+    for (const auto& entry : {first, second, third}) service.add(entry);
+    int changes = 0;
+    const auto connection = service.correctionsChanged().connect([&] { ++changes; });
+    service.removeAll({third.id, first.id, platform::Uuid()});
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(service.corrections(), (std::vector{second}));
+    EXPECT_EQ(DictionaryService(fixture.defaults()).corrections(), (std::vector{second}));
+}
+
 TEST_F(DictionaryServiceTest, UpdateOfAnUnknownIdChangesAndWritesNothing) {
     auto service = emptyService();
     service.add(correction("a", "b"));
