@@ -23,10 +23,12 @@ bool SymbolImage::isKnown(std::string_view name) {
     return findSymbolDrawing(name) != nullptr;
 }
 
+std::vector<std::string_view> SymbolImage::knownNames() { return symbolDrawingNames(); }
+
 QImage SymbolImage::render(std::string_view name, int size, const QColor& color) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    const SymbolDrawing drawing = findSymbolDrawing(name);
+    const SymbolDrawing* drawing = findSymbolDrawing(name);
     if (drawing == nullptr || size <= 0) return image;
 
     QPainter painter(&image);
@@ -34,7 +36,7 @@ QImage SymbolImage::render(std::string_view name, int size, const QColor& color)
     painter.scale(size / canvasSize, size / canvasSize);
     painter.setPen(QPen(color, strokeWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(color);
-    drawing(painter);
+    (*drawing)(painter);
     return image;
 }
 

@@ -80,6 +80,17 @@ void MinimalIndicatorView::setTargetIcon(QImage icon) {
     update();
 }
 
+void MinimalIndicatorView::setPillPosition(PillPosition position) {
+    position_ = position;
+    update();
+}
+
+void MinimalIndicatorView::setMotion(double pulse, double spinnerAngle) {
+    pulse_ = pulse;
+    spinnerAngle_ = spinnerAngle;
+    update();
+}
+
 double MinimalIndicatorView::messageHeight() const { return 2 * QFontMetricsF(messageFont()).lineSpacing(); }
 
 QRectF MinimalIndicatorView::capsuleRect() const {
@@ -125,9 +136,10 @@ void MinimalIndicatorView::paintContent(QPainter& painter, const QRectF& inner) 
         const QColor color = MinimalIndicatorModel::dotColor(state);
         const double size = MinimalIndicatorModel::dotDiameter * MinimalIndicatorModel::dotScale(level_);
         const QPointF centre(x + MinimalIndicatorModel::dotDiameter / 2, midY);
+        const double pulse = pulse_.value_or(model_.dotPulse() ? 1 : 0);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(Color::withOpacity(color, model_.dotPulse() ? 0.8 : 0.2));
-        const double halo = size + (model_.dotPulse() ? 6 : 2);
+        painter.setBrush(Color::withOpacity(color, 0.2 + 0.6 * pulse));
+        const double halo = size + 2 + 4 * pulse;
         painter.drawEllipse(centre, halo / 2, halo / 2);
         painter.setBrush(color);
         painter.drawEllipse(centre, size / 2, size / 2);
@@ -135,9 +147,13 @@ void MinimalIndicatorView::paintContent(QPainter& painter, const QRectF& inner) 
     }
     case MinimalContent::spinner: {
         const double s = MinimalIndicatorModel::spinnerSize;
+        painter.save();
+        painter.translate(x + s / 2, midY);
+        painter.rotate(spinnerAngle_);
         painter.setPen(QPen(Qt::white, 1.5, Qt::SolidLine, Qt::RoundCap));
         painter.setBrush(Qt::NoBrush);
-        painter.drawArc(QRectF(x + 1, midY - s / 2 + 1, s - 2, s - 2), 90 * 16, 270 * 16);
+        painter.drawArc(QRectF(-s / 2 + 1, -s / 2 + 1, s - 2, s - 2), 90 * 16, 270 * 16);
+        painter.restore();
         return;
     }
     case MinimalContent::checkmark: {

@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include <optional>
+
 namespace ostrelvirorez {
 
 class MinimalIndicatorView final : public QWidget {
@@ -16,6 +18,10 @@ public:
     void setState(const DictationState& state);
     void setLevel(double level);
     void setTargetIcon(QImage icon);
+    void setPillPosition(PillPosition position);
+    // The moving values: dot pulse 0…1 and the spinner's angle in degrees.
+    // Until set, the dot stands pulsed or not as the model says.
+    void setMotion(double pulse, double spinnerAngle);
     const MinimalIndicatorModel& model() const { return model_; }
     QRectF capsuleRect() const;
 
@@ -30,6 +36,8 @@ private:
     PillPosition position_;
     double level_ = 0;
     QImage targetIcon_;
+    std::optional<double> pulse_;
+    double spinnerAngle_ = 0;
 };
 
 } // namespace ostrelvirorez

@@ -10,7 +10,9 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ostrelvirorez {
@@ -73,6 +75,19 @@ void NotchIndicatorView::setLiveTranscript(bool active, QString preview) {
     update();
 }
 
+void NotchIndicatorView::setTargetIcon(QImage icon) {
+    targetIcon_ = std::move(icon);
+    update();
+}
+
+void NotchIndicatorView::setMotion(double pulse, double breath, double openness, double spinnerAngle) {
+    pulse_ = pulse;
+    breath_ = breath;
+    openness_ = openness;
+    spinnerAngle_ = spinnerAngle;
+    update();
+}
+
 QRectF NotchIndicatorView::shapeRect() const {
     const DictationState& state = model_.state();
     const double w = NotchIndicatorModel::width(geometry_, state, textFeedback_);
@@ -83,17 +98,22 @@ QRectF NotchIndicatorView::shapeRect() const {
 }
 
 void NotchIndicatorView::paintEvent(QPaintEvent*) {
-    if (!geometry_.isPresented()) return;
+    const double open = openness_.value_or(geometry_.isPresented() ? 1 : 0);
+    if (open <= 0) return;
     const DictationState& state = model_.state();
     const QRectF shape = shapeRect();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.setOpacity(std::min(open, 1.0));
     if (NotchIndicatorModel::showsGlow(state)) {
         const double outset = NotchIndicatorModel::glowOutset;
         GlowBorder{float(level_), IndicatorStatus::stateColor(state),
-                   NotchIndicatorModel::glowCornerRadius(state, textFeedback_), 1}
+                   NotchIndicatorModel::glowCornerRadius(state, textFeedback_), breath_.value_or(1)}
             .paint(painter, shape.adjusted(-outset, -outset, outset, outset));
     }
+    // Opening unrolls the shape from the top edge: closed, 0.1 % of it shows.
+    const double unrolled = 0.001 + 0.999 * std::clamp(open, 0.0, 1.0);
+    painter.setClipRect(QRectF(shape.left(), shape.top(), shape.width(), shape.height() * unrolled));
     painter.fillPath(NotchShape{NotchIndicatorModel::cornerRadius(state, textFeedback_), 0}.path(shape), Qt::black);
 
     const double earY = geometry_.notchHeight() / 2;
@@ -118,22 +138,46 @@ void NotchIndicatorView::paintEvent(QPaintEvent*) {
 
 void NotchIndicatorView::paintEar(QPainter& painter, EarContent content, QPointF centre) const {
     const QColor stateColor = IndicatorStatus::stateColor(model_.state());
+    const double pulse = pulse_.value_or(model_.dotPulse() ? 1 : 0);
     const auto dot = [&] {
-        const double size = 6 * model_.dotScale(level_);
+        // Pulsed, the dot is 1.3 times larger with a brighter, wider glow.
+        const double size = 6 * ((1 + 0.3 * pulse) + 0.8 * level_);
+        const double shadowOpacity = 0.25 + 0.75 * pulse;
+        const double shadowRadius = 2 + 8 * pulse;
         painter.setPen(Qt::NoPen);
-        painter.setBrush(Color::withOpacity(stateColor, model_.dotPulse() ? 0.6 : 0.25));
-        painter.drawEllipse(centre, size / 2 + 2, size / 2 + 2);
+        constexpr int layers = 4;
+        for (int layer = layers; layer >= 1; --layer) {
+            painter.setBrush(Color::withOpacity(stateColor, shadowOpacity / (layers + 1)));
+            const double r = size / 2 + shadowRadius * layer / layers;
+            painter.drawEllipse(centre, r, r);
+        }
         painter.setBrush(stateColor);
         painter.drawEllipse(centre, size / 2, size / 2);
     };
     switch (content) {
     case EarContent::nothing: return;
     case EarContent::targetIconOrDot:
+        if (!targetIcon_.isNull()) {
+            const QRectF iconRect(centre - QPointF(7, 7), QSizeF(14, 14));
+            QPainterPath clip;
+            clip.addRoundedRect(iconRect, 3, 3);
+            painter.save();
+            painter.setClipPath(clip, Qt::IntersectClip);
+            painter.drawImage(iconRect, targetIcon_);
+            painter.restore();
+            return;
+        }
+        dot();
+        return;
     case EarContent::recordingDot: dot(); return;
     case EarContent::spinner:
+        painter.save();
+        painter.translate(centre);
+        painter.rotate(spinnerAngle_);
         painter.setPen(QPen(Qt::white, 1.5, Qt::SolidLine, Qt::RoundCap));
         painter.setBrush(Qt::NoBrush);
-        painter.drawArc(QRectF(centre - QPointF(5, 5), QSizeF(10, 10)), 90 * 16, 270 * 16);
+        painter.drawArc(QRectF(-5, -5, 10, 10), 90 * 16, 270 * 16);
+        painter.restore();
         return;
     case EarContent::filledCheck: paintMark(painter, centre, 12, IndicatorStatus::systemGreen(), true, true); return;
     case EarContent::plainCheck: paintMark(painter, centre, 11, IndicatorStatus::systemGreen(), false, true); return;

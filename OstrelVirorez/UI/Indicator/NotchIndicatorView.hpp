@@ -2,12 +2,14 @@
 // The notch indicator drawn: a black shape hanging from the top edge of its
 // panel, centred, with the state in its two ears, an optional live-transcript
 // band and feedback row, and the glow behind it while recording. Draws nothing
-// while the geometry is not presented.
+// while closed; opening unrolls the shape downward as it fades in.
 
 #include "OstrelVirorez/UI/Indicator/NotchIndicatorModel.hpp"
 
 #include <QImage>
 #include <QWidget>
+
+#include <optional>
 
 namespace ostrelvirorez {
 
@@ -19,6 +21,12 @@ public:
     void setLevel(double level);
     void setTextFeedback(bool on);
     void setLiveTranscript(bool active, QString preview);
+    void setTargetIcon(QImage icon);
+    // The moving values: dot pulse and glow breath 0…1, how far the view is
+    // open 0…1 and the spinner's angle in degrees. Until set, the view stands
+    // still: pulsed as the model says, fully breathed, and open or closed as
+    // the geometry says.
+    void setMotion(double pulse, double breath, double openness, double spinnerAngle);
     const NotchIndicatorModel& model() const { return model_; }
     // The black shape's rectangle in the view.
     QRectF shapeRect() const;
@@ -36,6 +44,11 @@ private:
     bool textFeedback_ = true;
     bool transcriptActive_ = false;
     QString preview_;
+    QImage targetIcon_;
+    std::optional<double> pulse_;
+    std::optional<double> breath_;
+    std::optional<double> openness_;
+    double spinnerAngle_ = 0;
 };
 
 } // namespace ostrelvirorez

@@ -16,7 +16,9 @@ bool frameContains(const QRectF& frame, QPointF point) {
 
 } // namespace
 
-ScreenDescription ScreenDescription::of(const QScreen& screen) { return {QRectF(screen.geometry()), 0, {}, {}}; }
+ScreenDescription ScreenDescription::of(const QScreen& screen) {
+    return {QRectF(screen.geometry()), 0, {}, {}, QRectF(screen.availableGeometry())};
+}
 
 std::optional<ScreenDescription> screenUnderPointer(const std::vector<ScreenDescription>& screens,
                                                     std::optional<size_t> primaryIndex, QPointF pointer) {

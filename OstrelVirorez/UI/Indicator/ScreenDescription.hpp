@@ -18,7 +18,10 @@ struct ScreenDescription {
     double topInset = 0; // height of the housing, 0 without one
     std::optional<QRectF> auxiliaryTopLeftArea;
     std::optional<QRectF> auxiliaryTopRightArea;
+    // The frame less panels and docks; absent when it is the whole frame.
+    std::optional<QRectF> visibleFrame{};
 
+    QRectF usableFrame() const { return visibleFrame.value_or(frame); }
     static ScreenDescription of(const QScreen& screen);
 };
 

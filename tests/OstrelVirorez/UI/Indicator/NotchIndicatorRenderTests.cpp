@@ -58,7 +58,7 @@ TEST(NotchIndicatorRender, EachStateOnAPlainScreen) {
         // Square top corners on the panel's top edge; the middle row of the
         // status bar is black across the whole width.
         EXPECT_EQ(image.pixelColor(250 - c.width / 2, 0), QColor(Qt::black));
-        EXPECT_GE(blackWidth(image, 16), c.width - 40); // ears may cover some pixels
+        EXPECT_GE(blackWidth(image, 16), c.width - 60); // ears (a pulsed dot glows widely) cover some pixels
         EXPECT_EQ(image.pixelColor(250, c.height + 10).alpha() > 0, c.state.kind() == DictationState::Kind::recording);
     }
 }
@@ -76,6 +76,28 @@ TEST(NotchIndicatorRender, ClosedDrawsNothingAndTheNotchLeavesItsWidth) {
     open.save("renders/notch-recording-notched-no-feedback.png");
     EXPECT_EQ(view.shapeRect().size(), QSizeF(305, 38));
     EXPECT_EQ(open.pixelColor(250, 5), QColor(Qt::black));
+}
+
+TEST(NotchIndicatorRender, OpeningUnrollsTheShapeAndTheTargetIconTakesTheLeftEar) {
+    testing::testApplication();
+    NotchGeometry geometry(ScreenDescription{QRectF(0, 0, 1920, 1080), 0, {}, {}});
+    NotchIndicatorView view(geometry, DictationState::transcribing(DictationMode::raw));
+    QImage icon(14, 14, QImage::Format_ARGB32_Premultiplied);
+    icon.fill(QColor(255, 0, 255));
+    view.setTargetIcon(icon);
+    const QRectF shape = view.shapeRect(); // 340 × 72 with the feedback row
+    view.setMotion(0, 0, 0.5, 0);
+    const QImage half = render(view);
+    half.save("renders/notch-transcribing-half-open.png");
+    const int x = int(shape.center().x());
+    EXPECT_NEAR(half.pixelColor(x, 2).alpha(), 128, 3) << "fading in";
+    EXPECT_EQ(half.pixelColor(x, int(shape.height() * 0.7)).alpha(), 0) << "not yet unrolled that far";
+
+    view.setMotion(0, 0, 1, 0);
+    const QImage open = render(view);
+    open.save("renders/notch-transcribing-icon.png");
+    EXPECT_EQ(open.pixelColor(x, int(shape.height() * 0.7)).alpha(), 255);
+    EXPECT_EQ(open.pixelColor(int(shape.left()) + 27, 16), QColor(255, 0, 255)) << "icon in the left ear";
 }
 
 } // namespace
