@@ -24,4 +24,13 @@ void assignApp(std::vector<RewritingProfile>& profiles, const AppInfo& app, cons
     if (target != profiles.end()) target->assignedApps.push_back(app);
 }
 
+bool updateProfile(std::vector<RewritingProfile>& profiles, const platform::Uuid& id,
+                   const std::function<void(RewritingProfile&)>& change) {
+    const auto target = std::ranges::find(profiles, id, &RewritingProfile::id);
+    if (target == profiles.end()) return false;
+    change(*target);
+    target->id = id;
+    return true;
+}
+
 } // namespace ostrelvirorez

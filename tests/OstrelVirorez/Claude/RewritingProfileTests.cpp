@@ -119,4 +119,26 @@ TEST(RewritingProfileList, AssignAppMovesTheApplicationToExactlyOneProfile) {
     EXPECT_TRUE(profiles[1].assignedApps.empty());
 }
 
+TEST(RewritingProfileList, UpdateProfileChangesOnlyTheProfileWithThatId) {
+    std::vector<RewritingProfile> profiles{makeProfile("First", {}), makeProfile("Second", {}), makeProfile("Third", {})};
+    const auto second = profiles[1].id;
+    // The list changes under an editor that read "Second" at position 1.
+    profiles.erase(profiles.begin());
+    EXPECT_TRUE(updateProfile(profiles, second, [](RewritingProfile& edited) { edited.name = "Edited"; }));
+    EXPECT_EQ(profiles[0].name, "Edited");
+    EXPECT_EQ(profiles[0].id, second);
+    EXPECT_EQ(profiles[1].name, "Third");
+
+    // A removed profile is not recreated and no other profile takes the edit.
+    const auto before = profiles;
+    EXPECT_FALSE(updateProfile(profiles, platform::Uuid(), [](RewritingProfile& edited) { edited.name = "Lost"; }));
+    EXPECT_EQ(profiles, before);
+
+    // The change cannot move the edit onto another identity.
+    EXPECT_TRUE(updateProfile(profiles, second, [&](RewritingProfile& edited) { edited = before[1]; }));
+    EXPECT_EQ(profiles[0].id, second);
+    EXPECT_EQ(profiles[0].name, "Third");
+    EXPECT_EQ(profiles[1], before[1]);
+}
+
 } // namespace
