@@ -1,27 +1,42 @@
 #include "OstrelVirorez/UI/SettingsWindow.hpp"
 
+#include "OstrelDesignKit/Window/OstrelHudBackground.hpp"
+#include "OstrelDesignKit/Window/OstrelTransparentWindow.hpp"
+#include "OstrelVirorez/Model/AppSettings.hpp"
 #include "OstrelVirorez/UI/ApplicationMenu.hpp"
 #include "OstrelVirorez/UI/SettingsView.hpp"
+#include "Platform/Defaults/UserDefaults.hpp"
 
 #include <QCursor>
 #include <QGuiApplication>
 #include <QLayout>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
+#include <QWindow>
 
 #include <utility>
 
 namespace ostrelvirorez {
 
-SettingsWindow::SettingsWindow(NotificationCenter& notifications, std::function<void()> quitApplication)
-    : view_(new SettingsView(notifications, this)) {
+SettingsWindow::SettingsWindow(const SettingsEnvironment& environment, std::function<void()> quitApplication)
+    : view_(new SettingsView(environment, this)) {
     setWindowTitle(QStringLiteral("OstrelVirorez"));
-    view_->setFixedSize(contentSize);
     setCentralWidget(view_);
-    installApplicationMenu(*this, notifications, std::move(quitApplication));
+    installApplicationMenu(*this, environment.notifications, std::move(quitApplication));
+    // The menu bar lies on the window's own translucent background.
+    menuBar()->setPalette(view_->palette());
+    menuBar()->setAutoFillBackground(false);
     // The window takes exactly the size its menu bar and the fixed view need.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     applyWindowFlags();
+    // Before the window is first shown, so it never appears with a frame.
+    ostreldesignkit::makeWindowTransparent(*this);
+    settingsChanged_ = environment.settings.userDefaults().changed().connect([this](const std::string&) { update(); });
 }
+
+SettingsWindow::~SettingsWindow() { settingsChanged_.disconnect(); }
 
 void SettingsWindow::setShowsTaskbarEntry(bool shows) {
     if (shows == showsTaskbarEntry_) return;
@@ -38,6 +53,11 @@ void SettingsWindow::setShowsTaskbarEntry(bool shows) {
 
 void SettingsWindow::applyWindowFlags() {
     const Qt::WindowFlags type = showsTaskbarEntry_ ? Qt::Window : Qt::Tool;
+    // Once transparent, the window stays frameless: the kit's buttons close it.
+    if (windowFlags().testFlag(Qt::FramelessWindowHint)) {
+        setWindowFlags(type | Qt::FramelessWindowHint);
+        return;
+    }
     setWindowFlags(type | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 }
 
@@ -58,6 +78,24 @@ void SettingsWindow::bringForward() {
     show();
     raise();
     activateWindow();
+}
+
+void SettingsWindow::paintEvent(QPaintEvent*) {
+    // The view draws its own background; the menu bar above it gets the same.
+    const auto colors = view_->model().shellColors();
+    QPainter painter(this);
+    ostreldesignkit::OstrelHudBackground{colors.baseColor, colors.baseOpacity}.paint(painter,
+                                                                                     QRectF(menuBar()->geometry()));
+}
+
+void SettingsWindow::mousePressEvent(QMouseEvent* event) {
+    // Without a title bar, any part of the window that takes no clicks itself
+    // moves it.
+    if (event->button() == Qt::LeftButton && windowHandle() != nullptr && windowHandle()->startSystemMove()) {
+        event->accept();
+        return;
+    }
+    QMainWindow::mousePressEvent(event);
 }
 
 } // namespace ostrelvirorez

@@ -1,24 +1,26 @@
 #pragma once
-// The one settings window: titled "OstrelVirorez", a fixed 700 × 760 content
-// area with the settings view, closable but neither resizable nor
-// minimizable. Closing only hides it; its menu bar carries the application
-// menu. Without a taskbar entry it behaves like a tool window.
+// The one settings window: titled "OstrelVirorez" (the title is not shown), a
+// fixed 700 × 760 content area with the settings view, closable but neither
+// resizable nor minimizable. It is translucent and frameless: the view draws
+// the background and the kit's own window buttons, and dragging an empty
+// part of it moves the window. Closing only hides it; its menu bar carries
+// the application menu. Without a taskbar entry it behaves like a tool window.
+
+#include "OstrelVirorez/UI/Settings/SettingsEnvironment.hpp"
+#include "Platform/Core/Signal.hpp"
 
 #include <QMainWindow>
-#include <QSize>
 
 #include <functional>
 
 namespace ostrelvirorez {
 
-class NotificationCenter;
 class SettingsView;
 
 class SettingsWindow final : public QMainWindow {
 public:
-    static constexpr QSize contentSize{700, 760};
-
-    SettingsWindow(NotificationCenter& notifications, std::function<void()> quitApplication);
+    SettingsWindow(const SettingsEnvironment& environment, std::function<void()> quitApplication);
+    ~SettingsWindow() override;
 
     SettingsView& settingsView() const { return *view_; }
 
@@ -31,11 +33,16 @@ public:
     // Shows the window, raises it above the others and gives it the focus.
     void bringForward();
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
 private:
     void applyWindowFlags();
 
     SettingsView* view_;
     bool showsTaskbarEntry_ = true;
+    platform::Connection settingsChanged_;
 };
 
 } // namespace ostrelvirorez

@@ -1,8 +1,12 @@
 #include "OstrelVirorez/UI/StatusBarController.hpp"
 
 #include "OstrelDesignKit/Symbols/SymbolImage.hpp"
+#include "OstrelVirorez/App/AppState.hpp"
+#include "OstrelVirorez/App/GrantedPermissions.hpp"
+#include "OstrelVirorez/Model/AppSettings.hpp"
 #include "OstrelVirorez/UI/ActivationPolicyState.hpp"
 #include "OstrelVirorez/UI/NotificationCenter.hpp"
+#include "OstrelVirorez/UI/SettingsView.hpp"
 #include "OstrelVirorez/UI/SettingsWindow.hpp"
 #include "OstrelVirorez/UI/WindowNotification.hpp"
 #include "Platform/Concurrency/MainQueue.hpp"
@@ -30,7 +34,8 @@ StatusBarController::StatusBarController(platform::MainQueue& mainQueue, Notific
       notifications_(notifications),
       activationPolicy_(std::move(activationPolicy)),
       quitApplication_(std::move(quitApplication)),
-      statusItem_(std::make_unique<QSystemTrayIcon>()) {
+      statusItem_(std::make_unique<QSystemTrayIcon>()),
+      permissions_(std::make_shared<GrantedPermissions>()) {
     // The status item is the program's presence; closing the settings window
     // must not end the program even while that window is the only one.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -48,11 +53,14 @@ StatusBarController::StatusBarController(platform::MainQueue& mainQueue, Notific
                 if (alive.lock()) showSettingsWindow();
             });
         });
+    feedbackObserver_ =
+        notifications_.observe(WindowNotification::showFeedbackSheet, [this] { feedbackSheetRequested(); });
     activationPolicyObserver_ = activationPolicy_->observe([this](ActivationPolicy) { applyActivationPolicy(); });
 }
 
 StatusBarController::~StatusBarController() {
     openSettingsObserver_.disconnect();
+    feedbackObserver_.disconnect();
     activationPolicyObserver_.disconnect();
     quickMenu_.reset();
     settingsWindow_.reset();
@@ -60,6 +68,10 @@ StatusBarController::~StatusBarController() {
 
 void StatusBarController::setAppState(std::weak_ptr<AppState> appState) {
     appState_ = std::move(appState);
+}
+
+void StatusBarController::setPermissions(std::shared_ptr<const PermissionChecking> permissions) {
+    permissions_ = std::move(permissions);
 }
 
 void StatusBarController::setButtonImage(const std::string& symbolName, const std::string& accessibilityDescription) {
@@ -80,8 +92,17 @@ void StatusBarController::showSettingsWindow() {
         settingsWindow_->bringForward();
         return;
     }
-    if (appState_.expired()) return;
-    settingsWindow_ = std::make_unique<SettingsWindow>(notifications_, quitApplication_);
+    const auto state = appState_.lock();
+    if (!state) return;
+    const SettingsEnvironment environment{*state,
+                                          state->settings(),
+                                          notifications_,
+                                          *permissions_,
+                                          mainQueue_,
+                                          state->dictionaryService(),
+                                          state->snippetService(),
+                                          state->dictationHistoryStore()};
+    settingsWindow_ = std::make_unique<SettingsWindow>(environment, quitApplication_);
     applyActivationPolicy();
     settingsWindow_->centreOnScreen();
     settingsWindow_->bringForward();
@@ -115,6 +136,15 @@ std::unique_ptr<QMenu> StatusBarController::makeQuickMenu() {
     QObject::connect(menu->addAction(QStringLiteral("Beenden")), &QAction::triggered, context,
                      [this] { quitApplication_(); });
     return menu;
+}
+
+// An existing window answers the request itself. Before the first opening
+// nothing would, and a feedback request (from the Help menu or elsewhere)
+// would be lost; so the window is opened and the sheet shown on it.
+void StatusBarController::feedbackSheetRequested() {
+    if (settingsWindow_) return;
+    showSettingsWindow();
+    if (settingsWindow_) settingsWindow_->settingsView().presentSheet(SettingsSheet::feedback);
 }
 
 QMenuBar* StatusBarController::mainMenu() const {

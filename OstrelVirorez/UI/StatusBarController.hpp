@@ -4,7 +4,9 @@
 // click on the item opens the settings window; a right click pops up the
 // quick menu. The window is made on the first request after the application
 // state has linked itself, kept for the controller's life and brought forward
-// on every later request, whichever way it comes. Main thread only.
+// on every later request, whichever way it comes. A request for the feedback
+// sheet made before the window exists opens the window with the sheet.
+// Main thread only.
 
 #include "OstrelVirorez/App/Ports/StatusItemControlling.hpp"
 #include "Platform/Core/Signal.hpp"
@@ -26,6 +28,7 @@ namespace ostrelvirorez {
 
 class ActivationPolicyState;
 class NotificationCenter;
+class PermissionChecking;
 class SettingsWindow;
 
 class StatusBarController final : public StatusItemControlling {
@@ -40,6 +43,9 @@ public:
     StatusBarController& operator=(const StatusBarController&) = delete;
 
     void setAppState(std::weak_ptr<AppState> appState) override;
+    // What the settings window's status panel reads; the desktop's answer
+    // (everything granted) until set.
+    void setPermissions(std::shared_ptr<const PermissionChecking> permissions);
     void setButtonImage(const std::string& symbolName, const std::string& accessibilityDescription) override;
 
     // A click on the item: the context click pops up the quick menu, every
@@ -65,6 +71,7 @@ public:
 private:
     void quickMenuCheckForUpdates();
     void applyActivationPolicy();
+    void feedbackSheetRequested();
 
     platform::MainQueue& mainQueue_;
     NotificationCenter& notifications_;
@@ -73,10 +80,12 @@ private:
     std::unique_ptr<QSystemTrayIcon> statusItem_;
     std::unique_ptr<SettingsWindow> settingsWindow_;
     std::weak_ptr<AppState> appState_;
+    std::shared_ptr<const PermissionChecking> permissions_;
     std::unique_ptr<QMenu> quickMenu_;
     // Tasks posted to the main queue run only while this is alive.
     std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);
     platform::Connection openSettingsObserver_;
+    platform::Connection feedbackObserver_;
     platform::Connection activationPolicyObserver_;
 };
 

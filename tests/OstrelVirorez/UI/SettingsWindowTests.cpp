@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QImage>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -17,15 +19,16 @@
 namespace ostrelvirorez::testing {
 namespace {
 
-class SettingsWindowTest : public ::testing::Test {
+class SettingsWindowTest : public ShellFixture {
 protected:
     QMenu& applicationMenu() const { return *window->menuBar()->actions().first()->menu(); }
 
-    QApplication& application = testApplication();
-    NotificationCenter notifications;
-    int quitRequests = 0;
-    std::unique_ptr<SettingsWindow> window =
-        std::make_unique<SettingsWindow>(notifications, [this] { ++quitRequests; });
+    FakePermissions grants;
+    int windowQuitRequests = 0;
+    std::unique_ptr<SettingsWindow> window = std::make_unique<SettingsWindow>(
+        SettingsEnvironment{*appState, settings, notifications, grants, queue, appState->dictionaryService(),
+                            appState->snippetService(), appState->dictationHistoryStore()},
+        [this] { ++windowQuitRequests; });
 };
 
 TEST_F(SettingsWindowTest, ItsApplicationMenuOffersAboutSettingsAndQuit) {
@@ -41,7 +44,7 @@ TEST_F(SettingsWindowTest, ItsApplicationMenuOffersAboutSettingsAndQuit) {
     EXPECT_EQ(settingsRequests, 1);
 
     applicationMenu().actions().last()->trigger();
-    EXPECT_EQ(quitRequests, 1);
+    EXPECT_EQ(windowQuitRequests, 1);
 }
 
 TEST_F(SettingsWindowTest, AboutShowsTheProgramsName) {
@@ -54,11 +57,32 @@ TEST_F(SettingsWindowTest, AboutShowsTheProgramsName) {
     boxes.first()->close();
 }
 
+TEST_F(SettingsWindowTest, IsTranslucentAndFramelessWithTheMenuBarOnItsOwnBackground) {
+    EXPECT_TRUE(window->testAttribute(Qt::WA_TranslucentBackground));
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::FramelessWindowHint));
+    window->setShowsTaskbarEntry(false);
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::FramelessWindowHint)) << "kept when the type changes";
+    window->show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::FramelessWindowHint));
+
+    QImage image(window->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    window->render(&image);
+    QDir().mkpath(QStringLiteral("renders"));
+    image.save(QStringLiteral("renders/settings-window.png"));
+    const QColor menuStrip = image.pixelColor(window->width() - 4, window->menuBar()->height() / 2);
+    EXPECT_GT(menuStrip.alphaF(), 0.9) << "the menu bar lies on the window's tint";
+    EXPECT_LT(menuStrip.red(), 40);
+}
+
 TEST_F(SettingsWindowTest, ItStopsAnsweringSheetNotificationsWhenItGoes) {
+    controller.reset(); // it observes the feedback request too
     EXPECT_EQ(notifications.observerCount(WindowNotification::showFeedbackSheet), 1u);
     EXPECT_EQ(notifications.observerCount(WindowNotification::showOnboardingSheet), 1u);
     window.reset();
     EXPECT_EQ(notifications.observerCount(WindowNotification::showFeedbackSheet), 0u);
+    EXPECT_EQ(notifications.observerCount(WindowNotification::showOnboardingSheet), 0u);
     notifications.post(WindowNotification::showFeedbackSheet);
 }
 

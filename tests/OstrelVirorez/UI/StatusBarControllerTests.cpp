@@ -1,6 +1,7 @@
 #include "OstrelVirorez/UI/StatusBarController.hpp"
 
 #include "OstrelDesignKit/Symbols/SymbolImage.hpp"
+#include "OstrelDesignKit/Window/OstrelTrafficLights.hpp"
 #include "OstrelVirorez/App/StatusItemSymbol.hpp"
 #include "OstrelVirorez/UI/NotificationSettingsWindowOpener.hpp"
 #include "OstrelVirorez/UI/SettingsView.hpp"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -90,9 +92,11 @@ TEST_F(StatusBarControllerTest, TheWindowIsAFixedCentredSettingsWindow) {
     EXPECT_EQ(settings->windowTitle(), QStringLiteral("OstrelVirorez"));
     EXPECT_EQ(settings->settingsView().size(), QSize(700, 760));
     EXPECT_EQ(settings->minimumSize(), settings->maximumSize()) << "not resizable";
+    // Translucent and frameless: no platform title or buttons, the kit's own
+    // window buttons stand in for them.
+    EXPECT_TRUE(settings->testAttribute(Qt::WA_TranslucentBackground));
     const Qt::WindowFlags flags = settings->windowFlags();
-    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
-    EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint));
+    EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint));
     EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
     EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
 
@@ -100,6 +104,10 @@ TEST_F(StatusBarControllerTest, TheWindowIsAFixedCentredSettingsWindow) {
     const QPoint offset = settings->frameGeometry().center() - screen.center();
     // The window frame only comes with the platform window, so allow for its width.
     EXPECT_LE(offset.manhattanLength(), 8);
+
+    settings->settingsView().trafficLights().press(ostreldesignkit::TrafficLight::close);
+    EXPECT_FALSE(settings->isVisible()) << "closed through the kit's close button";
+    EXPECT_EQ(window(), settings) << "and kept";
 }
 
 TEST_F(StatusBarControllerTest, QuickMenuHasThreeEntriesBetweenSeparatorsWithoutShortcuts) {
@@ -197,10 +205,9 @@ TEST_F(StatusBarControllerTest, AWindowMadeAfterThePolicyChangedFollowsIt) {
     EXPECT_EQ(window()->windowType(), Qt::Window);
 }
 
-TEST_F(StatusBarControllerTest, SheetNotificationsDoNothingBeforeTheWindowExists) {
+TEST_F(StatusBarControllerTest, AnOnboardingRequestDoesNothingBeforeTheWindowExists) {
     linkAppState();
     post(WindowNotification::showOnboardingSheet);
-    post(WindowNotification::showFeedbackSheet);
     EXPECT_EQ(notifications.observerCount(WindowNotification::showOnboardingSheet), 0u);
     EXPECT_EQ(window(), nullptr);
 
@@ -211,6 +218,60 @@ TEST_F(StatusBarControllerTest, SheetNotificationsDoNothingBeforeTheWindowExists
     EXPECT_EQ(window()->settingsView().presentedSheet(), SettingsSheet::onboarding);
     post(WindowNotification::showFeedbackSheet);
     EXPECT_EQ(window()->settingsView().presentedSheet(), SettingsSheet::feedback);
+}
+
+TEST_F(StatusBarControllerTest, AFeedbackRequestBeforeTheWindowExistsOpensItWithTheSheet) {
+    post(WindowNotification::showFeedbackSheet);
+    EXPECT_EQ(window(), nullptr) << "nothing to open before the application state is linked";
+
+    linkAppState();
+    post(WindowNotification::showFeedbackSheet);
+    ASSERT_NE(window(), nullptr);
+    EXPECT_TRUE(window()->isVisible());
+    EXPECT_EQ(window()->settingsView().presentedSheet(), SettingsSheet::feedback);
+    QDialog* const sheet = window()->settingsView().sheetDialog();
+
+    // The window answers later requests itself, with the same sheet.
+    post(WindowNotification::showFeedbackSheet);
+    EXPECT_EQ(window()->settingsView().sheetDialog(), sheet);
+}
+
+TEST_F(StatusBarControllerTest, ASheetRequestedWhileTheWindowIsClosedBringsItForward) {
+    linkAppState();
+    leftClick();
+    ASSERT_NE(window(), nullptr);
+    window()->close();
+    post(WindowNotification::showFeedbackSheet);
+    EXPECT_TRUE(window()->isVisible());
+    EXPECT_EQ(window()->settingsView().presentedSheet(), SettingsSheet::feedback);
+}
+
+TEST_F(StatusBarControllerTest, AWindowClosedAndShownAgainKeepsTabSidebarAndPanel) {
+    linkAppState();
+    leftClick();
+    ASSERT_NE(window(), nullptr);
+    SettingsView& view = window()->settingsView();
+    view.model().select(SettingsTab::history);
+    view.model().toggleSidebar();
+    view.model().toggleStatusPanel();
+    window()->close();
+    leftClick();
+    EXPECT_EQ(&window()->settingsView(), &view);
+    EXPECT_EQ(view.model().selectedTab(), SettingsTab::history);
+    EXPECT_TRUE(view.model().isSidebarCollapsed());
+    EXPECT_NE(view.statusPanel(), nullptr);
+}
+
+TEST_F(StatusBarControllerTest, TheStatusPanelReadsThePermissionsGiven) {
+    auto grants = std::make_shared<FakePermissions>();
+    grants->microphone = CaptureAuthorizationStatus::denied;
+    controller->setPermissions(grants);
+    linkAppState();
+    leftClick();
+    ASSERT_NE(window(), nullptr);
+    EXPECT_FALSE(window()->settingsView().statusModel().isMicrophoneGranted());
+    grants->microphone = CaptureAuthorizationStatus::authorized;
+    EXPECT_TRUE(window()->settingsView().statusModel().isMicrophoneGranted());
 }
 
 TEST_F(StatusBarControllerTest, TheFirstRunOpensTheWindowAndThenTheOnboardingSheet) {
