@@ -341,8 +341,9 @@ std::optional<PCMBuffer> AudioProcessor::convertToMono(const PCMBuffer& buffer, 
     return mono;
 }
 
-std::vector<float> AudioProcessor::convertBufferToArray(PCMBuffer& buffer, std::int64_t chunkSize) {
-    float* data = buffer.floatChannelData(0);
+std::vector<float> AudioProcessor::convertBufferToArray(const PCMBuffer& buffer, std::int64_t chunkSize) {
+    // The caller's buffer is only read: callers hand in recordings they keep.
+    const float* data = buffer.floatChannelData(0);
     if (!data) return {};
     const std::size_t frames = buffer.frameLength();
     const std::size_t stride = buffer.stride();
@@ -351,10 +352,7 @@ std::vector<float> AudioProcessor::convertBufferToArray(PCMBuffer& buffer, std::
     samples.reserve(frames);
     for (std::size_t offset = 0; offset < frames; offset += step) {
         const std::size_t count = std::min(step, frames - offset);
-        for (std::size_t frame = offset; frame < offset + count; ++frame) {
-            samples.push_back(data[frame * stride]);
-            data[frame * stride] = 0;
-        }
+        for (std::size_t frame = offset; frame < offset + count; ++frame) samples.push_back(data[frame * stride]);
     }
     return samples;
 }

@@ -1,27 +1,11 @@
 #include "OstrelVirorez/Audio/AudioDeviceManager.hpp"
 
+#include "Platform/Audio/CaptureSource.hpp"
+
 namespace ostrelvirorez {
 namespace {
 
 const std::string clientName = "OstrelVirorez Devices";
-
-struct SourceListing {
-    const PulseConnection* connection;
-    std::vector<AudioInputDevice> devices;
-    bool complete = false;
-};
-
-void collectSource(pa_context*, const pa_source_info* info, int endOfList, void* userdata) {
-    auto* listing = static_cast<SourceListing*>(userdata);
-    if (endOfList != 0) {
-        listing->complete = endOfList > 0;
-        listing->connection->signal();
-        return;
-    }
-    if (!info || info->monitor_of_sink != PA_INVALID_INDEX || info->channel_map.channels < 1) return;
-    if (!info->name || !*info->name || !info->description || !*info->description) return;
-    listing->devices.push_back({info->index, info->description, info->name});
-}
 
 } // namespace
 
@@ -39,13 +23,15 @@ void AudioDeviceManager::refreshDevices() {
 }
 
 std::optional<std::vector<AudioInputDevice>> AudioDeviceManager::readSources(PulseConnection& connection) const {
-    SourceListing listing{&connection, {{0, "System Default", ""}}};
-    PulseConnection::Lock lock(connection);
-    if (!connection.await(pa_context_get_source_info_list(connection.context(), &collectSource, &listing)) ||
-        !listing.complete) {
-        return std::nullopt;
+    auto sources = platform::audio::listCaptureSources(connection);
+    if (!sources) return std::nullopt;
+    std::vector<AudioInputDevice> devices{{0, "System Default", ""}};
+    for (auto& source : *sources) {
+        // A source without a name cannot be chosen again, nor one without a text to show.
+        if (source.name.empty() || source.description.empty()) continue;
+        devices.push_back({source.index, std::move(source.description), std::move(source.name)});
     }
-    return std::move(listing.devices);
+    return devices;
 }
 
 void AudioDeviceManager::installDeviceChangeListener() {

@@ -1,21 +1,17 @@
 #pragma once
-// The capture engine on the sound server: a record stream from the chosen
-// source (or the default one) in float samples at the source's own rate and
-// channel count, cut into blocks of the tap's size on the connection's thread.
+// The recorder's capture engine on the sound server: the platform's capture
+// under the recorder's client name, its failures reported as
+// AudioEngineError.
 
 #include "OstrelVirorez/Audio/AudioCaptureEngine.hpp"
-#include "OstrelVirorez/Audio/PulseConnection.hpp"
 
-#include <memory>
-#include <optional>
-#include <vector>
+#include "Platform/Audio/PulseCaptureEngine.hpp"
 
 namespace ostrelvirorez {
 
 class PulseCaptureEngine final : public AudioCaptureEngine {
 public:
-    PulseCaptureEngine() = default;
-    ~PulseCaptureEngine() override;
+    PulseCaptureEngine();
 
     void setInputDevice(const std::string& deviceIdentifier) override;
     std::string inputDevice() const override;
@@ -26,27 +22,7 @@ public:
     void stop() override;
 
 private:
-    struct Tap {
-        std::uint32_t bufferSize;
-        platform::audio::AudioFormat format;
-        TapBlock block;
-    };
-
-    PulseConnection& connection();
-    // With the loop lock held.
-    std::string resolvedSourceName(PulseConnection& connection) const;
-    static std::optional<pa_sample_spec> sourceSpec(PulseConnection& connection, const std::string& source);
-    void disconnectStream(); // lock held
-    void readAvailable();    // capture thread
-    void deliverBlocks(bool includePartial);
-    static void onStreamState(pa_stream* stream, void* userdata);
-    static void onStreamRead(pa_stream* stream, size_t bytes, void* userdata);
-
-    std::unique_ptr<PulseConnection> connection_;
-    std::string deviceIdentifier_;       // main thread only
-    pa_stream* stream_ = nullptr;        // loop lock
-    std::optional<Tap> tap_;             // loop lock
-    std::vector<float> gathered_;        // interleaved frames of an unfinished block; loop lock
+    platform::audio::PulseCaptureEngine engine_;
 };
 
 } // namespace ostrelvirorez

@@ -4,7 +4,6 @@ target_sources(OstrelVirorezCore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/DefaultOutputVolume.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MediaController.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PulseCaptureEngine.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/PulseConnection.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RecorderError.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SessionBusConnection.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SoundClip.cpp

@@ -8,5 +8,8 @@ platform_service(Audio
     ${CMAKE_CURRENT_LIST_DIR}/AudioConverter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/AudioFile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WavWriter.cpp
-  LINK PlatformCore PkgConfig::SNDFILE PkgConfig::SOXR
+    ${CMAKE_CURRENT_LIST_DIR}/PulseConnection.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PulseCaptureEngine.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CaptureSource.cpp
+  LINK PlatformCore PkgConfig::SNDFILE PkgConfig::SOXR PkgConfig::LIBPULSE
 )

@@ -201,17 +201,36 @@ TEST_F(AudioProcessorTests, ChannelModesChooseAndScaleChannels) {
     EXPECT_EQ(firstChannel(*AudioProcessor::convertToMono(mono, ChannelMode::specificChannel(1))), left);
 }
 
-TEST_F(AudioProcessorTests, BufferToArrayCopiesTheFirstChannelAndClearsIt) {
-    auto buffer = bufferOf(16000, {{1, 2, 3, 4, 5}, {6, 7, 8, 9, 10}});
+TEST_F(AudioProcessorTests, BufferToArrayCopiesTheFirstChannelAndLeavesTheBufferIntact) {
+    const auto buffer = bufferOf(16000, {{1, 2, 3, 4, 5}, {6, 7, 8, 9, 10}});
 
     EXPECT_EQ(AudioProcessor::convertBufferToArray(buffer, 2), (std::vector<float>{1, 2, 3, 4, 5}));
-    EXPECT_EQ(firstChannel(buffer), (std::vector<float>{0, 0, 0, 0, 0}));
+    // The caller's recording is still there: a second copy reads the same samples.
+    EXPECT_EQ(firstChannel(buffer), (std::vector<float>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(AudioProcessor::convertBufferToArray(buffer, 1024), (std::vector<float>{1, 2, 3, 4, 5}));
     EXPECT_EQ(buffer.frameLength(), 5u);
 
-    auto single = bufferOf(16000, {{1, 2, 3}});
-    EXPECT_EQ(AudioProcessor::convertBufferToArray(single, 1024), (std::vector<float>{1, 2, 3}));
     auto int16 = *PCMBuffer::make(*AudioFormat::make(platform::audio::CommonFormat::pcmFormatInt16, 16000, 1, false), 4);
     EXPECT_TRUE(AudioProcessor::convertBufferToArray(int16, 1024).empty());
+}
+
+TEST_F(AudioProcessorTests, ResamplingHandsTheBufferOverOnce) {
+    // A sweep never repeats itself, so audio converted twice shows.
+    std::vector<float> sweep(4410);
+    for (std::size_t i = 0; i < sweep.size(); ++i) {
+        sweep[i] = 0.5F * static_cast<float>(std::sin(2 * std::numbers::pi * (50 + 0.05 * i) * i / 44100.0));
+    }
+    const auto buffer = bufferOf(44100, {sweep});
+    auto converter = platform::audio::AudioConverter::make(buffer.format(), AudioFormat::standard());
+
+    const auto converted = firstChannel(AudioProcessor::resampleBuffer(buffer, *converter));
+    const auto reference = firstChannel(platform::audio::AudioConverter::convertAll(buffer, AudioFormat::standard()));
+
+    ASSERT_EQ(converted.size(), 1600u);
+    ASSERT_GE(reference.size(), converted.size());
+    for (std::size_t i = 0; i < converted.size(); ++i) {
+        ASSERT_NEAR(converted[i], reference[i], 1e-6) << "frame " << i;
+    }
 }
 
 TEST_F(AudioProcessorTests, ResamplingRoundsTheCapacityToTheNearestFrame) {

@@ -1,8 +1,16 @@
-#include "OstrelVirorez/Audio/PulseConnection.hpp"
+#include "Platform/Audio/PulseConnection.hpp"
 
-#include "OstrelVirorez/App/Log.hpp"
+#include "Platform/Core/Logger.hpp"
 
-namespace ostrelvirorez {
+namespace platform::audio {
+namespace {
+
+const Logger& audioLogger() {
+    static const Logger logger("platform", "audio");
+    return logger;
+}
+
+} // namespace
 
 std::unique_ptr<PulseConnection> PulseConnection::connect(const std::string& clientName) {
     pa_threaded_mainloop* mainloop = pa_threaded_mainloop_new();
@@ -16,7 +24,7 @@ std::unique_ptr<PulseConnection> PulseConnection::connect(const std::string& cli
     std::unique_ptr<PulseConnection> connection(new PulseConnection(mainloop, context));
     pa_context_set_state_callback(context, &PulseConnection::onContextState, connection.get());
     if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-        logVirorez("Audio: cannot reach the sound server: " + connection->lastError());
+        audioLogger().info("Audio: cannot reach the sound server: " + connection->lastError());
         return nullptr;
     }
     if (pa_threaded_mainloop_start(mainloop) < 0) return nullptr;
@@ -25,7 +33,7 @@ std::unique_ptr<PulseConnection> PulseConnection::connect(const std::string& cli
         const pa_context_state_t state = pa_context_get_state(context);
         if (state == PA_CONTEXT_READY) return connection;
         if (!PA_CONTEXT_IS_GOOD(state)) {
-            logVirorez("Audio: cannot reach the sound server: " + connection->lastError());
+            audioLogger().info("Audio: cannot reach the sound server: " + connection->lastError());
             return nullptr; // Lock is released before the connection goes
         }
         connection->wait();
@@ -84,4 +92,4 @@ void PulseConnection::onContextState(pa_context*, void* userdata) {
     static_cast<PulseConnection*>(userdata)->signal();
 }
 
-} // namespace ostrelvirorez
+} // namespace platform::audio
