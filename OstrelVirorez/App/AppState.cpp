@@ -110,11 +110,13 @@ void AppState::scheduleAccessibilityPoll() {
 }
 
 void AppState::loadSelectedEngine(std::function<void()> finished) {
-    const EngineType type = services_.settings.selectedEngine();
+    // Numbered here, on the main queue, so that whichever worker gets its
+    // turn first, the engine chosen last is the one left loaded.
+    const auto request = services_.engineManager->requestEngine(services_.settings.selectedEngine());
     runOffMain<Done>(
         services_.executor, mainQueue(),
-        [self = shared_from_this(), type] {
-            self->services_.engineManager->loadEngine(type);
+        [self = shared_from_this(), request] {
+            self->services_.engineManager->loadRequested(request);
             return Done{};
         },
         [finished = std::move(finished)](Attempt<Done> attempt) {

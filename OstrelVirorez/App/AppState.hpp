@@ -127,6 +127,11 @@ public:
     DictationHistoryStore& dictationHistoryStore() const { return *services_.dictationHistoryStore; }
     HotkeyListening& hotkeyManager() const { return *services_.hotkeyManager; }
     AudioDeviceManaging& audioDeviceManager() const { return *services_.audioDeviceManager; }
+    PermissionChecking& permissions() const { return *services_.permissions; }
+    ActivationPolicySetting& activationPolicy() const { return *services_.activationPolicy; }
+    platform::Keychain& keychain() const { return services_.keychain; }
+    const std::string& claudeKeychainKey() const { return services_.claudeKeychainKey; }
+    platform::MainQueue& mainQueue() const { return services_.mainQueue; }
     bool isSetUp() const { return isSetUp_; }
 
 private:
@@ -137,7 +142,6 @@ public:
     AppState(Services services, PassKey);
 
 private:
-    platform::MainQueue& mainQueue() const { return services_.mainQueue; }
     std::weak_ptr<AppState> weakSelf() { return weak_from_this(); }
 
     // Set-up steps.

@@ -35,6 +35,25 @@ EngineStatus EngineManager::status() const {
 
 void EngineManager::loadEngine(EngineType type) {
     std::lock_guard turn(loadTurn_);
+    replaceEngine(type);
+}
+
+EngineManager::EngineRequest EngineManager::requestEngine(EngineType type) {
+    std::lock_guard lock(mutex_);
+    return EngineRequest{type, ++latestRequest_};
+}
+
+bool EngineManager::loadRequested(const EngineRequest& request) {
+    std::lock_guard turn(loadTurn_);
+    {
+        std::lock_guard lock(mutex_);
+        if (request.number != latestRequest_) return false;
+    }
+    replaceEngine(request.type);
+    return true;
+}
+
+void EngineManager::replaceEngine(EngineType type) {
     if (const auto previous = currentEngine()) previous->unload();
     setCurrentEngine(nullptr);
     setCurrentType(std::nullopt);

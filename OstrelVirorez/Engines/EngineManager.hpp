@@ -16,6 +16,7 @@
 #include "OstrelVirorez/Model/SettingEnums.hpp"
 #include "Platform/Core/Signal.hpp"
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -34,6 +35,12 @@ class TranscriptionEngine;
 
 class EngineManager {
 public:
+    // One choice of engine, numbered in the order the choices were made.
+    struct EngineRequest {
+        EngineType type;
+        std::uint64_t number;
+    };
+
     // `mainQueue` must outlive the manager.
     explicit EngineManager(platform::MainQueue& mainQueue, EngineFactory makeEngine = defaultEngineFactory());
     EngineManager(const EngineManager&) = delete;
@@ -64,6 +71,16 @@ public:
     // carries the error's text only when no engine serves.
     void ensureLoaded(EngineType type);
 
+    // Records `type` as the engine wanted from now on, superseding every
+    // earlier request; call it where the choice is made, in choice order.
+    EngineRequest requestEngine(EngineType type);
+
+    // In its turn, loads the request's engine as loadEngine() does, unless a
+    // later request has been made by then: that one loads instead, and this
+    // one returns false without touching the engines. A later request made
+    // while this one loads waits for it and then replaces its engine.
+    bool loadRequested(const EngineRequest& request);
+
     // Runs the current engine; throws EngineError.notLoaded without a loaded
     // engine. The buffer and the result pass unchanged.
     TranscriptionResult transcribe(const platform::audio::PCMBuffer& buffer,
@@ -82,6 +99,8 @@ private:
     // engine stays current), when the status returns to ready.
     std::shared_ptr<TranscriptionEngine> loadAdapter(EngineType type, bool anotherServes);
     void publishLoaded(std::shared_ptr<TranscriptionEngine> engine, EngineType type);
+    // The body of loadEngine(), for a caller that holds the load turn.
+    void replaceEngine(EngineType type);
 
     void setCurrentEngine(std::shared_ptr<TranscriptionEngine> engine);
     void setCurrentType(std::optional<EngineType> type);
@@ -96,6 +115,7 @@ private:
     EngineFactory makeEngine_;
     TicketLock loadTurn_;
     mutable std::mutex mutex_;
+    std::uint64_t latestRequest_ = 0;
     std::shared_ptr<TranscriptionEngine> currentEngine_;
     std::optional<EngineType> currentType_;
     bool isLoading_ = false;

@@ -2,7 +2,6 @@
 
 #include "OstrelDesignKit/Symbols/SymbolImage.hpp"
 #include "OstrelVirorez/App/AppState.hpp"
-#include "OstrelVirorez/App/GrantedPermissions.hpp"
 #include "OstrelVirorez/Model/AppSettings.hpp"
 #include "OstrelVirorez/UI/ActivationPolicyState.hpp"
 #include "OstrelVirorez/UI/NotificationCenter.hpp"
@@ -34,8 +33,7 @@ StatusBarController::StatusBarController(platform::MainQueue& mainQueue, Notific
       notifications_(notifications),
       activationPolicy_(std::move(activationPolicy)),
       quitApplication_(std::move(quitApplication)),
-      statusItem_(std::make_unique<QSystemTrayIcon>()),
-      permissions_(std::make_shared<GrantedPermissions>()) {
+      statusItem_(std::make_unique<QSystemTrayIcon>()) {
     // The status item is the program's presence; closing the settings window
     // must not end the program even while that window is the only one.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -70,10 +68,6 @@ void StatusBarController::setAppState(std::weak_ptr<AppState> appState) {
     appState_ = std::move(appState);
 }
 
-void StatusBarController::setPermissions(std::shared_ptr<const PermissionChecking> permissions) {
-    permissions_ = std::move(permissions);
-}
-
 void StatusBarController::setButtonImage(const std::string& symbolName, const std::string& accessibilityDescription) {
     statusItem_->setIcon(ostreldesignkit::SymbolImage::icon(symbolName));
     statusItem_->setToolTip(QString::fromStdString(accessibilityDescription));
@@ -97,7 +91,7 @@ void StatusBarController::showSettingsWindow() {
     const SettingsEnvironment environment{*state,
                                           state->settings(),
                                           notifications_,
-                                          *permissions_,
+                                          state->permissions(),
                                           mainQueue_,
                                           state->dictionaryService(),
                                           state->snippetService(),

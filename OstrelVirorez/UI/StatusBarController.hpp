@@ -28,7 +28,6 @@ namespace ostrelvirorez {
 
 class ActivationPolicyState;
 class NotificationCenter;
-class PermissionChecking;
 class SettingsWindow;
 
 class StatusBarController final : public StatusItemControlling {
@@ -43,9 +42,6 @@ public:
     StatusBarController& operator=(const StatusBarController&) = delete;
 
     void setAppState(std::weak_ptr<AppState> appState) override;
-    // What the settings window's status panel reads; the desktop's answer
-    // (everything granted) until set.
-    void setPermissions(std::shared_ptr<const PermissionChecking> permissions);
     void setButtonImage(const std::string& symbolName, const std::string& accessibilityDescription) override;
 
     // A click on the item: the context click pops up the quick menu, every
@@ -80,7 +76,6 @@ private:
     std::unique_ptr<QSystemTrayIcon> statusItem_;
     std::unique_ptr<SettingsWindow> settingsWindow_;
     std::weak_ptr<AppState> appState_;
-    std::shared_ptr<const PermissionChecking> permissions_;
     std::unique_ptr<QMenu> quickMenu_;
     // Tasks posted to the main queue run only while this is alive.
     std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);

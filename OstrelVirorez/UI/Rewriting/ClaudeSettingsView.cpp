@@ -3,7 +3,7 @@
 #include "OstrelDesignKit/Tokens/Color.hpp"
 #include "OstrelDesignKit/Tokens/TextStyle.hpp"
 #include "OstrelVirorez/Claude/SystemLanguageModel.hpp"
-#include "OstrelVirorez/Model/KeychainHelper.hpp"
+#include "OstrelVirorez/App/AppState.hpp"
 #include "OstrelVirorez/UI/Rewriting/ApiCompactSection.hpp"
 #include "OstrelVirorez/UI/Rewriting/ApiCompactSectionModel.hpp"
 #include "OstrelVirorez/UI/Rewriting/AppCatalog.hpp"
@@ -36,11 +36,10 @@ QWidget* hairline(QWidget* parent) {
 
 } // namespace
 
-ClaudeSettingsView::ClaudeSettingsView(AppSettings& settings, AppState& /*appState*/, QWidget* parent)
-    // The hosted rewriter keeps its key under "claudeAPIKey" in the
-    // application's keychain; Linux has no on-device language model.
+ClaudeSettingsView::ClaudeSettingsView(AppSettings& settings, AppState& appState, QWidget* parent)
+    // Linux has no on-device language model.
     : ClaudeSettingsView(settings,
-                         Services{platform::Keychain::standard(), KeychainHelper::apiKeyName,
+                         Services{appState.keychain(), appState.claudeKeychainKey(),
                                   SystemLanguageModel::unavailable(), DesktopAppCatalog::shared()},
                          parent) {}
 

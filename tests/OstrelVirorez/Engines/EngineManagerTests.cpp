@@ -308,4 +308,65 @@ TEST(EngineManagerOverlapTest, OverlappingLoadsRunOneAfterAnother) {
     }
 }
 
+// Engine choices made in quick succession: the workers serving them may take
+// their turns in any order, and a choice may come while the previous one is
+// still loading. Whatever happens, the engine chosen last ends loaded and the
+// one chosen before is not left loaded.
+TEST(EngineManagerChoiceTest, TheLastChoiceWinsWhateverOrderTheLoadsRunIn) {
+    struct Case {
+        std::string name;
+        bool firstIsInFlight; // A's load has begun before B is chosen
+        bool laterServedFirst; // B's worker gets its turn before A's
+        Events events;
+    };
+    const std::vector<Case> cases{
+        {"A's worker first, B chosen before it starts", false, false,
+         {"hushframe#1 load begins", "hushframe#1 load ends"}},
+        {"B's worker first", false, true, {"hushframe#1 load begins", "hushframe#1 load ends"}},
+        {"B chosen while A loads", true, false,
+         {"parakeet#1 load begins", "parakeet#1 load ends", "parakeet#1 unload", "hushframe#1 load begins",
+          "hushframe#1 load ends"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedEngineFactory engines;
+        engines.scripts[EngineType::parakeet].heldLoads = c.firstIsInFlight ? 1 : 0;
+        platform::ManualMainQueue queue;
+        EngineManager manager(queue, engines.factory());
+
+        const auto chooseA = manager.requestEngine(EngineType::parakeet);
+        std::future<bool> loadA;
+        std::future<bool> loadB;
+        if (c.firstIsInFlight) {
+            loadA = std::async(std::launch::async, [&] { return manager.loadRequested(chooseA); });
+            engines.waitForEngine(EngineType::parakeet)->waitUntilLoadStarts();
+            const auto chooseB = manager.requestEngine(EngineType::hushframe);
+            loadB = std::async(std::launch::async, [&, chooseB] { return manager.loadRequested(chooseB); });
+            engines.engine(EngineType::parakeet)->release();
+        } else {
+            const auto chooseB = manager.requestEngine(EngineType::hushframe);
+            if (c.laterServedFirst) {
+                EXPECT_TRUE(manager.loadRequested(chooseB));
+            }
+            EXPECT_FALSE(manager.loadRequested(chooseA));
+            if (!c.laterServedFirst) {
+                EXPECT_TRUE(manager.loadRequested(chooseB));
+            }
+        }
+        if (loadA.valid()) {
+            EXPECT_TRUE(loadA.get());
+        }
+        if (loadB.valid()) {
+            EXPECT_TRUE(loadB.get());
+        }
+
+        EXPECT_EQ(manager.currentType(), EngineType::hushframe);
+        EXPECT_TRUE(manager.currentEngine()->isLoaded());
+        const auto a = engines.engine(EngineType::parakeet);
+        EXPECT_TRUE(!a || !a->isLoaded());
+        EXPECT_EQ(engines.log->events(), c.events);
+        EXPECT_EQ(manager.status(), EngineStatus::ready());
+    }
+}
+
 } // namespace

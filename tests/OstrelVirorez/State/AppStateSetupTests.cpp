@@ -183,5 +183,32 @@ TEST_F(AppStateSetupTest, MicrophoneStatusDecidesWhatIsLoggedOrAsked) {
     }
 }
 
+// Two engine choices in quick succession, each starting a load: the load of
+// the superseded choice does nothing once its turn comes, so only the engine
+// chosen last is ever loaded, and each load's completion still runs.
+TEST_F(AppStateSetupTest, QuickEngineChoicesLoadOnlyTheLastOne) {
+    launch();
+    std::vector<std::optional<EngineType>> published;
+    const auto watch = appState->engineManager().currentTypeChanged().connect(
+        [&](const std::optional<EngineType>& type) { published.push_back(type); });
+    work.holdWork();
+    int finished = 0;
+    settings.setSelectedEngine(EngineType::hushframe);
+    appState->loadSelectedEngine([&] { ++finished; });
+    settings.setSelectedEngine(EngineType::nemotron);
+    appState->loadSelectedEngine([&] { ++finished; });
+
+    ASSERT_TRUE(work.runNext());
+    runUntilIdle();
+    EXPECT_EQ(appState->engineManager().currentType(), EngineType::parakeet);
+    EXPECT_EQ(finished, 1);
+    ASSERT_TRUE(work.runNext());
+    runUntilIdle();
+    EXPECT_EQ(appState->engineManager().currentType(), EngineType::nemotron);
+    EXPECT_EQ(finished, 2);
+    EXPECT_EQ(published, (std::vector<std::optional<EngineType>>{std::nullopt, EngineType::nemotron}));
+    EXPECT_EQ(logCount("Engine load failed"), 0);
+}
+
 } // namespace
 } // namespace ostrelvirorez::testing

@@ -262,10 +262,9 @@ TEST_F(StatusBarControllerTest, AWindowClosedAndShownAgainKeepsTabSidebarAndPane
     EXPECT_NE(view.statusPanel(), nullptr);
 }
 
-TEST_F(StatusBarControllerTest, TheStatusPanelReadsThePermissionsGiven) {
-    auto grants = std::make_shared<FakePermissions>();
+TEST_F(StatusBarControllerTest, TheStatusPanelReadsTheApplicationsPermissions) {
+    FakePermissions* const grants = permissions;
     grants->microphone = CaptureAuthorizationStatus::denied;
-    controller->setPermissions(grants);
     linkAppState();
     leftClick();
     ASSERT_NE(window(), nullptr);
