@@ -74,7 +74,9 @@ std::int64_t DictationHistoryContainer::insert(const DictationHistoryEntry& entr
     statement.bind(4, entry.appBundleIdentifier);
     statement.bind(5, std::string_view(entry.mode));
     statement.step();
-    return database_->lastInsertRowId();
+    const auto identity = database_->lastInsertRowId();
+    changed.emit();
+    return identity;
 }
 
 std::vector<DictationHistoryEntry> DictationHistoryContainer::entriesNewestFirst() const {
@@ -93,10 +95,12 @@ void DictationHistoryContainer::deleteEntry(const DictationHistoryEntry& entry) 
     auto statement = database_->prepare("DELETE FROM DictationHistoryEntry WHERE persistentID = ?1");
     statement.bind(1, entry.persistentID);
     statement.step();
+    changed.emit();
 }
 
 void DictationHistoryContainer::deleteAll() {
     database_->execute("DELETE FROM DictationHistoryEntry");
+    changed.emit();
 }
 
 } // namespace ostrelvirorez

@@ -1,9 +1,11 @@
 #pragma once
 // The embedded store behind the dictation history: one SQLite database, in a
 // file or in memory, holding the entries under schema version 1.0.0. Every
-// change is saved as it is made. Failures throw platform::Error.
+// change is saved as it is made. Failures throw platform::Error and leave the
+// stored entries as they were.
 
 #include "OstrelVirorez/Model/DictationHistoryEntry.hpp"
+#include "Platform/Core/Signal.hpp"
 
 #include <filesystem>
 #include <memory>
@@ -36,6 +38,10 @@ public:
     std::vector<DictationHistoryEntry> entriesNewestFirst() const;
     void deleteEntry(const DictationHistoryEntry& entry);
     void deleteAll();
+
+    // Fires on the changing thread after every insertion or deletion that
+    // was saved; views listing the entries read them again.
+    platform::Signal<> changed;
 
 private:
     void prepareSchema();

@@ -38,6 +38,7 @@ public:
     // Posts the payload: JSON without a screenshot, a multipart form with one.
     // Throws FeedbackError, the transport's HttpError, or the JSON library's
     // error for a body that cannot be encoded or a reply that cannot be parsed.
+    // A stop request ends a running upload with the transport's cancelled error.
     std::string send(const Payload& payload, std::stop_token stop = {}) const;
 
     // "<version> (<build>)", with "0" for what the build did not stamp in.

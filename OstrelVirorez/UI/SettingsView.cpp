@@ -221,9 +221,13 @@ void SettingsView::presentSheet(SettingsSheet sheet) {
     auto* layout = new QVBoxLayout(dialog); // owned by the dialog
     layout->setContentsMargins(0, 0, 0, 0);
     QPointer<QDialog> guard(dialog);
-    layout->addWidget(makeSettingsSheet(sheet, environment_, [guard] {
-                          if (guard) guard->close();
-                      }).release());
+    layout->addWidget(makeSettingsSheet(
+                          sheet, environment_,
+                          [guard] {
+                              if (guard) guard->close();
+                          },
+                          dialog)
+                          .release());
     QObject::connect(dialog, &QDialog::finished, this, [this, sheet] { model_.sheetDismissed(sheet); });
     sheetDialog_ = dialog;
     dialog->show();

@@ -1,43 +1,57 @@
 #include "OstrelVirorez/UI/Settings/SettingsSheets.hpp"
 
-#include "OstrelDesignKit/Glass/OstrelButton.hpp"
-#include "OstrelDesignKit/Tokens/TextStyle.hpp"
+#include "OstrelVirorez/App/AppState.hpp"
+#include "OstrelVirorez/App/BackgroundWork.hpp"
+#include "OstrelVirorez/Services/FeedbackService.hpp"
+#include "OstrelVirorez/Services/SystemDiagnosticsSources.hpp"
+#include "OstrelVirorez/UI/Feedback/FeedbackSheet.hpp"
+#include "OstrelVirorez/UI/Onboarding/OnboardingSheet.hpp"
 
-#include <QLabel>
+#include <QPointer>
 #include <QVBoxLayout>
 
 namespace ostrelvirorez {
 namespace {
 
-QString sheetTitle(SettingsSheet sheet) {
-    switch (sheet) {
-    case SettingsSheet::feedback: return QStringLiteral("Feedback senden");
-    case SettingsSheet::onboarding: return QStringLiteral("Willkommen bei OstrelVirorez");
+// Holds the diagnostics sources the feedback sheet reads for as long as the
+// sheet exists.
+class FeedbackSheetHost final : public QWidget {
+public:
+    FeedbackSheetHost(const SettingsEnvironment& environment, std::function<void()> dismiss, QWidget* parent)
+        : QWidget(parent), diagnostics_(environment.permissions, environment.appState.keychain()) {
+        auto* layout = new QVBoxLayout(this); // owned by this widget
+        layout->setContentsMargins(0, 0, 0, 0);
+        QPointer<QWidget> self(this);
+        sheet_ = new FeedbackSheet(QString::fromUtf8(feedbackSheetOrigin),
+                                   FeedbackSheetServices{FeedbackService::shared(), environment.settings, diagnostics_,
+                                                         [self]() -> QWidget* {
+                                                             // The settings window the sheet lies over.
+                                                             if (!self || !self->window()->parentWidget()) return nullptr;
+                                                             return self->window()->parentWidget()->window();
+                                                         },
+                                                         environment.mainQueue, sharedPoolExecutor()},
+                                   std::move(dismiss), this);
+        layout->addWidget(sheet_);
     }
-    return {};
-}
+    // The sheet reads the diagnostics until it is gone: it goes first.
+    ~FeedbackSheetHost() override { delete sheet_; }
 
-// Stands in for a sheet whose view is not wired yet: its title and a button
-// that closes it.
-std::unique_ptr<QWidget> placeholder(SettingsSheet sheet, std::function<void()> dismiss, QWidget* parent) {
-    auto view = std::make_unique<QWidget>(parent);
-    auto* stack = new QVBoxLayout(view.get()); // owned by the view
-    stack->setContentsMargins(24, 24, 24, 24);
-    stack->setSpacing(16);
-    auto* heading = new QLabel(sheetTitle(sheet), view.get());
-    ostreldesignkit::applyTextStyle(*heading, ostreldesignkit::TextStyle::title);
-    stack->addWidget(heading);
-    auto* close = new ostreldesignkit::OstrelButton(QStringLiteral("Schließen"), view.get());
-    QObject::connect(close, &QAbstractButton::clicked, view.get(), [dismiss = std::move(dismiss)] { dismiss(); });
-    stack->addWidget(close, 0, Qt::AlignRight);
-    return view;
-}
+private:
+    SystemDiagnosticsSources diagnostics_;
+    FeedbackSheet* sheet_ = nullptr;
+};
 
 } // namespace
 
-std::unique_ptr<QWidget> makeSettingsSheet(SettingsSheet sheet, const SettingsEnvironment&,
+std::unique_ptr<QWidget> makeSettingsSheet(SettingsSheet sheet, const SettingsEnvironment& environment,
                                            std::function<void()> dismiss, QWidget* parent) {
-    return placeholder(sheet, std::move(dismiss), parent);
+    switch (sheet) {
+    case SettingsSheet::onboarding:
+        return std::make_unique<OnboardingSheet>(environment.settings, environment.appState, std::move(dismiss), parent);
+    case SettingsSheet::feedback:
+        return std::make_unique<FeedbackSheetHost>(environment, std::move(dismiss), parent);
+    }
+    return nullptr;
 }
 
 } // namespace ostrelvirorez

@@ -1,5 +1,6 @@
 #include "OstrelVirorez/Model/DictationHistoryStore.hpp"
 #include "OstrelVirorez/Model/SqliteDatabase.hpp"
+#include "Platform/Core/Error.hpp"
 #include "Platform/Core/Logger.hpp"
 
 #include "tests/Support/ScopedEnvironment.hpp"
@@ -94,6 +95,28 @@ TEST_F(DictationHistoryStoreTest, DeletingOneOrAllEntriesIsSaved) {
     // Identities are not handed out again after a deletion.
     reopened.record("d", "App", std::nullopt, "raw");
     EXPECT_GT(reopened.container().entriesNewestFirst().front().persistentID, 3);
+}
+
+TEST_F(DictationHistoryStoreTest, EverySavedChangeIsAnnouncedAndARefusedDeletionKeepsTheEntries) {
+    DictationHistoryStore store(false, storeFile(), clock());
+    int announcements = 0;
+    const auto observer = store.container().changed.connect([&] { ++announcements; });
+    for (const char* text : {"a", "b", "c"}) {
+        store.record(text, "App", std::nullopt, "raw");
+        now += 1s;
+    }
+    EXPECT_EQ(announcements, 3);
+    store.container().deleteEntry(store.container().entriesNewestFirst()[1]);
+    EXPECT_EQ(announcements, 4);
+
+    // Another writer makes the store refuse deletions from now on.
+    SqliteDatabase(storeFile()).execute("CREATE TRIGGER refuseDeletion BEFORE DELETE ON DictationHistoryEntry "
+                                        "BEGIN SELECT RAISE(ABORT, 'deletion refused'); END");
+    const auto newest = store.container().entriesNewestFirst().front();
+    EXPECT_THROW(store.container().deleteEntry(newest), platform::Error);
+    EXPECT_THROW(store.container().deleteAll(), platform::Error);
+    EXPECT_EQ(announcements, 4);
+    EXPECT_EQ(texts(store), (std::vector<std::string>{"c", "a"}));
 }
 
 TEST_F(DictationHistoryStoreTest, InMemoryStoreWritesNoFile) {

@@ -10,6 +10,8 @@
 #include <nlohmann/json.hpp>
 
 #include <functional>
+#include <future>
+#include <stop_token>
 
 namespace {
 
@@ -198,6 +200,27 @@ TEST_F(FeedbackServiceTest, TransportFailuresReachTheCallerUnchanged) {
     } catch (const platform::HttpError& error) {
         EXPECT_EQ(error.kind(), platform::HttpErrorKind::cannotConnect);
     }
+}
+
+TEST_F(FeedbackServiceTest, AStopRequestCancelsAnUploadWaitingForItsReply) {
+    std::promise<void> arrived;
+    server.handle(path, [&](const testsupport::HttpRecordedRequest&) {
+        arrived.set_value();
+        auto reply = json(201, R"({"id":"too_late"})");
+        reply.held = true;
+        return reply;
+    });
+    std::stop_source stop;
+    auto upload = std::async(std::launch::async, [&] { return service.send(samplePayload(), stop.get_token()); });
+    arrived.get_future().wait();
+    stop.request_stop();
+    try {
+        upload.get();
+        ADD_FAILURE() << "the upload was not cancelled";
+    } catch (const platform::HttpError& error) {
+        EXPECT_EQ(error.kind(), platform::HttpErrorKind::cancelled);
+    }
+    server.release();
 }
 
 TEST_F(FeedbackServiceTest, TextThatIsNotUtf8CannotBeEncodedAsJSON) {

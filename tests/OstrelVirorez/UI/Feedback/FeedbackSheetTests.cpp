@@ -1,0 +1,164 @@
+#include "OstrelVirorez/UI/Feedback/FeedbackSheet.hpp"
+
+#include "OstrelVirorez/Model/AppSettings.hpp"
+#include "OstrelVirorez/Services/FeedbackDiagnosticsSources.hpp"
+#include "OstrelVirorez/UI/Feedback/WindowCapture.hpp"
+#include "Platform/Defaults/UserDefaults.hpp"
+#include "tests/OstrelVirorez/UI/Feedback/FeedbackFixture.hpp"
+#include "tests/OstrelVirorez/UI/TestApplication.hpp"
+#include "tests/Support/TemporaryDirectory.hpp"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+
+namespace ostrelvirorez::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+class FixedDiagnosticsSources final : public FeedbackDiagnosticsSources {
+public:
+    std::chrono::system_clock::time_point now() const override { return {}; }
+    std::string hotkeyName(KeyCode code) const override { return "Key " + std::to_string(code); }
+    std::string languageDisplayName(const std::string& code) const override { return code; }
+    bool isAccessibilityTrusted() const override { return true; }
+    int microphoneAuthorizationStatus() const override { return 3; }
+    std::optional<std::string> claudeAPIKey() const override { return std::nullopt; }
+};
+
+QImage render(QWidget& widget, const QString& name) {
+    QImage image = widget.grab().toImage();
+    QDir().mkpath("renders");
+    image.save("renders/" + name + ".png");
+    return image;
+}
+
+QStringList visibleLabelTexts(const QWidget& root) {
+    QStringList texts;
+    for (const QLabel* label : root.findChildren<QLabel*>()) {
+        if (label->isVisibleTo(&root) && !label->text().isEmpty()) texts << label->text();
+    }
+    return texts;
+}
+
+void press(QWidget& widget, int key) {
+    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(&widget, &event);
+}
+
+class FeedbackSheetTest : public FeedbackFixture {
+protected:
+    FeedbackSheetTest() {
+        settingsWindow.resize(320, 200);
+        QPalette palette = settingsWindow.palette();
+        palette.setColor(QPalette::Window, Qt::red);
+        settingsWindow.setPalette(palette);
+        settingsWindow.setAutoFillBackground(true);
+    }
+
+    std::unique_ptr<FeedbackSheet> makeSheet(QString herkunft = "Einstellungen") {
+        auto sheet = std::make_unique<FeedbackSheet>(
+            herkunft,
+            FeedbackSheetServices{service, settings, sources, [this] { return windowToCapture; }, queue,
+                                  inlineExecutor()},
+            [this] { ++dismissals; });
+        sheet->show();
+        queue.runUntilIdle();
+        return sheet;
+    }
+
+    [[maybe_unused]] bool applicationReady = (testApplication(), true);
+    testsupport::TemporaryDirectory folder;
+    platform::UserDefaults defaults{folder / "defaults.json"};
+    AppSettings settings{defaults};
+    FixedDiagnosticsSources sources;
+    QWidget settingsWindow;
+    QWidget* windowToCapture = &settingsWindow;
+    int dismissals = 0;
+};
+
+TEST_F(FeedbackSheetTest, OpensAtItsFixedSizeWithTheFactsItSendsAndSendingDisabled) {
+    auto sheet = makeSheet();
+    render(*sheet, "feedback-empty");
+    EXPECT_EQ(sheet->size(), QSize(540, 540));
+    EXPECT_EQ(sheet->sendButton().text(), "Feedback senden");
+    EXPECT_FALSE(sheet->sendButton().isEnabled());
+    EXPECT_TRUE(sheet->cancelButton().isEnabled());
+    EXPECT_FALSE(sheet->statusSection().isVisible());
+    const QStringList texts = visibleLabelTexts(*sheet);
+    for (const QString& expected :
+         {QString("Feedback an Mika"), QString("Dein Feedback"), QString("Absender"), QString("Bereich"),
+          QString("Einstellungen"), QString::fromStdString(loginUserName()),
+          QString::fromStdString(FeedbackService::appVersion()), QString::fromStdString(FeedbackService::osVersion())}) {
+        EXPECT_TRUE(texts.contains(expected)) << expected.toStdString();
+    }
+    EXPECT_FALSE(visibleLabelTexts(*makeSheet("")).contains("Bereich"));
+}
+
+TEST_F(FeedbackSheetTest, ScreenshotPreviewShowsTheSettingsWindowAndItsSize) {
+    auto sheet = makeSheet();
+    sheet->screenshotToggle().click();
+    const auto* preview = sheet->screenshotArea().findChild<QLabel*>("screenshotPreview");
+    ASSERT_TRUE(preview);
+    const QImage image = preview->pixmap().toImage();
+    EXPECT_LE(image.height(), 160);
+    EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() / 2), QColor(Qt::red));
+    EXPECT_TRUE(visibleLabelTexts(sheet->screenshotArea()).filter("Größe: ").size() == 1);
+    render(*sheet, "feedback-screenshot");
+
+    sheet->screenshotToggle().click();
+    EXPECT_FALSE(sheet->model().screenshotData());
+    EXPECT_FALSE(sheet->screenshotArea().isVisible());
+}
+
+TEST_F(FeedbackSheetTest, WithoutAWindowToCaptureTheSheetSaysTheScreenshotFailed) {
+    for (QWidget* window : {static_cast<QWidget*>(nullptr), static_cast<QWidget*>(&settingsWindow)}) {
+        settingsWindow.resize(0, 0);
+        windowToCapture = window;
+        auto sheet = makeSheet();
+        sheet->screenshotToggle().click();
+        EXPECT_EQ(visibleLabelTexts(sheet->screenshotArea()),
+                  QStringList{QString::fromStdString(FeedbackSheetModel::screenshotFailedText())});
+        render(*sheet, "feedback-screenshot-failed");
+    }
+}
+
+TEST_F(FeedbackSheetTest, SendingShowsTheOutcomeThenClosesAndEscapeCancels) {
+    auto sheet = makeSheet();
+    sheet->editor().setPlainText("Hallo Mika");
+    EXPECT_TRUE(sheet->sendButton().isEnabled());
+    press(*sheet, Qt::Key_Return);
+    ASSERT_EQ(server.requests().size(), 1u);
+    queue.runUntilIdle();
+    EXPECT_TRUE(sheet->statusSection().isVisible());
+    EXPECT_TRUE(visibleLabelTexts(sheet->statusSection()).contains("Danke! Feedback ist drin (ID: rec_7)"));
+    EXPECT_EQ(sheet->sendButton().text(), "Sende …");
+    EXPECT_FALSE(sheet->sendButton().isEnabled());
+    render(*sheet, "feedback-sent");
+    queue.advance(1500ms);
+    EXPECT_EQ(dismissals, 1);
+
+    auto second = makeSheet();
+    press(*second, Qt::Key_Escape);
+    EXPECT_EQ(dismissals, 2);
+}
+
+TEST_F(FeedbackSheetTest, AFailedSendShowsWhyAndKeepsTheMessage) {
+    server.reply(path, testsupport::HttpTestReply::text(503, "später"));
+    auto sheet = makeSheet();
+    sheet->editor().setPlainText("Hallo");
+    sheet->sendButton().click();
+    queue.runUntilIdle();
+    EXPECT_TRUE(visibleLabelTexts(sheet->statusSection()).contains("Senden fehlgeschlagen: HTTP 503: später"));
+    EXPECT_EQ(sheet->editor().toPlainText(), "Hallo");
+    EXPECT_TRUE(sheet->sendButton().isEnabled());
+    render(*sheet, "feedback-failed");
+    EXPECT_EQ(dismissals, 0);
+}
+
+} // namespace
+} // namespace ostrelvirorez::testing
