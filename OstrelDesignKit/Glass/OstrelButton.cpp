@@ -1,11 +1,11 @@
 #include "OstrelDesignKit/Glass/OstrelButton.hpp"
 
+#include "OstrelDesignKit/Glass/ButtonLabel.hpp"
 #include "OstrelDesignKit/Tokens/TextStyle.hpp"
 
-#include <QFontMetrics>
 #include <QPainter>
 
-#include <cmath>
+#include <utility>
 
 namespace ostreldesignkit {
 
@@ -19,11 +19,14 @@ void OstrelButton::setActive(bool active) {
     update();
 }
 
+void OstrelButton::setSymbol(std::string symbol) {
+    symbol_ = std::move(symbol);
+    updateGeometry();
+    update();
+}
+
 QSize OstrelButton::sizeHint() const {
-    const QSize text = QFontMetrics(font()).size(Qt::TextSingleLine, this->text());
-    const QMarginsF pad = OstrelButtonStyle::padding();
-    return QSize(int(std::ceil(text.width() + pad.left() + pad.right())),
-                 int(std::ceil(text.height() + pad.top() + pad.bottom())));
+    return ButtonLabel{text(), symbol_}.sizeHint(font(), OstrelButtonStyle::padding());
 }
 
 void OstrelButton::paintEvent(QPaintEvent*) {
@@ -31,8 +34,8 @@ void OstrelButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setOpacity(look.opacity);
     look.paintBackground(painter, QRectF(rect()));
-    painter.setPen(palette().color(QPalette::ButtonText));
-    painter.drawText(QRectF(rect()).marginsRemoved(OstrelButtonStyle::padding()), Qt::AlignCenter, text());
+    ButtonLabel{text(), symbol_}.paint(painter, QRectF(rect()), font(), OstrelButtonStyle::padding(),
+                                       palette().color(QPalette::ButtonText));
 }
 
 } // namespace ostreldesignkit

@@ -1,5 +1,6 @@
 #include "OstrelVirorez/UI/General/SystemSection.hpp"
 
+#include "OstrelDesignKit/Glass/OstrelButton.hpp"
 #include "OstrelDesignKit/Tokens/Color.hpp"
 #include "OstrelVirorez/UI/General/GeneralControls.hpp"
 #include "OstrelVirorez/UI/General/SystemSectionModel.hpp"
@@ -30,16 +31,28 @@ SystemSection::SystemSection(SystemSectionModel& model, QWidget* parent) : QWidg
         }
     }
 
-    const std::pair<QString, void (SystemSectionModel::*)() const> actions[] = {
-        {QStringLiteral("Auf Updates prüfen \u2026"), &SystemSectionModel::checkForUpdates},
-        {QStringLiteral("Onboarding erneut zeigen"), &SystemSectionModel::showOnboarding},
-        {QStringLiteral("Feedback senden \u2026"), &SystemSectionModel::sendFeedback},
-        {QStringLiteral("Quit OstrelVirorez"), &SystemSectionModel::quit},
+    struct Action {
+        QString title;
+        const char* symbol;
+        void (SystemSectionModel::*run)() const;
     };
-    for (const auto& [title, action] : actions) {
-        QAbstractButton* button = title.startsWith(QStringLiteral("Quit"))
-                                      ? static_cast<QAbstractButton*>(new OstrelDestructiveButton(title))
-                                      : makeKitButton(title);
+    const Action actions[] = {
+        {QStringLiteral("Auf Updates prüfen \u2026"), "arrow.triangle.2.circlepath", &SystemSectionModel::checkForUpdates},
+        {QStringLiteral("Onboarding erneut zeigen"), "wand.and.stars", &SystemSectionModel::showOnboarding},
+        {QStringLiteral("Feedback senden \u2026"), "envelope.badge", &SystemSectionModel::sendFeedback},
+        {QStringLiteral("Quit OstrelVirorez"), "xmark.circle", &SystemSectionModel::quit},
+    };
+    for (const auto& [title, symbol, action] : actions) {
+        QAbstractButton* button = nullptr;
+        if (title.startsWith(QStringLiteral("Quit"))) {
+            auto* destructive = new OstrelDestructiveButton(title);
+            destructive->setSymbol(symbol);
+            button = destructive;
+        } else {
+            auto* kit = new ostreldesignkit::OstrelButton(title);
+            kit->setSymbol(symbol);
+            button = kit;
+        }
         useWhiteLabel(*button);
         connect(button, &QAbstractButton::clicked, this, [this, action] { (model_.*action)(); });
         buttons_.push_back(button);

@@ -62,8 +62,9 @@ HotkeyGroupSection::HotkeyGroupSection(HotkeySettingsModel& model, HotkeyGroupKi
     auto* addRow = new QWidget;
     auto* centred = new QHBoxLayout(addRow); // owned by the add row
     centred->setContentsMargins(0, 4, 0, 0);
-    // The kit's text button draws no symbol, so the label is the text alone.
-    addButton_ = new ostreldesignkit::OstrelButton(QStringLiteral("Weiteren Hotkey hinzufügen"), addRow);
+    auto* add = new ostreldesignkit::OstrelButton(QStringLiteral("Weiteren Hotkey hinzufügen"), addRow);
+    add->setSymbol(group.iconAdd);
+    addButton_ = add;
     QObject::connect(addButton_, &QAbstractButton::clicked, this, [this] { model_.appendCode(kind_); });
     centred->addStretch(1);
     centred->addWidget(addButton_);

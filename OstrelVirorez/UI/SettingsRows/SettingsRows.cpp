@@ -1,5 +1,6 @@
 #include "OstrelVirorez/UI/SettingsRows/SettingsRows.hpp"
 
+#include "OstrelDesignKit/Glass/ButtonLabel.hpp"
 #include "OstrelDesignKit/Glass/GlassFrame.hpp"
 #include "OstrelDesignKit/Status/StatusWidgets.hpp"
 #include "OstrelDesignKit/Symbols/SymbolImage.hpp"
@@ -7,13 +8,12 @@
 #include "OstrelDesignKit/Tokens/OstrelFontWeight.hpp"
 #include "OstrelVirorez/UI/SettingsRows/SettingsRowStyles.hpp"
 
-#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include <cmath>
+#include <utility>
 
 namespace ostrelvirorez {
 namespace {
@@ -124,11 +124,14 @@ OstrelDestructiveButton::OstrelDestructiveButton(const QString& text, QWidget* p
     setFont(ostreldesignkit::ostrelFont(14, OstrelFontWeight::medium));
 }
 
+void OstrelDestructiveButton::setSymbol(std::string symbol) {
+    symbol_ = std::move(symbol);
+    updateGeometry();
+    update();
+}
+
 QSize OstrelDestructiveButton::sizeHint() const {
-    const QSize text = QFontMetrics(font()).size(Qt::TextSingleLine, this->text());
-    const QMarginsF pad = OstrelDestructiveButtonStyle::padding();
-    return QSize(int(std::ceil(text.width() + pad.left() + pad.right())),
-                 int(std::ceil(text.height() + pad.top() + pad.bottom())));
+    return ostreldesignkit::ButtonLabel{text(), symbol_}.sizeHint(font(), OstrelDestructiveButtonStyle::padding());
 }
 
 void OstrelDestructiveButton::paintEvent(QPaintEvent*) {
@@ -136,8 +139,9 @@ void OstrelDestructiveButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setOpacity(look.opacity);
     look.paintBackground(painter, QRectF(rect()));
-    painter.setPen(palette().color(QPalette::ButtonText));
-    painter.drawText(QRectF(rect()).marginsRemoved(OstrelDestructiveButtonStyle::padding()), Qt::AlignCenter, text());
+    ostreldesignkit::ButtonLabel{text(), symbol_}.paint(painter, QRectF(rect()), font(),
+                                                        OstrelDestructiveButtonStyle::padding(),
+                                                        palette().color(QPalette::ButtonText));
 }
 
 } // namespace ostrelvirorez

@@ -76,10 +76,15 @@ protected:
 class OstrelDestructiveButton final : public QAbstractButton {
 public:
     explicit OstrelDestructiveButton(const QString& text, QWidget* parent = nullptr);
+    // A symbol name drawn before the text; empty for none.
+    void setSymbol(std::string symbol);
     QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::string symbol_;
 };
 
 } // namespace ostrelvirorez

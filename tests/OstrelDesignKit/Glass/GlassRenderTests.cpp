@@ -1,3 +1,4 @@
+#include "OstrelDesignKit/Glass/ButtonLabel.hpp"
 #include "OstrelDesignKit/Glass/ButtonStyle.hpp"
 #include "OstrelDesignKit/Glass/GlassBackground.hpp"
 #include "OstrelDesignKit/Glass/GlassFrame.hpp"
@@ -8,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QImage>
+#include <QPalette>
 #include <QPainter>
 
 #include <cstdlib>
@@ -150,6 +153,35 @@ TEST(ButtonWidgets, RenderOffscreen) {
     EXPECT_GT(inside.alpha(), 0);
     EXPECT_GT(inside.blue(), inside.red());
     EXPECT_GE(active.sizeHint().width(), 24);
+}
+
+TEST(OstrelButton, ASymbolStandsBeforeTheTextAsTallAsIt) {
+    testing::kitApplication();
+    OstrelButton plain(QStringLiteral("Add"));
+    OstrelButton withSymbol(QStringLiteral("Add"));
+    withSymbol.setSymbol("plus");
+    const int textHeight = QFontMetrics(withSymbol.font()).height();
+    EXPECT_EQ(withSymbol.sizeHint().width() - plain.sizeHint().width(),
+              textHeight + int(ButtonLabel::symbolSpacing));
+    EXPECT_EQ(withSymbol.sizeHint().height(), plain.sizeHint().height());
+
+    QPalette palette = withSymbol.palette();
+    palette.setColor(QPalette::ButtonText, Qt::white);
+    withSymbol.setPalette(palette);
+    withSymbol.resize(withSymbol.sizeHint());
+    const QImage image = renderWidget(withSymbol);
+    testing::keepRender(image, "button-with-symbol");
+    // Some white ink lies inside the symbol's square at the left of the label.
+    const int left = int(OstrelButtonStyle::padding().left());
+    int ink = 0;
+    const int top = int(OstrelButtonStyle::padding().top());
+    for (int x = left; x < left + textHeight; ++x) {
+        for (int y = top; y < top + textHeight; ++y) {
+            const QColor pixel = image.pixelColor(x, y);
+            ink += pixel.alpha() > 200 && pixel.lightness() > 200 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(ink, 4);
 }
 
 TEST(GlassFrame, GrabsAsItsGlass) {
