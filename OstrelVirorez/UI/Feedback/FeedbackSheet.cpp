@@ -4,7 +4,7 @@
 #include "OstrelVirorez/Services/FeedbackService.hpp"
 #include "OstrelVirorez/UI/Feedback/WindowCapture.hpp"
 #include "OstrelVirorez/UI/Onboarding/OnboardingParts.hpp"
-#include "OstrelVirorez/UI/Onboarding/SystemTextStyle.hpp"
+#include "OstrelVirorez/UI/Onboarding/SheetWidgets.hpp"
 #include "OstrelVirorez/UI/SettingsRows/VirorezColors.hpp"
 #include "Platform/Concurrency/MainQueue.hpp"
 
@@ -30,29 +30,6 @@ using namespace sheetstyle;
 
 constexpr int standardPadding = 16;
 constexpr int previewMaxHeight = 160;
-
-QString qt(const std::string& text) { return QString::fromStdString(text); }
-
-QLabel* textLabel(const QString& text, SystemTextStyle style, bool secondary, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    applySystemTextStyle(*label, style, secondary);
-    label->setWordWrap(true);
-    return label;
-}
-
-QLabel* symbolLabel(const char* name, int size, const QColor& color, QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setPixmap(QPixmap::fromImage(ostreldesignkit::SymbolImage::render(name, size, color)));
-    return label;
-}
-
-QFrame* divider(QWidget* parent) {
-    auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    line->setFixedHeight(1);
-    return line;
-}
 
 // A grouped form section: its header text above a rounded inset group.
 QWidget* formSection(const QString& title, QWidget* content, QWidget* parent) {
@@ -149,7 +126,7 @@ QWidget* FeedbackSheet::makeHeader() {
     auto* header = new QWidget(this);
     auto* layout = new QHBoxLayout(header);
     layout->setContentsMargins(standardPadding, standardPadding, standardPadding, standardPadding);
-    layout->addWidget(symbolLabel("envelope.badge", 22, systemBlue(), header));
+    layout->addWidget(symbolLabel("envelope.badge", 22, systemBlue(), 0, header));
     auto* titles = new QVBoxLayout;
     titles->setSpacing(2);
     for (QLabel* line : {textLabel(QString::fromUtf8(headerTitle), SystemTextStyle::headline, false, header),

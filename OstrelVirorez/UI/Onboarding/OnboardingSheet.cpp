@@ -6,7 +6,7 @@
 #include "OstrelDesignKit/Tokens/Color.hpp"
 #include "OstrelVirorez/App/AppState.hpp"
 #include "OstrelVirorez/UI/Onboarding/OnboardingParts.hpp"
-#include "OstrelVirorez/UI/Onboarding/SystemTextStyle.hpp"
+#include "OstrelVirorez/UI/Onboarding/SheetWidgets.hpp"
 #include "OstrelVirorez/UI/SettingsRows/SettingsRows.hpp"
 #include "OstrelVirorez/UI/SettingsRows/VirorezColors.hpp"
 
@@ -26,31 +26,6 @@ namespace {
 using namespace sheetstyle;
 
 using ostreldesignkit::Color;
-
-QString qt(const std::string& text) { return QString::fromStdString(text); }
-
-QLabel* textLabel(const QString& text, SystemTextStyle style, bool secondary, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    applySystemTextStyle(*label, style, secondary);
-    label->setWordWrap(true);
-    return label;
-}
-
-QLabel* symbolLabel(const char* name, int size, const QColor& color, int frameWidth, QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setPixmap(QPixmap::fromImage(ostreldesignkit::SymbolImage::render(name, size, color)));
-    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    if (frameWidth > 0) label->setFixedWidth(frameWidth);
-    return label;
-}
-
-QFrame* divider(QWidget* parent) {
-    auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    line->setFixedHeight(1);
-    return line;
-}
 
 QVBoxLayout* stack(QWidget* owner, int spacing) {
     auto* layout = new QVBoxLayout(owner);
