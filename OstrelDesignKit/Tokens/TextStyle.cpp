@@ -2,6 +2,7 @@
 
 #include "OstrelDesignKit/Tokens/Color.hpp"
 
+#include <QFontDatabase>
 #include <QPalette>
 #include <QWidget>
 
@@ -36,6 +37,19 @@ void applyTextStyle(QWidget& widget, TextStyle style) {
     palette.setColor(QPalette::WindowText, *spec.foreground);
     palette.setColor(QPalette::Text, *spec.foreground);
     palette.setColor(QPalette::ButtonText, *spec.foreground);
+    widget.setPalette(palette);
+}
+
+QFont systemFont(double pointSize, bool monospaced) {
+    QFont font = QFontDatabase::systemFont(monospaced ? QFontDatabase::FixedFont : QFontDatabase::GeneralFont);
+    font.setPointSizeF(pointSize);
+    return font;
+}
+
+void setTextColor(QWidget& widget, const QColor& color) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
     widget.setPalette(palette);
 }
 

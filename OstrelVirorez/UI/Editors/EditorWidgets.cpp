@@ -21,13 +21,6 @@ using ostreldesignkit::OstrelFontWeight;
 QString qtText(const std::string& text) { return QString::fromStdString(text); }
 std::string stdText(const QString& text) { return text.toStdString(); }
 
-void setTextColor(QWidget& widget, const QColor& color) {
-    QPalette palette = widget.palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::Text, color);
-    widget.setPalette(palette);
-}
-
 QLabel* makeText(const QString& text, double size, OstrelFontWeight weight, const QColor& color, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);

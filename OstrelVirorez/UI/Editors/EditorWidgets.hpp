@@ -4,6 +4,7 @@
 // rows, chips and badges, the symbol button, the scrolling tab column, and
 // the alert that asks a view-model's confirmation question.
 
+#include "OstrelDesignKit/Tokens/TextStyle.hpp"
 #include "OstrelDesignKit/Tokens/OstrelFontWeight.hpp"
 #include "OstrelVirorez/UI/Editors/ConfirmationRequest.hpp"
 
@@ -28,7 +29,7 @@ namespace ostrelvirorez::editors {
 QString qtText(const std::string& text);
 std::string stdText(const QString& text);
 
-void setTextColor(QWidget& widget, const QColor& color);
+using ostreldesignkit::setTextColor;
 QLabel* makeText(const QString& text, double size, ostreldesignkit::OstrelFontWeight weight, const QColor& color,
                  QWidget* parent);
 // The kit's caption style, wrapping.

@@ -9,7 +9,6 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -20,19 +19,6 @@
 namespace ostrelvirorez::general {
 
 using ostreldesignkit::Color;
-
-QFont systemFont(double size, bool monospaced) {
-    QFont font = QFontDatabase::systemFont(monospaced ? QFontDatabase::FixedFont : QFontDatabase::GeneralFont);
-    font.setPointSizeF(size);
-    return font;
-}
-
-void setTextColor(QWidget& widget, const QColor& color) {
-    QPalette palette = widget.palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::Text, color);
-    widget.setPalette(palette);
-}
 
 QLabel* makeCaption(const QString& text, CaptionSize size, const QColor& color, int leading, int top,
                     QWidget* parent) {

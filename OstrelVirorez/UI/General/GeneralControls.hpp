@@ -3,6 +3,8 @@
 // caption styles, compact pop-up pickers, a segmented picker, the interval
 // stepper, a slider with its percentage, and centred button rows.
 
+#include "OstrelDesignKit/Tokens/TextStyle.hpp"
+
 #include <QColor>
 #include <QFont>
 #include <QString>
@@ -27,9 +29,8 @@ namespace ostrelvirorez::general {
 
 struct SettingToggle;
 
-// The platform font at `size` points; monospaced when asked.
-QFont systemFont(double size, bool monospaced = false);
-void setTextColor(QWidget& widget, const QColor& color);
+using ostreldesignkit::setTextColor;
+using ostreldesignkit::systemFont;
 
 // A wrapping caption: the system caption-2 style (11 pt) or the caption
 // style (12 pt), with the given padding on its leading side and above it.

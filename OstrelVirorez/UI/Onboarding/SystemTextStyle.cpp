@@ -45,13 +45,6 @@ QColor systemGreen() { return QColor(52, 199, 89); }
 QColor systemOrange() { return QColor(255, 149, 0); }
 QColor systemBlue() { return QColor(0, 122, 255); }
 
-void setTextColor(QWidget& widget, const QColor& color) {
-    QPalette palette = widget.palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::Text, color);
-    widget.setPalette(palette);
-}
-
 void applySheetPalette(QWidget& sheet) {
     QPalette palette = sheet.palette();
     const QColor ground(0x1E, 0x1E, 0x1E);

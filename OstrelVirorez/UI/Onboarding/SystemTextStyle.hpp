@@ -4,6 +4,8 @@
 // a dark ground, secondary text and fills, and the platform's green, orange
 // and blue.
 
+#include "OstrelDesignKit/Tokens/TextStyle.hpp"
+
 #include <QColor>
 #include <QFont>
 
@@ -31,7 +33,6 @@ void applyProminentStyle(QWidget& button);
 
 // Sets `widget`'s font to `style` and, when `secondary`, its text colour.
 void applySystemTextStyle(QWidget& widget, SystemTextStyle style, bool secondary = false);
-// Sets the colour of `widget`'s text.
-void setTextColor(QWidget& widget, const QColor& color);
+using ostreldesignkit::setTextColor;
 
 } // namespace ostrelvirorez::sheetstyle

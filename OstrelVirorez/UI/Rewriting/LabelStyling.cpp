@@ -21,13 +21,6 @@ QLabel* symbolLabel(const std::string& symbol, int pointSize, const QColor& colo
     return label;
 }
 
-void setTextColor(QWidget& widget, const QColor& color) {
-    QPalette palette = widget.palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::Text, color);
-    widget.setPalette(palette);
-}
-
 QString qt(const std::string& text) { return QString::fromStdString(text); }
 
 } // namespace ostrelvirorez

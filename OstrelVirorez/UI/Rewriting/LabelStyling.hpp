@@ -2,6 +2,7 @@
 // Small helpers for the rewriting tab's labels: a text in a face and size of
 // the kit in a colour, and a symbol drawn into a fixed frame.
 
+#include "OstrelDesignKit/Tokens/TextStyle.hpp"
 #include "OstrelDesignKit/Tokens/OstrelFontWeight.hpp"
 
 #include <QColor>
@@ -20,7 +21,7 @@ QLabel* styledLabel(const QString& text, double size, ostreldesignkit::OstrelFon
 QLabel* symbolLabel(const std::string& symbol, int pointSize, const QColor& color, std::optional<QSize> frame,
                     QWidget* parent);
 
-void setTextColor(QWidget& widget, const QColor& color);
+using ostreldesignkit::setTextColor;
 
 QString qt(const std::string& text);
 
