@@ -1,6 +1,7 @@
 #pragma once
 // How a model is to be loaded: compute units, whether the GPU may accumulate in
-// low precision, and which function of a multi-function model to load.
+// low precision, which function of a multi-function model to load, and how
+// many threads the CPU runtime's predictions may use.
 
 #include "Platform/CoreML/MLComputeUnits.hpp"
 
@@ -13,6 +14,8 @@ struct MLModelConfiguration {
     MLComputeUnits computeUnits = MLComputeUnits::all;
     bool allowLowPrecisionAccumulationOnGPU = false;
     std::optional<std::string> functionName;
+    // 0: the environment variable OSTREL_MODEL_THREADS, else every core.
+    int threadCount = 0;
 
     bool operator==(const MLModelConfiguration&) const = default;
 };

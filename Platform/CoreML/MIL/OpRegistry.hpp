@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,12 +19,17 @@ namespace platform::coreml::mil {
 // results with their declared float type (fp16 values are held as float).
 using Kernel = std::function<std::vector<Tensor>(const OpCall&)>;
 
+// For a weight-decompression operation computed at load: its one result kept
+// packed (see PackedMatrix) when the stored form allows it, else nothing.
+using PackingKernel = std::function<std::optional<Tensor>(const OpCall&)>;
+
 struct OpDefinition {
     Kernel kernel;
     std::vector<std::string> required; // arguments that must be bound
     // False for operations whose results differ between calls with the same
     // arguments (random numbers): never computed ahead at load.
     bool deterministic = true;
+    PackingKernel packingKernel = {};
 };
 
 class OpRegistry {

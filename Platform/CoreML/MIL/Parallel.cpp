@@ -1,13 +1,58 @@
 #include "Platform/CoreML/MIL/Parallel.hpp"
 
 #include "Platform/Concurrency/ThreadPool.hpp"
+#include "Platform/Core/Immortal.hpp"
+#include "Platform/Core/Logger.hpp"
 
 #include <algorithm>
+#include <charconv>
 #include <condition_variable>
+#include <cstdlib>
 #include <exception>
 #include <mutex>
+#include <string_view>
 
 namespace platform::coreml::mil {
+namespace {
+
+constexpr std::size_t unlimited = 0;
+thread_local std::size_t budget = unlimited;
+
+std::size_t environmentThreadCount() {
+    const char* text = std::getenv("OSTREL_MODEL_THREADS");
+    if (text == nullptr || *text == '\0') {
+        return 0;
+    }
+    const std::string_view value(text);
+    int threads = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), threads);
+    if (error != std::errc{} || end != value.data() + value.size() || threads <= 0) {
+        static const Immortal<Logger> logger("platform", "models");
+        logger.get().warning("OSTREL_MODEL_THREADS=\"" + std::string(value) +
+                             "\" is not a positive whole number; models use every core");
+        return 0;
+    }
+    return static_cast<std::size_t>(threads);
+}
+
+} // namespace
+
+ThreadBudget::ThreadBudget(std::size_t threads) : outer_(budget) { budget = threads; }
+
+ThreadBudget::~ThreadBudget() { budget = outer_; }
+
+std::size_t ThreadBudget::current() {
+    const auto pooled = ThreadPool::shared().threadCount();
+    return budget == unlimited ? pooled : std::min(budget, pooled);
+}
+
+std::size_t modelThreadCount(int configured) {
+    if (configured > 0) {
+        return static_cast<std::size_t>(configured);
+    }
+    static const std::size_t fromEnvironment = environmentThreadCount();
+    return fromEnvironment > 0 ? fromEnvironment : ThreadPool::shared().threadCount();
+}
 
 void parallelFor(std::int64_t count, std::int64_t grain,
                  const std::function<void(std::int64_t begin, std::int64_t end)>& body) {
@@ -15,7 +60,8 @@ void parallelFor(std::int64_t count, std::int64_t grain,
         return;
     }
     auto& pool = ThreadPool::shared();
-    const auto workers = static_cast<std::int64_t>(pool.threadCount());
+    const auto limit = ThreadBudget::current();
+    const auto workers = static_cast<std::int64_t>(limit);
     const auto chunks = std::clamp<std::int64_t>(count / std::max<std::int64_t>(grain, 1), 1, workers);
     if (chunks <= 1) {
         body(0, count);
@@ -33,6 +79,7 @@ void parallelFor(std::int64_t count, std::int64_t grain,
             const auto [begin, end] = rangeOf(chunk);
             std::exception_ptr error;
             try {
+                const ThreadBudget inherited(limit);
                 body(begin, end);
             } catch (...) {
                 error = std::current_exception();

@@ -1,10 +1,13 @@
 #include "Platform/CoreML/MIL/PreparedFunction.hpp"
 
 #include "Platform/CoreML/MIL/DeclaredType.hpp"
+#include "Platform/CoreML/MIL/PackedMatrix.hpp"
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace platform::coreml::mil {
 namespace {
@@ -31,6 +34,15 @@ std::string debugNameOf(const Operation& operation) {
 
 } // namespace
 
+namespace {
+
+// Arguments whose kernels multiply by a packed weight without widening it whole.
+bool readsPacked(const std::string& opType, const std::string& argument) {
+    return argument == "weight" && (opType == "linear" || opType == "conv");
+}
+
+} // namespace
+
 class PreparedFunction::Builder {
 public:
     Builder(PreparedFunction& target, const OpRegistry& registry, const ConstantLoader& loadConstant)
@@ -38,6 +50,7 @@ public:
 
     void build(const Function& function) {
         target_.name_ = function.name;
+        countReaders(function);
         for (const auto& parameter : function.inputs) {
             addParameter(parameter);
         }
@@ -49,13 +62,89 @@ public:
             target_.outputs_.push_back({output, slot, types_[static_cast<std::size_t>(slot)]});
         }
         markReleases();
+        dropUnreadConstants();
     }
 
 private:
+    // How many arguments name each value, so that a constant read only by
+    // operations computed ahead (the stored form of a compressed weight) can be
+    // let go of as soon as the last of them is done.
+    void countReaders(const Function& function) {
+        outputNames_ = function.body.outputs;
+        for (const auto& operation : function.body.operations) {
+            for (const auto& argument : operation.inputs) {
+                for (const auto& binding : argument.second.bindings) {
+                    if (!binding.value) {
+                        ++readersByName_[binding.name];
+                        if (!readsPacked(operation.type, argument.first)) {
+                            needsElements_.insert(binding.name);
+                        }
+                    }
+                }
+            }
+        }
+        needsElements_.insert(outputNames_.begin(), outputNames_.end());
+    }
+
+    // Whether the value may be held packed: every reader takes packed weights.
+    bool packable(const std::string& valueName) const {
+        return readersByName_.contains(valueName) && !needsElements_.contains(valueName);
+    }
+
+    // A float weight of enough elements whose readers all take it packed,
+    // declared half precision, is kept as half floats.
+    Tensor packedIfHalf(Tensor value, const std::string& valueName) const {
+        constexpr std::int64_t smallestPacked = 1024;
+        if (value.dataType() != DataType::fp16 || value.packedMatrix() != nullptr || value.rank() < 2 ||
+            value.count() < smallestPacked || !packable(valueName)) {
+            return value;
+        }
+        auto matrix = std::make_shared<const PackedMatrix>(PackedMatrix::halves(value.shape(), value.floatValues()));
+        return Tensor::packed(value.dataType(), value.shape(), std::move(matrix));
+    }
+
+    void foldedReader(SlotIndex slot) {
+        auto& pending = pendingReaders_[static_cast<std::size_t>(slot)];
+        if (--pending <= 0 && !isOutput(slot)) {
+            target_.constants_[static_cast<std::size_t>(slot)] = Tensor{};
+        }
+    }
+
+    bool isOutput(SlotIndex slot) const {
+        return std::ranges::find(outputNames_, slot, [this](const std::string& output) {
+                   const auto found = names_.find(output);
+                   return found == names_.end() ? -1 : found->second;
+               }) != outputNames_.end();
+    }
+
+    // Constants no step reads (their readers were all computed ahead) are not kept.
+    void dropUnreadConstants() {
+        std::vector<bool> read(target_.constants_.size(), false);
+        for (const auto& step : target_.steps_) {
+            for (const auto& argument : step.arguments) {
+                for (const auto slot : argument.slots) {
+                    read[static_cast<std::size_t>(slot)] = true;
+                }
+            }
+            if (step.stateData >= 0) {
+                read[static_cast<std::size_t>(step.stateData)] = true;
+            }
+        }
+        for (const auto& output : target_.outputs_) {
+            read[static_cast<std::size_t>(output.slot)] = true;
+        }
+        for (std::size_t slot = 0; slot < read.size(); ++slot) {
+            if (!read[slot]) {
+                target_.constants_[slot] = Tensor{};
+            }
+        }
+    }
+
     SlotIndex newSlot(const ValueType& type, Tensor constant = {}) {
         target_.constants_.push_back(std::move(constant));
         types_.push_back(type);
         stateOfSlot_.push_back(-1);
+        pendingReaders_.push_back(0);
         return static_cast<SlotIndex>(target_.constants_.size() - 1);
     }
 
@@ -63,6 +152,8 @@ private:
         if (!names_.emplace(value.name, slot).second) {
             damaged(value.location, "the value '" + value.name + "' is defined twice");
         }
+        const auto readers = readersByName_.find(value.name);
+        pendingReaders_[static_cast<std::size_t>(slot)] = readers == readersByName_.end() ? 0 : readers->second;
     }
 
     SlotIndex lookUp(const std::string& valueName, const SourceLocation& location, const std::string& user) const {
@@ -128,7 +219,7 @@ private:
         if (const auto mismatch = shapeMismatch(tensor.shape(), result.type, ignored)) {
             damaged(operation.location, "the constant '" + result.name + "': " + *mismatch);
         }
-        name(result, newSlot(result.type, std::move(tensor)));
+        name(result, newSlot(result.type, packedIfHalf(std::move(tensor), result.name)));
     }
 
     int stateArgument(const Operation& operation, const std::string& argumentName) {
@@ -225,7 +316,7 @@ private:
         }
         addResults(operation, step);
         if (definition->deterministic && allConstant(step)) {
-            computeAhead(step);
+            computeAhead(step, operation);
         } else {
             target_.steps_.push_back(std::move(step));
         }
@@ -237,12 +328,25 @@ private:
         });
     }
 
-    void computeAhead(const PreparedStep& step) {
+    // The one result of a decompression kept packed, when all its readers take it so.
+    std::optional<Tensor> computePacked(const PreparedStep& step, const std::string& resultName) const {
+        if (!step.definition->packingKernel || step.results.size() != 1 || !packable(resultName)) {
+            return std::nullopt;
+        }
+        const auto valueOf = [this](SlotIndex slot) -> const Tensor& { return target_.constants_[static_cast<std::size_t>(slot)]; };
+        return step.definition->packingKernel(OpCall(step.opType, boundArguments(step, valueOf), step.resultTypes));
+    }
+
+    void computeAhead(const PreparedStep& step, const Operation& operation) {
         std::vector<Tensor> results;
         try {
-            results = callKernel(step, [this](SlotIndex slot) -> const Tensor& {
-                return target_.constants_[static_cast<std::size_t>(slot)];
-            });
+            if (auto packed = computePacked(step, operation.results.front().name)) {
+                results.push_back(std::move(*packed));
+            } else {
+                results = callKernel(step, [this](SlotIndex slot) -> const Tensor& {
+                    return target_.constants_[static_cast<std::size_t>(slot)];
+                });
+            }
         } catch (const std::exception& error) {
             damaged(step.location, error.what());
         }
@@ -255,7 +359,13 @@ private:
             if (const auto mismatch = shapeMismatch(value.shape(), step.resultTypes[i], ignored)) {
                 damaged(step.location, step.opType + " '" + step.debugName + "': " + *mismatch);
             }
-            target_.constants_[static_cast<std::size_t>(step.results[i])] = std::move(value);
+            target_.constants_[static_cast<std::size_t>(step.results[i])] =
+                packedIfHalf(std::move(value), operation.results[i].name);
+        }
+        for (const auto& argument : step.arguments) {
+            for (const auto slot : argument.slots) {
+                foldedReader(slot);
+            }
         }
     }
 
@@ -288,6 +398,10 @@ private:
     std::unordered_map<std::string, SlotIndex> names_;
     std::vector<ValueType> types_;
     std::vector<int> stateOfSlot_;
+    std::unordered_map<std::string, int> readersByName_;
+    std::unordered_set<std::string> needsElements_; // values some reader needs as plain elements
+    std::vector<int> pendingReaders_; // per slot: readers not yet computed ahead
+    std::vector<std::string> outputNames_;
 };
 
 PreparedFunction::PreparedFunction(const Function& function, const OpRegistry& registry, const ConstantLoader& loadConstant) {

@@ -41,9 +41,9 @@ struct PreparedStep {
     std::vector<SlotIndex> releaseAfter; // values no later step reads
 };
 
-// Runs a kernel step's kernel on the values valueOf(slot) gives for its argument slots.
+// A step's arguments bound to the values valueOf(slot) gives for their slots.
 template <class ValueOf>
-std::vector<Tensor> callKernel(const PreparedStep& step, ValueOf valueOf) {
+std::vector<OpArgument> boundArguments(const PreparedStep& step, ValueOf valueOf) {
     std::vector<OpArgument> arguments;
     arguments.reserve(step.arguments.size());
     for (const auto& argument : step.arguments) {
@@ -54,7 +54,13 @@ std::vector<Tensor> callKernel(const PreparedStep& step, ValueOf valueOf) {
         }
         arguments.push_back(std::move(bound));
     }
-    return step.definition->kernel(OpCall(step.opType, std::move(arguments), step.resultTypes));
+    return arguments;
+}
+
+// Runs a kernel step's kernel on the values valueOf(slot) gives for its argument slots.
+template <class ValueOf>
+std::vector<Tensor> callKernel(const PreparedStep& step, ValueOf valueOf) {
+    return step.definition->kernel(OpCall(step.opType, boundArguments(step, valueOf), step.resultTypes));
 }
 
 struct PreparedValue {

@@ -3,6 +3,7 @@
 #include "Platform/CoreML/MIL/ArrayConversion.hpp"
 #include "Platform/CoreML/MIL/BlobStorage.hpp"
 #include "Platform/CoreML/MIL/BundleDescription.hpp"
+#include "Platform/CoreML/MIL/Parallel.hpp"
 #include "Platform/CoreML/MIL/ProgramParser.hpp"
 #include "Platform/CoreML/MLModelError.hpp"
 
@@ -137,12 +138,14 @@ std::shared_ptr<ProgramModelBackend> ProgramModelBackend::load(const std::filesy
     const auto program = parse(modelURL);
     const auto& function = chooseFunction(program, modelURL, configuration);
     const auto metadata = readMetadata(modelURL);
+    const auto threads = modelThreadCount(configuration.threadCount);
+    const ThreadBudget budget(threads);
     try {
         ConstantSource constants(modelURL);
         auto prepared = std::make_unique<const PreparedFunction>(
             function, OpRegistry::standard(), [&constants](const ConstantValue& value) { return constants(value); });
         auto description = describeBundle(*prepared, metadata);
-        return std::make_shared<ProgramModelBackend>(Key{}, std::move(prepared), std::move(description));
+        return std::make_shared<ProgramModelBackend>(Key{}, std::move(prepared), std::move(description), threads);
     } catch (const ProgramPreparationError& error) {
         const auto where = std::string(programFileName) + " " + error.what();
         if (error.reason() == ProgramPreparationError::Reason::unsupported) {
@@ -152,8 +155,9 @@ std::shared_ptr<ProgramModelBackend> ProgramModelBackend::load(const std::filesy
     }
 }
 
-ProgramModelBackend::ProgramModelBackend(Key, std::unique_ptr<const PreparedFunction> function, MLModelDescription description)
-    : function_(std::move(function)), description_(std::move(description)) {}
+ProgramModelBackend::ProgramModelBackend(Key, std::unique_ptr<const PreparedFunction> function, MLModelDescription description,
+                                         std::size_t threads)
+    : function_(std::move(function)), description_(std::move(description)), threads_(threads) {}
 
 std::unique_ptr<ProgramRunner> ProgramModelBackend::borrowRunner() {
     {
@@ -192,6 +196,7 @@ std::map<std::string, MLFeatureValue> ProgramModelBackend::predict(const MLFeatu
     auto runner = borrowRunner();
     std::vector<Tensor> outputs;
     try {
+        const ThreadBudget budget(threads_);
         outputs = runner->run(given, states);
     } catch (...) {
         returnRunner(std::move(runner));

@@ -29,7 +29,8 @@ public:
     static std::shared_ptr<ProgramModelBackend> load(const std::filesystem::path& modelURL,
                                                      const MLModelConfiguration& configuration);
 
-    ProgramModelBackend(Key, std::unique_ptr<const PreparedFunction> function, MLModelDescription description);
+    ProgramModelBackend(Key, std::unique_ptr<const PreparedFunction> function, MLModelDescription description,
+                        std::size_t threads);
 
     const MLModelDescription& modelDescription() const override { return description_; }
     std::map<std::string, MLFeatureValue> predict(const MLFeatureProvider& inputs, MLState* state) override;
@@ -40,6 +41,7 @@ private:
 
     std::unique_ptr<const PreparedFunction> function_;
     MLModelDescription description_;
+    std::size_t threads_;
     std::mutex idleMutex_;
     std::vector<std::unique_ptr<ProgramRunner>> idleRunners_;
 };

@@ -1,5 +1,6 @@
 #include "Platform/CoreML/MIL/ProgramRunner.hpp"
 
+#include "Platform/CoreML/MIL/TensorBufferPool.hpp"
 #include "Platform/CoreML/MLModelError.hpp"
 
 #include <exception>
@@ -59,6 +60,7 @@ std::vector<Tensor> ProgramRunner::run(const std::map<std::string, Tensor>& inpu
         throw MLModelError(MLModelErrorKind::featureType, "The model keeps " + std::to_string(stateDeclarations.size()) +
                                                               " states but " + std::to_string(states.size()) + " were given");
     }
+    const TensorBufferPool::Scope pooled;
     values_.assign(function_.slotCount(), Tensor{});
     SymbolBindings symbols;
     bindInputs(inputs, symbols);

@@ -2,24 +2,17 @@
 
 #include "Platform/Accel/Float16.hpp"
 #include "Platform/CoreML/MIL/BrainFloat.hpp"
+#include "Platform/CoreML/MIL/PackedMatrix.hpp"
+#include "Platform/CoreML/MIL/TensorBufferPool.hpp"
 #include "Platform/CoreML/MLModelError.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <new>
-
-#include <sys/mman.h>
 
 namespace platform::coreml::mil {
 namespace {
-
-constexpr std::align_val_t storageAlignment{64};
-// Large buffers start on a huge-page boundary and ask for huge pages, so that
-// first touches fault once per 2 MiB rather than once per 4 KiB.
-constexpr std::size_t hugePage = std::size_t{2} << 20;
-constexpr std::size_t hugePageWorthy = std::size_t{4} << 20;
 
 std::size_t elementBytes(StorageKind kind) {
     switch (kind) {
@@ -35,21 +28,12 @@ std::shared_ptr<void> allocate(StorageKind kind, std::int64_t count, bool zeroed
     if (kind == StorageKind::string) {
         return std::make_shared<std::string>();
     }
-    const auto bytes = std::max<std::size_t>(1, static_cast<std::size_t>(count) * elementBytes(kind));
-    if (bytes >= hugePageWorthy) {
-        const auto rounded = (bytes + hugePage - 1) / hugePage * hugePage;
-        void* memory = ::operator new(rounded, std::align_val_t{hugePage});
-        ::madvise(memory, rounded, MADV_HUGEPAGE);
-        if (zeroed) {
-            std::memset(memory, 0, bytes);
-        }
-        return std::shared_ptr<void>(memory, [](void* pointer) { ::operator delete(pointer, std::align_val_t{hugePage}); });
-    }
-    void* memory = ::operator new(bytes, storageAlignment);
+    const auto bytes = static_cast<std::size_t>(count) * elementBytes(kind);
+    auto memory = TensorBufferPool::allocate(bytes);
     if (zeroed) {
-        std::memset(memory, 0, bytes);
+        std::memset(memory.get(), 0, bytes);
     }
-    return std::shared_ptr<void>(memory, [](void* pointer) { ::operator delete(pointer, storageAlignment); });
+    return memory;
 }
 
 std::int32_t toInt32(double value) {
@@ -148,6 +132,20 @@ Tensor Tensor::bools(Shape shape, std::span<const std::uint8_t> values) {
     return tensor;
 }
 
+Tensor Tensor::packed(DataType dataType, Shape shape, std::shared_ptr<const PackedMatrix> matrix) {
+    Tensor tensor;
+    tensor.dataType_ = dataType;
+    tensor.shape_ = std::move(shape);
+    tensor.count_ = elementCount(tensor.shape_);
+    tensor.storage_ = std::const_pointer_cast<PackedMatrix>(matrix);
+    tensor.packed_ = std::move(matrix);
+    return tensor;
+}
+
+Tensor Tensor::unpacked() const {
+    return packed_ == nullptr ? *this : packed_->widened(dataType_, shape_);
+}
+
 std::int64_t Tensor::dim(std::int64_t axis) const {
     const auto normalised = axis < 0 ? axis + rank() : axis;
     if (normalised < 0 || normalised >= rank()) {
@@ -160,6 +158,9 @@ std::int64_t Tensor::dim(std::int64_t axis) const {
 void Tensor::checkKind(StorageKind wanted) const {
     if (storage_ == nullptr) {
         throw MLModelError(MLModelErrorKind::featureType, "A value was used before it was computed");
+    }
+    if (packed_ != nullptr) {
+        throw MLModelError(MLModelErrorKind::featureType, "A packed weight was used where its elements were needed");
     }
     if (kind() != wanted) {
         throw MLModelError(MLModelErrorKind::featureType,

@@ -3,7 +3,9 @@
 // row-major elements held as float, int32, byte-sized bool or text (see
 // StorageKind). Tensors are immutable once made by an operation; copies and
 // reshapes share the elements. Only the maker of a fresh tensor writes it,
-// through the mutable accessors, before handing it on.
+// through the mutable accessors, before handing it on. A constant weight may be
+// held packed (see PackedMatrix): only kernels that ask for the packed form
+// read it; its elements are not available as floats.
 
 #include "Platform/CoreML/MIL/DataType.hpp"
 
@@ -19,6 +21,8 @@ using Shape = std::vector<std::int64_t>;
 
 std::int64_t elementCount(const Shape& shape);
 std::string describeShape(const Shape& shape); // "[1, 80, 3000]"
+
+class PackedMatrix;
 
 class Tensor {
 public:
@@ -37,7 +41,14 @@ public:
     static Tensor ints(DataType dataType, Shape shape, std::span<const std::int32_t> values);
     static Tensor bools(Shape shape, std::span<const std::uint8_t> values);
 
+    // A float tensor of `shape` whose elements `matrix` holds packed.
+    static Tensor packed(DataType dataType, Shape shape, std::shared_ptr<const PackedMatrix> matrix);
+
     bool isEmpty() const { return storage_ == nullptr; }
+    // The packed form, or null for a tensor with plain elements.
+    const PackedMatrix* packedMatrix() const { return packed_.get(); }
+    // The tensor with plain elements: itself, or its packed values widened.
+    Tensor unpacked() const;
     DataType dataType() const { return dataType_; }
     StorageKind kind() const { return storageKind(dataType_); }
     const Shape& shape() const { return shape_; }
@@ -77,6 +88,7 @@ private:
     Shape shape_;
     std::int64_t count_ = 0;
     std::shared_ptr<void> storage_; // float[], int32[], uint8[] or std::string
+    std::shared_ptr<const PackedMatrix> packed_;
 };
 
 } // namespace platform::coreml::mil

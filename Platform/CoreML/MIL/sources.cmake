@@ -2,6 +2,8 @@
 list(APPEND COREML_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/DataType.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Tensor.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TensorBufferPool.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PackedMatrix.cpp
   ${CMAKE_CURRENT_LIST_DIR}/OpCall.cpp
   ${CMAKE_CURRENT_LIST_DIR}/OpRegistry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Parallel.cpp

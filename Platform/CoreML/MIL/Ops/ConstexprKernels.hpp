@@ -5,6 +5,7 @@
 #include "Platform/CoreML/MIL/OpCall.hpp"
 #include "Platform/CoreML/MIL/Tensor.hpp"
 
+#include <optional>
 #include <vector>
 
 namespace platform::coreml::mil {
@@ -13,6 +14,10 @@ std::vector<Tensor> affineDequantizeKernel(const OpCall& call);
 std::vector<Tensor> constantCastKernel(const OpCall& call);
 std::vector<Tensor> blockwiseShiftScaleKernel(const OpCall& call);
 std::vector<Tensor> sparseBlockwiseShiftScaleKernel(const OpCall& call);
+// The same two decompressions keeping 8-bit data packed, when its scales and
+// offsets vary only by row and by blocks of a row.
+std::optional<Tensor> packedAffineDequantize(const OpCall& call);
+std::optional<Tensor> packedBlockwiseShiftScale(const OpCall& call);
 std::vector<Tensor> quantizeKernel(const OpCall& call);
 std::vector<Tensor> dequantizeKernel(const OpCall& call);
 

@@ -3,6 +3,7 @@
 
 #include "Platform/CoreML/MIL/Ops/ConstexprKernels.hpp"
 #include "Platform/CoreML/MIL/Ops/ConstexprSupport.hpp"
+#include "Platform/CoreML/MIL/PackedMatrix.hpp"
 #include "Platform/CoreML/MIL/Parallel.hpp"
 
 #include <algorithm>
@@ -96,6 +97,69 @@ Tensor shiftScale(const Tensor& data, const Shape& table, const std::vector<floa
     return result;
 }
 
+std::optional<PackedMatrix::Encoding> byteEncoding(DataType type) {
+    switch (type) {
+    case DataType::int8:
+    case DataType::int4: return PackedMatrix::Encoding::int8;
+    case DataType::uint8:
+    case DataType::uint4:
+    case DataType::uint3:
+    case DataType::uint2:
+    case DataType::uint6:
+    case DataType::uint1: return PackedMatrix::Encoding::uint8;
+    default: return std::nullopt;
+    }
+}
+
+// Blocks per row when the table varies only along the first axis (or not at
+// all) and, for a matrix, in blocks of at least 16 along its last axis;
+// nothing otherwise.
+std::optional<std::int64_t> blocksPerRow(const Shape& shape, const Shape& table) {
+    if (shape.size() < 2 || table.size() != shape.size() || (table[0] != 1 && table[0] != shape[0])) {
+        return std::nullopt;
+    }
+    for (std::size_t d = 1; d + 1 < table.size(); ++d) {
+        if (table[d] != 1) {
+            return std::nullopt;
+        }
+    }
+    if (shape.size() > 2 && table.back() != 1) {
+        return std::nullopt;
+    }
+    // Short blocks would keep more bytes of scales than of values.
+    constexpr std::int64_t shortestBlock = 16;
+    if (shape.back() / table.back() < shortestBlock) {
+        return std::nullopt;
+    }
+    return table.back();
+}
+
+// One value per (row, block) from a table that may share one row for all.
+std::vector<float> perRowBlock(const std::vector<float>& values, const Shape& table, std::int64_t rows, std::int64_t blocks) {
+    std::vector<float> expanded(static_cast<std::size_t>(rows * blocks));
+    for (std::int64_t r = 0; r < rows; ++r) {
+        const auto source = table[0] == 1 ? 0 : r;
+        std::copy_n(values.begin() + source * blocks, blocks, expanded.begin() + r * blocks);
+    }
+    return expanded;
+}
+
+std::optional<Tensor> packedShiftScale(const Tensor& data, const Shape& table, const std::vector<float>& scale,
+                                       const std::vector<float>& offset, DataType resultType) {
+    const auto encoding = byteEncoding(data.dataType());
+    const auto blocks = blocksPerRow(data.shape(), table);
+    if (!encoding || !blocks || data.kind() != StorageKind::int32 || data.count() == 0) {
+        return std::nullopt;
+    }
+    const auto rows = data.dim(0);
+    auto matrix = PackedMatrix::integers(*encoding, data.shape(), data.intValues(), perRowBlock(scale, table, rows, *blocks),
+                                         perRowBlock(offset, table, rows, *blocks), *blocks);
+    if (!matrix) {
+        return std::nullopt;
+    }
+    return Tensor::packed(resultType, data.shape(), std::make_shared<const PackedMatrix>(std::move(*matrix)));
+}
+
 void checkNumeric(const OpCall& call, const Tensor& tensor, const char* name) {
     if (tensor.kind() != StorageKind::float32 && tensor.kind() != StorageKind::int32) {
         call.fail(std::string("\"") + name + "\" must hold numbers");
@@ -112,6 +176,29 @@ std::vector<Tensor> affineDequantizeKernel(const OpCall& call) {
     const auto table = axisTable(call, data.shape(), {{"scale", &scale}, {"zero_point", &zeroPoint}}, call.intParameter("axis"));
     return {shiftScale(data, table, tableValues(&scale, table, 1), tableValues(&zeroPoint, table, 0),
                        floatResultType(call, 0, scale))};
+}
+
+std::optional<Tensor> packedAffineDequantize(const OpCall& call) {
+    const auto& data = call.input("quantized_data");
+    const auto& zeroPoint = call.input("zero_point");
+    const auto& scale = call.input("scale");
+    checkNumeric(call, data, "quantized_data");
+    const auto table = axisTable(call, data.shape(), {{"scale", &scale}, {"zero_point", &zeroPoint}}, call.intParameter("axis"));
+    return packedShiftScale(data, table, tableValues(&scale, table, 1), tableValues(&zeroPoint, table, 0),
+                            floatResultType(call, 0, scale));
+}
+
+std::optional<Tensor> packedBlockwiseShiftScale(const OpCall& call) {
+    const auto& data = call.input("data");
+    const auto& scale = call.input("scale");
+    const auto* offset = call.optionalInput("offset");
+    checkNumeric(call, data, "data");
+    checkBlockTable(call, data.shape(), scale.shape(), "scale");
+    if (offset != nullptr && offset->shape() != scale.shape()) {
+        return std::nullopt;
+    }
+    const auto offsets = offset != nullptr ? floatsOf(*offset) : std::vector<float>(static_cast<std::size_t>(scale.count()), 0);
+    return packedShiftScale(data, scale.shape(), floatsOf(scale), offsets, floatResultType(call, 0, scale));
 }
 
 std::vector<Tensor> dequantizeKernel(const OpCall& call) {

@@ -26,6 +26,7 @@ struct Convolution {
     std::int64_t groups = 1;
     const float* input = nullptr;
     const float* weight = nullptr;
+    const PackedMatrix* packedWeight = nullptr; // stands in for `weight` when set
     const float* bias = nullptr;
     float* output = nullptr;
 
@@ -120,9 +121,15 @@ void convolveDirectly(const Convolution& conv) {
 ProductOperands groupProduct(const Convolution& conv, std::int64_t item, const float* patches) {
     const auto n = item / conv.groups;
     const auto g = item % conv.groups;
-    return {conv.weight + g * conv.outPerGroup() * conv.patchRows(), patches,
-            conv.output + (n * conv.outChannels + g * conv.outPerGroup()) * conv.window.outputSize(), nullptr,
-            conv.bias == nullptr ? nullptr : conv.bias + g * conv.outPerGroup()};
+    ProductOperands product{nullptr, patches,
+                            conv.output + (n * conv.outChannels + g * conv.outPerGroup()) * conv.window.outputSize(),
+                            nullptr, conv.bias == nullptr ? nullptr : conv.bias + g * conv.outPerGroup()};
+    if (conv.packedWeight != nullptr) {
+        product.packedA = {conv.packedWeight, g * conv.outPerGroup()};
+    } else {
+        product.a = conv.weight + g * conv.outPerGroup() * conv.patchRows();
+    }
+    return product;
 }
 
 const float* groupInput(const Convolution& conv, std::int64_t item) {
@@ -194,14 +201,18 @@ std::vector<Tensor> conv(const OpCall& call) {
     Shape shape{conv.batch, conv.outChannels};
     std::ranges::copy(spatialOutputs(conv.window, rank), std::back_inserter(shape));
     Tensor result(DataType::fp32, shape, Tensor::Unfilled{});
-    conv.input = x.floatValues().data();
-    conv.weight = weight.floatValues().data();
-    conv.bias = bias.empty() ? nullptr : bias.data();
-    conv.output = result.mutableFloatValues().data();
     // Outputs that each read one input channel alone gain nothing from a
     // patch matrix; several outputs sharing one input channel do.
     constexpr std::int64_t mostOutputsPerInputForDirectLoop = 4;
-    if (conv.inPerGroup() == 1 && conv.outPerGroup() <= mostOutputsPerInputForDirectLoop) {
+    conv.input = x.floatValues().data();
+    // Products widen a packed weight a tile at a time; the direct loop needs it whole.
+    const bool direct = conv.inPerGroup() == 1 && conv.outPerGroup() <= mostOutputsPerInputForDirectLoop;
+    const auto widened = direct ? weight.unpacked() : Tensor{};
+    conv.packedWeight = direct ? nullptr : weight.packedMatrix();
+    conv.weight = conv.packedWeight != nullptr ? nullptr : (direct ? widened : weight).floatValues().data();
+    conv.bias = bias.empty() ? nullptr : bias.data();
+    conv.output = result.mutableFloatValues().data();
+    if (direct) {
         convolveDirectly(conv);
     } else {
         convolveByProducts(conv);

@@ -1,6 +1,6 @@
 #include "Platform/CoreML/MIL/Ops/LinearArguments.hpp"
 
-#include "Platform/Concurrency/ThreadPool.hpp"
+#include "Platform/CoreML/MIL/Parallel.hpp"
 
 #include <algorithm>
 #include <string>
@@ -37,7 +37,7 @@ std::span<const float> requiredVector(const OpCall& call, std::string_view name,
     return tensor.floatValues();
 }
 
-std::int64_t workerCount() { return static_cast<std::int64_t>(ThreadPool::shared().threadCount()); }
+std::int64_t workerCount() { return static_cast<std::int64_t>(ThreadBudget::current()); }
 
 std::int64_t grainFor(std::int64_t workPerItem) {
     return std::max<std::int64_t>(1, workPerTask / std::max<std::int64_t>(workPerItem, 1));

@@ -41,8 +41,12 @@ std::vector<Tensor> linear(const OpCall& call) {
     Tensor result(DataType::fp32, shape, Tensor::Unfilled{});
     const ProductShape product{elementCount(Shape(x.shape().begin(), x.shape().end() - 1)), outer, inner,
                                Transpose::none, Transpose::transposed};
-    const ProductOperands operands{x.floatValues().data(), weight.floatValues().data(),
-                                   result.mutableFloatValues().data(), optionalData(bias)};
+    ProductOperands operands{x.floatValues().data(), nullptr, result.mutableFloatValues().data(), optionalData(bias)};
+    if (const auto* packed = weight.packedMatrix()) {
+        operands.packedB = {packed, 0};
+    } else {
+        operands.b = weight.floatValues().data();
+    }
     multiply(product, {&operands, 1});
     return {result};
 }

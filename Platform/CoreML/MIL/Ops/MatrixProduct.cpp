@@ -1,6 +1,5 @@
 #include "Platform/CoreML/MIL/Ops/MatrixProduct.hpp"
 
-#include "Platform/Concurrency/ThreadPool.hpp"
 #include "Platform/CoreML/MIL/Parallel.hpp"
 
 #include <algorithm>
@@ -129,8 +128,15 @@ void addBiases(const ProductOperands& product, const TileRange& range, float* c,
 }
 
 // op(A) rows [m0, m1) as a contiguous operand with the same transposition.
-const float* sliceOfA(const ProductShape& shape, const float* a, const TileRange& range, TileScratch& scratch) {
+const float* sliceOfA(const ProductShape& shape, const ProductOperands& product, const TileRange& range,
+                      TileScratch& scratch) {
     const auto rows = range.m1 - range.m0;
+    const float* a = product.a;
+    if (const auto& packed = product.packedA; packed.matrix != nullptr) {
+        float* widened = sized(scratch.a, shape.k * rows);
+        packed.matrix->widenRows(packed.firstRow + range.m0, rows, widened);
+        return widened;
+    }
     if (shape.transA == Transpose::none) {
         return a + range.m0 * shape.k;
     }
@@ -145,8 +151,15 @@ const float* sliceOfA(const ProductShape& shape, const float* a, const TileRange
 }
 
 // op(B) columns [n0, n1) as a contiguous operand with the same transposition.
-const float* sliceOfB(const ProductShape& shape, const float* b, const TileRange& range, TileScratch& scratch) {
+const float* sliceOfB(const ProductShape& shape, const ProductOperands& product, const TileRange& range,
+                      TileScratch& scratch) {
     const auto columns = range.n1 - range.n0;
+    const float* b = product.b;
+    if (const auto& packed = product.packedB; packed.matrix != nullptr) {
+        float* widened = sized(scratch.b, shape.k * columns);
+        packed.matrix->widenRows(packed.firstRow + range.n0, columns, widened);
+        return widened;
+    }
     if (shape.transB == Transpose::transposed) {
         return b + range.n0 * shape.k;
     }
@@ -164,8 +177,8 @@ void multiplyTile(const ProductShape& shape, const ProductOperands& product, con
                   TileScratch& scratch) {
     const auto rows = range.m1 - range.m0;
     const auto columns = range.n1 - range.n0;
-    const float* a = sliceOfA(shape, product.a, range, scratch);
-    const float* b = sliceOfB(shape, product.b, range, scratch);
+    const float* a = sliceOfA(shape, product, range, scratch);
+    const float* b = sliceOfB(shape, product, range, scratch);
     const bool inPlace = columns == shape.n || rows == 1;
     float* c = inPlace ? product.c + range.m0 * shape.n + range.n0 : sized(scratch.c, rows * columns);
     accel::sgemm(shape.transA, shape.transB, size(rows), size(columns), size(shape.k), 1.0f,
@@ -195,7 +208,7 @@ void multiplyOnCaller(const ProductShape& shape, const ProductOperands& product)
 void multiply(const ProductShape& shape, std::span<const ProductOperands> products) {
     const auto count = static_cast<std::int64_t>(products.size());
     const auto work = shape.m * shape.n * std::max<std::int64_t>(shape.k, 1) * count;
-    const auto workers = static_cast<std::int64_t>(ThreadPool::shared().threadCount());
+    const auto workers = static_cast<std::int64_t>(ThreadBudget::current());
     const auto parts = std::clamp<std::int64_t>(work / minimumTaskWork, 1, workers);
     if (parts <= 1) {
         for (const auto& product : products) {

@@ -6,6 +6,7 @@
 // address in place.
 
 #include "Platform/Accel/Blas.hpp"
+#include "Platform/CoreML/MIL/PackedMatrix.hpp"
 
 #include <cstdint>
 #include <span>
@@ -22,14 +23,24 @@ struct ProductShape {
     accel::Transpose transB = accel::Transpose::none;
 };
 
+// Rows [firstRow, firstRow + rows) of a packed matrix standing for an operand.
+struct PackedOperand {
+    const PackedMatrix* matrix = nullptr;
+    std::int64_t firstRow = 0;
+};
+
 // One product's matrices. C is overwritten; then `columnBias` (n values, when
 // given) is added to every row and `rowBias` (m values, when given) to every column.
+// A packed A (untransposed) or B (transposed) stands in for `a` or `b`: each
+// tile widens only the rows it multiplies.
 struct ProductOperands {
     const float* a = nullptr;
     const float* b = nullptr;
     float* c = nullptr;
     const float* columnBias = nullptr;
     const float* rowBias = nullptr;
+    PackedOperand packedA = {};
+    PackedOperand packedB = {};
 };
 
 // Computes every product, in parallel when the work is worth it.

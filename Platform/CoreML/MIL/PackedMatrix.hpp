@@ -1,0 +1,55 @@
+#pragma once
+// A constant matrix kept in the narrow form its weights were stored in: half
+// floats, or 8-bit integers with a scale and an offset for each block of each
+// row (value = scale · (q − offset)). Matrix products widen it a few rows at a
+// time, so a model's resident weights stay near the size of its weight file.
+// A tensor of more than two dimensions is its first dimension by the rest.
+
+#include "Platform/CoreML/MIL/Tensor.hpp"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace platform::coreml::mil {
+
+class PackedMatrix {
+public:
+    enum class Encoding { half, int8, uint8 };
+
+    // Values that are exact half floats (weights stored as fp16).
+    static PackedMatrix halves(const Shape& shape, std::span<const float> values);
+    // Integers of `encoding`'s range with `blocksPerRow` scale/offset pairs per
+    // row; `scales` and `offsets` hold rows · blocksPerRow values, row by row.
+    // Nothing when a value is outside the range or the blocks do not divide a row.
+    static std::optional<PackedMatrix> integers(Encoding encoding, const Shape& shape, std::span<const std::int32_t> values,
+                                                std::vector<float> scales, std::vector<float> offsets,
+                                                std::int64_t blocksPerRow);
+
+    Encoding encoding() const { return encoding_; }
+    std::int64_t rows() const { return rows_; }
+    std::int64_t columns() const { return columns_; }
+    std::size_t storedBytes() const;
+
+    // Rows [first, first + count) as floats, row after row, into `out`
+    // (count · columns values).
+    void widenRows(std::int64_t first, std::int64_t count, float* out) const;
+    // Every value, as a dense float tensor of `shape`.
+    Tensor widened(DataType dataType, const Shape& shape) const;
+
+private:
+    PackedMatrix(Encoding encoding, std::int64_t rows, std::int64_t columns)
+        : encoding_(encoding), rows_(rows), columns_(columns) {}
+
+    Encoding encoding_;
+    std::int64_t rows_;
+    std::int64_t columns_;
+    std::vector<std::uint16_t> halves_;
+    std::vector<std::int8_t> bytes_; // uint8 values are kept shifted by −128
+    std::vector<float> scales_;
+    std::vector<float> offsets_;
+    std::int64_t blockLength_ = 0;
+};
+
+} // namespace platform::coreml::mil
