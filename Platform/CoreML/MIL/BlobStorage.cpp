@@ -212,7 +212,7 @@ BlobStorage::Record BlobStorage::readRecord(std::uint64_t recordOffset, DataType
 Tensor BlobStorage::read(std::uint64_t recordOffset, DataType type, const Shape& shape) const {
     const auto record = readRecord(recordOffset, type, shape);
     const auto* payload = data_ + record.dataOffset;
-    Tensor tensor(type, shape);
+    Tensor tensor(type, shape, Tensor::Unfilled{});
     switch (type) {
     case DataType::fp16: decodeHalves(payload, tensor.mutableFloatValues()); break;
     case DataType::bf16: decodeBrainFloats(payload, tensor.mutableFloatValues()); break;

@@ -1,6 +1,7 @@
 #include "Platform/CoreML/MIL/PackedMatrix.hpp"
 
 #include "Platform/Accel/Float16.hpp"
+#include "Platform/CoreML/MIL/TensorBufferPool.hpp"
 
 #include <algorithm>
 
@@ -26,8 +27,9 @@ void widenBlock(const std::int8_t* q, std::int64_t length, float scale, float of
 
 PackedMatrix PackedMatrix::halves(const Shape& shape, std::span<const float> values) {
     PackedMatrix matrix(Encoding::half, rowsOf(shape), columnsOf(shape));
-    matrix.halves_.resize(values.size());
-    accel::convertFloatToHalf(values, matrix.halves_);
+    matrix.valueBytes_ = values.size() * sizeof(std::uint16_t);
+    matrix.values_ = TensorBufferPool::allocate(matrix.valueBytes_);
+    accel::convertFloatToHalf(values, {static_cast<std::uint16_t*>(matrix.values_.get()), values.size()});
     return matrix;
 }
 
@@ -43,12 +45,14 @@ std::optional<PackedMatrix> PackedMatrix::integers(Encoding encoding, const Shap
     const std::int32_t shift = encoding == Encoding::uint8 ? 128 : 0;
     const std::int32_t low = encoding == Encoding::uint8 ? 0 : -128;
     const std::int32_t high = encoding == Encoding::uint8 ? 255 : 127;
-    matrix.bytes_.resize(values.size());
+    if (std::ranges::any_of(values, [&](std::int32_t value) { return value < low || value > high; })) {
+        return std::nullopt;
+    }
+    matrix.valueBytes_ = values.size();
+    matrix.values_ = TensorBufferPool::allocate(matrix.valueBytes_);
+    auto* bytes = static_cast<std::int8_t*>(matrix.values_.get());
     for (std::size_t i = 0; i < values.size(); ++i) {
-        if (values[i] < low || values[i] > high) {
-            return std::nullopt;
-        }
-        matrix.bytes_[i] = static_cast<std::int8_t>(values[i] - shift);
+        bytes[i] = static_cast<std::int8_t>(values[i] - shift);
     }
     for (auto& offset : offsets) {
         offset -= static_cast<float>(shift);
@@ -60,14 +64,14 @@ std::optional<PackedMatrix> PackedMatrix::integers(Encoding encoding, const Shap
 }
 
 std::size_t PackedMatrix::storedBytes() const {
-    return halves_.size() * sizeof(std::uint16_t) + bytes_.size() + (scales_.size() + offsets_.size()) * sizeof(float);
+    return valueBytes_ + (scales_.size() + offsets_.size()) * sizeof(float);
 }
 
 void PackedMatrix::widenRows(std::int64_t first, std::int64_t count, float* out) const {
     const auto begin = static_cast<std::size_t>(first * columns_);
     const auto length = static_cast<std::size_t>(count * columns_);
     if (encoding_ == Encoding::half) {
-        accel::convertHalfToFloat({halves_.data() + begin, length}, {out, length});
+        accel::convertHalfToFloat({halves() + begin, length}, {out, length});
         return;
     }
     const auto blocks = columns_ / std::max<std::int64_t>(blockLength_, 1);
@@ -75,7 +79,7 @@ void PackedMatrix::widenRows(std::int64_t first, std::int64_t count, float* out)
         for (std::int64_t block = 0; block < blocks; ++block) {
             const auto entry = static_cast<std::size_t>((first + row) * blocks + block);
             const auto at = row * columns_ + block * blockLength_;
-            widenBlock(bytes_.data() + begin + at, blockLength_, scales_[entry], offsets_[entry], out + at);
+            widenBlock(bytes() + begin + at, blockLength_, scales_[entry], offsets_[entry], out + at);
         }
     }
 }

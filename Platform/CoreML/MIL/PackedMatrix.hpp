@@ -8,6 +8,7 @@
 #include "Platform/CoreML/MIL/Tensor.hpp"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -45,8 +46,13 @@ private:
     Encoding encoding_;
     std::int64_t rows_;
     std::int64_t columns_;
-    std::vector<std::uint16_t> halves_;
-    std::vector<std::int8_t> bytes_; // uint8 values are kept shifted by −128
+    const std::uint16_t* halves() const { return static_cast<const std::uint16_t*>(values_.get()); }
+    const std::int8_t* bytes() const { return static_cast<const std::int8_t*>(values_.get()); }
+
+    // Half floats, or bytes (uint8 values kept shifted by −128); a buffer of
+    // the tensor allocator, so large weights are mappings of their own.
+    std::shared_ptr<void> values_;
+    std::size_t valueBytes_ = 0;
     std::vector<float> scales_;
     std::vector<float> offsets_;
     std::int64_t blockLength_ = 0;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <iterator>
 #include <new>
 
@@ -18,20 +19,54 @@ constexpr std::align_val_t smallAlignment{64};
 // first touches fault once per 2 MiB rather than once per 4 KiB.
 constexpr std::size_t hugePage = std::size_t{2} << 20;
 constexpr std::size_t hugePageWorthy = std::size_t{4} << 20;
+// From this size on a buffer is a mapping of its own (see mapAligned).
+constexpr std::size_t mappedMinimum = std::size_t{256} << 10;
 
-std::align_val_t alignmentFor(std::size_t size) {
-    return size >= hugePageWorthy ? std::align_val_t{hugePage} : smallAlignment;
-}
-
-void* allocateFresh(std::size_t size) {
-    void* memory = ::operator new(size, alignmentFor(size));
-    if (size >= hugePageWorthy) {
-        ::madvise(memory, size, MADV_HUGEPAGE);
+// Large buffers are mapped on their own (the largest on a huge-page boundary)
+// rather than carved from the heap: freeing one returns it whole, so a load's
+// transient copies leave no holes between the weights it keeps.
+void* mapAligned(std::size_t size) {
+    const auto mapped = size + hugePage;
+    void* region = ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (region == MAP_FAILED) {
+        throw std::bad_alloc();
     }
+    const auto start = reinterpret_cast<std::uintptr_t>(region);
+    const auto aligned = (start + hugePage - 1) / hugePage * hugePage;
+    if (aligned > start) {
+        ::munmap(region, aligned - start);
+    }
+    const auto tail = start + mapped - (aligned + size);
+    if (tail > 0) {
+        ::munmap(reinterpret_cast<void*>(aligned + size), tail);
+    }
+    void* memory = reinterpret_cast<void*>(aligned);
+    ::madvise(memory, size, MADV_HUGEPAGE);
     return memory;
 }
 
-void release(void* memory, std::size_t size) { ::operator delete(memory, alignmentFor(size)); }
+void* mapPlain(std::size_t size) {
+    void* region = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (region == MAP_FAILED) {
+        throw std::bad_alloc();
+    }
+    return region;
+}
+
+void* allocateFresh(std::size_t size) {
+    if (size >= hugePageWorthy) {
+        return mapAligned(size);
+    }
+    return size >= mappedMinimum ? mapPlain(size) : ::operator new(size, smallAlignment);
+}
+
+void release(void* memory, std::size_t size) {
+    if (size >= mappedMinimum) {
+        ::munmap(memory, size);
+    } else {
+        ::operator delete(memory, smallAlignment);
+    }
+}
 
 // An eighth of the machine's memory, at most 1 GiB: enough for the live values
 // of a large encoder's prediction, small beside the weights.
