@@ -5,6 +5,7 @@
 
 #include "Platform/Accel/Blas.hpp"
 #include "Platform/CoreML/MIL/Ops/SequenceKernels.hpp"
+#include "Platform/CoreML/MIL/Ops/VectorMathArrays.hpp"
 #include "Platform/CoreML/MIL/Parallel.hpp"
 
 #include <algorithm>
@@ -156,22 +157,13 @@ void Mask::applyTo(std::span<float> scores, std::int64_t n, std::int64_t firstRo
 
 // Stable softmax of one row; a row with nothing to attend to becomes zeros.
 void softmaxRow(std::span<float> row) {
-    float largest = minusInfinity;
-    for (const auto value : row) {
-        largest = std::max(largest, value);
-    }
+    const auto largest = vmath::largestOf(row);
     if (largest == minusInfinity) {
         std::ranges::fill(row, 0.0F);
         return;
     }
-    float sum = 0.0F;
-    for (auto& value : row) {
-        value = std::exp(value - largest);
-        sum += value;
-    }
-    for (auto& value : row) {
-        value /= sum;
-    }
+    const auto sum = vmath::expShifted(row, row, largest);
+    vmath::scale(row, static_cast<float>(1.0 / sum));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // Scalar functions several element-wise kernels share, written to stay finite
-// where a naive formula overflows (sigmoid and softplus of large inputs).
+// where a naive formula overflows (softplus of large inputs). Whole-array
+// transcendentals live in VectorMathArrays.hpp.
 
 #include <algorithm>
 #include <cmath>
@@ -11,14 +12,6 @@ inline float relu(float v) { return std::max(v, 0.0f); }
 
 // -1, 0 or 1; zero and NaN pass through.
 inline float sign(float v) { return v > 0 ? 1.0f : (v < 0 ? -1.0f : v); }
-
-inline float sigmoid(float v) {
-    if (v >= 0) {
-        return 1.0f / (1.0f + std::exp(-v));
-    }
-    const auto e = std::exp(v);
-    return e / (1.0f + e);
-}
 
 // log(1 + e^v)
 inline float softplus(float v) { return std::max(v, 0.0f) + std::log1p(std::exp(-std::fabs(v))); }

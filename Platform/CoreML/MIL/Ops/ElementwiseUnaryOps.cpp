@@ -1,10 +1,13 @@
 #include "Platform/CoreML/MIL/OpRegistry.hpp"
+#include "Platform/CoreML/MIL/Ops/ArrayMapping.hpp"
 #include "Platform/CoreML/MIL/Ops/ElementwiseMath.hpp"
 #include "Platform/CoreML/MIL/Ops/ElementwiseOpGroups.hpp"
 #include "Platform/CoreML/MIL/Ops/ElementwiseSupport.hpp"
+#include "Platform/CoreML/MIL/Ops/VectorMathArrays.hpp"
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace platform::coreml::mil {
 namespace {
@@ -23,6 +26,14 @@ void addFloatOp(OpRegistry& registry, const char* name, F f) {
     registry.add(name, {[f](const OpCall& call) { return std::vector{mapFloats(numericInput(call, "x"), f)}; }, {"x"}});
 }
 
+using Values = std::span<const float>;
+using Results = std::span<float>;
+
+// An operation computed in float by a whole-array function.
+void addArrayOp(OpRegistry& registry, const char* name, void (*f)(Values, Results)) {
+    registry.add(name, {[f](const OpCall& call) { return std::vector{mapArray(numericInput(call, "x"), f)}; }, {"x"}});
+}
+
 // An operation that keeps integers integer.
 template <class F, class G>
 void addExactOp(OpRegistry& registry, const char* name, F onFloat, G onInt) {
@@ -38,7 +49,7 @@ void addExactOp(OpRegistry& registry, const char* name, F onFloat, G onInt) {
                         {"x"}});
 }
 
-// log, rsqrt and inverse add their epsilon inside the function.
+// rsqrt and inverse add their epsilon inside the function.
 template <class F>
 void addEpsilonOp(OpRegistry& registry, const char* name, double epsilon, F f) {
     registry.add(name, {[epsilon, f](const OpCall& call) {
@@ -46,6 +57,17 @@ void addEpsilonOp(OpRegistry& registry, const char* name, double epsilon, F f) {
                             return std::vector{mapFloats(numericInput(call, "x"), [eps, f](float v) { return f(v + eps); })};
                         },
                         {"x"}});
+}
+
+// log(x + epsilon), the epsilon added before the logarithm.
+std::vector<Tensor> logarithm(const OpCall& call) {
+    const auto eps = static_cast<float>(call.floatParameter("epsilon", 1e-45));
+    return {mapArray(numericInput(call, "x"), [eps](Values in, Results out) {
+        for (std::size_t i = 0; i < in.size(); ++i) {
+            out[i] = in[i] + eps;
+        }
+        vmath::log(out, out);
+    })};
 }
 
 std::vector<Tensor> logicalNot(const OpCall& call) {
@@ -59,27 +81,26 @@ using I = std::int32_t;
 I wrappedAbs(I v) { return static_cast<I>(std::abs(static_cast<std::int64_t>(v))); }
 I wrappedSquare(I v) { return static_cast<I>(static_cast<std::int64_t>(v) * v); }
 I intSign(I v) { return v > 0 ? 1 : (v < 0 ? -1 : 0); }
-I unchanged(I v) { return v; }
 
 } // namespace
 
 void registerUnaryOps(OpRegistry& registry) {
-    addExactOp(registry, "relu", relu, [](I v) { return std::max(v, 0); });
+    addExactOp(registry, "relu", [](float v) { return relu(v); }, [](I v) { return std::max(v, 0); });
     addExactOp(registry, "relu6", [](float v) { return std::min(relu(v), 6.0f); }, [](I v) { return std::clamp(v, 0, 6); });
-    addExactOp(registry, "abs", [](float v) { return std::fabs(v); }, wrappedAbs);
-    addExactOp(registry, "sign", sign, intSign);
-    addExactOp(registry, "square", [](float v) { return v * v; }, wrappedSquare);
-    addExactOp(registry, "floor", [](float v) { return std::floor(v); }, unchanged);
-    addExactOp(registry, "ceil", [](float v) { return std::ceil(v); }, unchanged);
-    addExactOp(registry, "round", roundHalfToEven, unchanged);
+    addExactOp(registry, "abs", [](float v) { return std::fabs(v); }, [](I v) { return wrappedAbs(v); });
+    addExactOp(registry, "sign", [](float v) { return sign(v); }, [](I v) { return intSign(v); });
+    addExactOp(registry, "square", [](float v) { return v * v; }, [](I v) { return wrappedSquare(v); });
+    addExactOp(registry, "floor", [](float v) { return std::floor(v); }, [](I v) { return v; });
+    addExactOp(registry, "ceil", [](float v) { return std::ceil(v); }, [](I v) { return v; });
+    addExactOp(registry, "round", [](float v) { return roundHalfToEven(v); }, [](I v) { return v; });
 
-    addFloatOp(registry, "sigmoid", sigmoid);
-    addFloatOp(registry, "tanh", [](float v) { return std::tanh(v); });
-    addFloatOp(registry, "silu", [](float v) { return v * sigmoid(v); });
-    addFloatOp(registry, "softplus", softplus);
+    addArrayOp(registry, "sigmoid", vmath::sigmoid);
+    addArrayOp(registry, "tanh", vmath::tanh);
+    addArrayOp(registry, "silu", vmath::silu);
+    addArrayOp(registry, "softplus", vmath::softplus);
     addFloatOp(registry, "softsign", [](float v) { return v / (1.0f + std::fabs(v)); });
-    addFloatOp(registry, "erf", [](float v) { return std::erf(v); });
-    addFloatOp(registry, "exp", [](float v) { return std::exp(v); });
+    addArrayOp(registry, "erf", vmath::erf);
+    addArrayOp(registry, "exp", vmath::exp);
     addFloatOp(registry, "exp2", [](float v) { return std::exp2(v); });
     addFloatOp(registry, "sqrt", [](float v) { return std::sqrt(v); });
     addFloatOp(registry, "sin", [](float v) { return std::sin(v); });
@@ -92,10 +113,10 @@ void registerUnaryOps(OpRegistry& registry) {
     addFloatOp(registry, "sinh", [](float v) { return std::sinh(v); });
     addFloatOp(registry, "cosh", [](float v) { return std::cosh(v); });
 
-    addEpsilonOp(registry, "log", 1e-45, [](float v) { return std::log(v); });
     addEpsilonOp(registry, "rsqrt", 1e-12, [](float v) { return 1.0f / std::sqrt(v); });
     addEpsilonOp(registry, "inverse", 1e-4, [](float v) { return 1.0f / v; });
 
+    registry.add("log", {logarithm, {"x"}});
     registry.add("logical_not", {logicalNot, {"x"}});
 }
 

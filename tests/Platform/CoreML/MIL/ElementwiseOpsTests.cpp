@@ -667,6 +667,29 @@ TEST(ElementwiseActivationTests, LargeSoftmaxRunsInParallelAndMatches) {
     }
 }
 
+TEST(ElementwiseActivationTests, SoftmaxAlongALeadingAxisCoversEveryLine) {
+    // [3, 5, 300] along axis 1: 900 lines of 5, 300 apart; the lines go in
+    // bands of neighbours, here a full band and a part band per outer block.
+    const Shape shape{3, 5, 300};
+    const auto values = randomFloats(static_cast<std::size_t>(elementCount(shape)), 7, 30.0f);
+    const auto softmax = one("softmax", {{"x", floats(shape, values)}, {"axis", scalarInt(1)}});
+    const auto logSoftmax = one("log_softmax", {{"x", floats(shape, values)}, {"axis", scalarInt(1)}});
+    for (std::size_t outer = 0; outer < 3; ++outer) {
+        for (std::size_t column = 0; column < 300; ++column) {
+            const auto at = [&](std::size_t j) { return (outer * 5 + j) * 300 + column; };
+            double top = -INFINITY;
+            for (std::size_t j = 0; j < 5; ++j) top = std::max(top, static_cast<double>(values[at(j)]));
+            double sum = 0;
+            for (std::size_t j = 0; j < 5; ++j) sum += std::exp(values[at(j)] - top);
+            for (std::size_t j = 0; j < 5; ++j) {
+                const double shifted = values[at(j)] - top;
+                ASSERT_NEAR(softmax.floatValues()[at(j)], std::exp(shifted) / sum, 1e-6) << outer << "," << j << "," << column;
+                ASSERT_NEAR(logSoftmax.floatValues()[at(j)], shifted - std::log(sum), 1e-5) << outer << "," << j << "," << column;
+            }
+        }
+    }
+}
+
 TEST(ElementwiseActivationTests, LogSoftmaxIsTheLogarithmOfSoftmaxAndStaysFinite) {
     // Values far apart: exp of the small ones underflows, their logarithm must not.
     const auto x = floats({2, 3}, {1000.0f, 0.0f, -1000.0f, 1.0f, 2.0f, 3.0f});
