@@ -1,6 +1,7 @@
 #include "Platform/CoreML/MIL/PreparedFunction.hpp"
 
 #include "Platform/CoreML/MIL/DeclaredType.hpp"
+#include "Platform/CoreML/MIL/EpilogueFusion.hpp"
 #include "Platform/CoreML/MIL/PackedMatrix.hpp"
 
 #include <algorithm>
@@ -61,6 +62,7 @@ public:
             const auto slot = lookUp(output, function.location, "the function's results name");
             target_.outputs_.push_back({output, slot, types_[static_cast<std::size_t>(slot)]});
         }
+        fuse();
         markReleases();
         dropUnreadConstants();
     }
@@ -115,6 +117,18 @@ private:
                    const auto found = names_.find(output);
                    return found == names_.end() ? -1 : found->second;
                }) != outputNames_.end();
+    }
+
+    void fuse() {
+        std::vector<SlotIndex> outputs;
+        for (const auto& output : target_.outputs_) {
+            outputs.push_back(output.slot);
+        }
+        ValueType text;
+        text.dataType = DataType::string;
+        const FusionContext context{types_, outputs, [this](SlotIndex slot) { return target_.constant(slot); },
+                                    [this, &text](Tensor value) { return newSlot(text, std::move(value)); }};
+        fuseEpilogues(target_.steps_, context);
     }
 
     // Constants no step reads (their readers were all computed ahead) are not kept.

@@ -9,6 +9,7 @@ list(APPEND COREML_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/Parallel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DeclaredType.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PreparedFunction.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/EpilogueFusion.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ProgramRunner.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ArrayConversion.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BundleDescription.cpp

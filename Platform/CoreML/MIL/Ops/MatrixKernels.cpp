@@ -1,6 +1,7 @@
 // linear, matmul and einsum: matrix products over the last two dimensions.
 
 #include "Platform/CoreML/MIL/OpRegistry.hpp"
+#include "Platform/CoreML/MIL/Ops/FusedEpilogue.hpp"
 #include "Platform/CoreML/MIL/Ops/LinearArguments.hpp"
 #include "Platform/CoreML/MIL/Ops/LinearFamily.hpp"
 #include "Platform/CoreML/MIL/Ops/MatrixProduct.hpp"
@@ -47,6 +48,7 @@ std::vector<Tensor> linear(const OpCall& call) {
     } else {
         operands.b = weight.floatValues().data();
     }
+    operands.epilogue = fusedEpilogue(call, result);
     multiply(product, {&operands, 1});
     return {result};
 }

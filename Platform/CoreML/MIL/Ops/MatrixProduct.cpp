@@ -35,6 +35,13 @@ struct TileScratch {
     std::vector<float> a, b, c;
 };
 
+// Each thread keeps its tile buffers from product to product, so slices
+// copied for a tile land in pages already faulted in.
+TileScratch& threadScratch() {
+    thread_local TileScratch scratch;
+    return scratch;
+}
+
 std::size_t size(std::int64_t value) { return static_cast<std::size_t>(value); }
 
 float* sized(std::vector<float>& buffer, std::int64_t count) {
@@ -173,8 +180,29 @@ const float* sliceOfB(const ProductShape& shape, const ProductOperands& product,
     return gathered;
 }
 
-void multiplyTile(const ProductShape& shape, const ProductOperands& product, const TileRange& range,
-                  TileScratch& scratch) {
+void applyEpilogue(const ProductShape& shape, const ProductOperands& product, const TileRange& range, float* c,
+                   std::int64_t rowStride) {
+    const auto& epilogue = product.epilogue;
+    if (epilogue.activation == nullptr && epilogue.residual == nullptr) {
+        return;
+    }
+    const auto width = range.n1 - range.n0;
+    for (auto i = range.m0; i < range.m1; ++i) {
+        const std::span<float> row{c + (i - range.m0) * rowStride, size(width)};
+        if (epilogue.activation != nullptr) {
+            epilogue.activation(row, row);
+        }
+        if (epilogue.residual != nullptr) {
+            const float* residual = epilogue.residual + i * shape.n + range.n0;
+            for (std::int64_t j = 0; j < width; ++j) {
+                row[size(j)] += residual[j];
+            }
+        }
+    }
+}
+
+void multiplyBlock(const ProductShape& shape, const ProductOperands& product, const TileRange& range,
+                   TileScratch& scratch) {
     const auto rows = range.m1 - range.m0;
     const auto columns = range.n1 - range.n0;
     const float* a = sliceOfA(shape, product, range, scratch);
@@ -184,11 +212,28 @@ void multiplyTile(const ProductShape& shape, const ProductOperands& product, con
     accel::sgemm(shape.transA, shape.transB, size(rows), size(columns), size(shape.k), 1.0f,
                  {a, size(rows * shape.k)}, {b, size(shape.k * columns)}, 0.0f, {c, size(rows * columns)});
     addBiases(product, range, c, columns);
+    applyEpilogue(shape, product, range, c, columns);
     if (!inPlace) {
         for (std::int64_t i = 0; i < rows; ++i) {
             std::copy_n(c + i * columns, columns, product.c + (range.m0 + i) * shape.n + range.n0);
         }
     }
+}
+
+void multiplyTile(const ProductShape& shape, const ProductOperands& product, const TileRange& range,
+                  TileScratch& scratch) {
+    // With few rows a product reads each weight once: widen a packed B in
+    // blocks that stay in cache rather than the tile's whole slice at once.
+    constexpr std::int64_t fewRows = 8;
+    constexpr std::int64_t widenedBlockBytes = std::int64_t{128} << 10;
+    if (product.packedB.matrix != nullptr && range.m1 - range.m0 <= fewRows) {
+        const auto step = std::max<std::int64_t>(minimumTileSide, widenedBlockBytes / (std::max<std::int64_t>(shape.k, 1) * 4));
+        for (auto n0 = range.n0; n0 < range.n1; n0 += step) {
+            multiplyBlock(shape, product, {range.m0, range.m1, n0, std::min(n0 + step, range.n1)}, scratch);
+        }
+        return;
+    }
+    multiplyBlock(shape, product, range, scratch);
 }
 
 TileRange tileRange(const ProductShape& shape, Tiling tiling, std::int64_t tile) {
@@ -201,7 +246,7 @@ TileRange tileRange(const ProductShape& shape, Tiling tiling, std::int64_t tile)
 } // namespace
 
 void multiplyOnCaller(const ProductShape& shape, const ProductOperands& product) {
-    TileScratch scratch;
+    auto& scratch = threadScratch();
     multiplyTile(shape, product, {0, shape.m, 0, shape.n}, scratch);
 }
 
@@ -219,7 +264,7 @@ void multiply(const ProductShape& shape, std::span<const ProductOperands> produc
     const auto tiling = planTiling(shape, count, workers, parts);
     const auto tiles = tiling.count();
     parallelFor(count * tiles, 1, [&](std::int64_t begin, std::int64_t end) {
-        TileScratch scratch;
+        auto& scratch = threadScratch();
         for (auto task = begin; task < end; ++task) {
             multiplyTile(shape, products[size(task / tiles)], tileRange(shape, tiling, task % tiles), scratch);
         }

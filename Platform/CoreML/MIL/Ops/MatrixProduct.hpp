@@ -29,6 +29,13 @@ struct PackedOperand {
     std::int64_t firstRow = 0;
 };
 
+// Work done on each tile of C while it is in cache, after the biases: an
+// activation over each row, then a residual (m x n, laid out like C) added.
+struct ProductEpilogue {
+    void (*activation)(std::span<const float> in, std::span<float> out) = nullptr;
+    const float* residual = nullptr;
+};
+
 // One product's matrices. C is overwritten; then `columnBias` (n values, when
 // given) is added to every row and `rowBias` (m values, when given) to every column.
 // A packed A (untransposed) or B (transposed) stands in for `a` or `b`: each
@@ -41,6 +48,7 @@ struct ProductOperands {
     const float* rowBias = nullptr;
     PackedOperand packedA = {};
     PackedOperand packedB = {};
+    ProductEpilogue epilogue = {};
 };
 
 // Computes every product, in parallel when the work is worth it.
