@@ -11,11 +11,17 @@
 // one 80 ms frame and projects it to 1024 channels; the prediction network
 // embeds the token and runs two LSTM layers; the joint adds two projections,
 // and its logits name four tokens, the blank and five duration classes.
+//
+// The front end comes fixed (the whole window, always) or flexible: the
+// preprocessor and the encoder may declare a list of shorter lengths, which
+// the recogniser must use without changing a token.
 
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/AsrManager.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/AsrModels.hpp"
 #include "RazeziRuzer/DownloadUtils.hpp"
-#include "tests/Support/ModelBundleWriter.hpp"
+#include "tests/Support/ParakeetBundles/ModelCallRecorder.hpp"
+#include "tests/Support/ParakeetBundles/PredictionBundles.hpp"
+#include "tests/Support/ParakeetBundles/SeededUniform.hpp"
 #include "tests/Support/TemporaryDirectory.hpp"
 
 #include <gtest/gtest.h>
@@ -25,9 +31,9 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <numbers>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -37,64 +43,43 @@ namespace {
 
 using platform::coreml::MLFeatureDescription;
 using platform::coreml::MLMultiArrayDataType;
-using platform::coreml::mil::DataType;
 using testsupport::ModelBundleWriter;
-using Shape = ModelBundleWriter::Shape;
+using testsupport::parakeet::DataType;
+using testsupport::parakeet::ModelCallRecorder;
+using testsupport::parakeet::ProgramBuilder;
+using testsupport::parakeet::Shape;
+using testsupport::parakeet::typeText;
+using Uniform = testsupport::parakeet::SeededUniform;
 
 constexpr std::int64_t windowSamples = 240000;
 constexpr std::int64_t hopSamples = 160;
 constexpr std::int64_t paddedHops = 1504; // the window padded to whole encoder frames
+constexpr std::int64_t tailPadding = paddedHops * hopSamples - windowSamples;
 constexpr std::int64_t bands = 4;
 constexpr std::int64_t hopsPerFrame = 8;
 constexpr std::int64_t encoderFrames = paddedHops / hopsPerFrame;
-constexpr std::int64_t encoderWidth = 1024;
+constexpr std::int64_t encoderWidth = testsupport::parakeet::encoderWidth;
 constexpr std::int64_t embeddingWidth = 8;
-constexpr std::int64_t lstmWidth = 640;
-constexpr std::int64_t gates = 4 * lstmWidth;
+constexpr std::int64_t lstmWidth = testsupport::parakeet::lstmWidth;
+constexpr std::int64_t gates = testsupport::parakeet::lstmGates;
 constexpr std::int64_t jointWidth = 16;
 constexpr std::int64_t tokenClasses = 5; // four tokens and the blank
 constexpr std::int64_t durationClasses = 5;
 constexpr int blank = 8192;
 const std::array<int, tokenClasses> classTokens{0, 1, 2, 3, blank};
 const std::vector<std::string> pieces{"\u2581he", "llo", "\u2581wor", "ld"};
+// Encoder frames of the shorter windows a flexible front end lists; a window
+// of F frames is 1280 F - 640 samples, padded by the preprocessor to whole frames.
+constexpr std::array<std::int64_t, 4> flexibleFrames{32, 64, 128, encoderFrames};
 
 // ---------------------------------------------------------------------------
 // Weights: uniform values from a fixed generator, rounded to half precision
 // where the bundle stores them as fp16.
 
-class Uniform {
-public:
-    explicit Uniform(std::uint32_t seed) : state_(seed * 2654435761u + 1) {}
-
-    std::vector<float> values(std::size_t count, float scale) {
-        std::vector<float> out(count);
-        for (auto& value : out) value = scale * (2.0f * next() - 1.0f);
-        return out;
-    }
-
-    std::vector<float> halfValues(std::size_t count, float scale) {
-        auto out = values(count, scale);
-        for (auto& value : out) value = static_cast<float>(static_cast<_Float16>(value));
-        return out;
-    }
-
-private:
-    float next() {
-        state_ = state_ * 6364136223846793005ull + 1442695040888963407ull;
-        return static_cast<float>(state_ >> 40) / static_cast<float>(1ull << 24);
-    }
-
-    std::uint64_t state_;
-};
-
-struct LstmLayer {
-    std::vector<float> wIh, wHh, bias; // gates stacked input, forget, output, cell
-};
-
 struct Weights {
-    std::vector<float> melW, melB, encW, encB, embedding;
-    std::array<LstmLayer, 2> lstm;
-    std::vector<float> jointEncW, jointEncB, jointDecW, jointDecB, outW, outB;
+    std::vector<float> melW, melB, encW, encB;
+    testsupport::parakeet::DecoderWeights decoder;
+    testsupport::parakeet::JointWeights joint;
 };
 
 Weights makeWeights() {
@@ -104,186 +89,124 @@ Weights makeWeights() {
     w.melB = random.halfValues(bands, 0.1f);
     w.encW = random.halfValues(encoderWidth * hopsPerFrame * bands, 0.6f);
     w.encB = random.halfValues(encoderWidth, 0.2f);
-    w.embedding = random.values(tokenClasses * embeddingWidth, 1.0f);
-    w.lstm[0] = {random.halfValues(gates * embeddingWidth, 0.3f), random.halfValues(gates * lstmWidth, 0.05f),
+    auto& d = w.decoder;
+    d.rows = tokenClasses;
+    d.embeddingWidth = embeddingWidth;
+    d.embedding = random.values(tokenClasses * embeddingWidth, 1.0f);
+    d.lstm[0] = {random.halfValues(gates * embeddingWidth, 0.3f), random.halfValues(gates * lstmWidth, 0.05f),
                  random.halfValues(gates, 0.1f)};
-    w.lstm[1] = {random.halfValues(gates * lstmWidth, 0.08f), random.halfValues(gates * lstmWidth, 0.05f),
+    d.lstm[1] = {random.halfValues(gates * lstmWidth, 0.08f), random.halfValues(gates * lstmWidth, 0.05f),
                  random.halfValues(gates, 0.1f)};
-    w.jointEncW = random.halfValues(jointWidth * encoderWidth, 0.08f);
-    w.jointEncB = random.halfValues(jointWidth, 0.1f);
-    w.jointDecW = random.halfValues(jointWidth * lstmWidth, 0.2f);
-    w.jointDecB = random.halfValues(jointWidth, 0.1f);
+    auto& j = w.joint;
+    j.width = jointWidth;
+    j.tokenClasses = tokenClasses;
+    j.durationClasses = durationClasses;
+    j.classTokens.assign(classTokens.begin(), classTokens.end());
+    j.encW = random.halfValues(jointWidth * encoderWidth, 0.08f);
+    j.encB = random.halfValues(jointWidth, 0.1f);
+    j.decW = random.halfValues(jointWidth * lstmWidth, 0.2f);
+    j.decB = random.halfValues(jointWidth, 0.1f);
     // The duration rows weigh more than the token rows and the blank is
     // favoured a little, so that the recording holds blanks, every advance
     // from 0 to 4 and a few tokens flushed at its end.
-    w.outW = random.halfValues(tokenClasses * jointWidth, 0.8f);
+    j.outW = random.halfValues(tokenClasses * jointWidth, 0.8f);
     const auto durationRows = random.halfValues(durationClasses * jointWidth, 2.4f);
-    w.outW.insert(w.outW.end(), durationRows.begin(), durationRows.end());
-    w.outB = random.halfValues(tokenClasses + durationClasses, 0.3f);
-    w.outB[tokenClasses - 1] = static_cast<float>(static_cast<_Float16>(w.outB[tokenClasses - 1] + 0.5f));
+    j.outW.insert(j.outW.end(), durationRows.begin(), durationRows.end());
+    j.outB = random.halfValues(tokenClasses + durationClasses, 0.3f);
+    j.outB[tokenClasses - 1] = static_cast<float>(static_cast<_Float16>(j.outB[tokenClasses - 1] + 0.5f));
     return w;
 }
 
 // ---------------------------------------------------------------------------
-// The bundles.
+// The front end, fixed or flexible.
 
-const char* const header = testsupport::programHeader;
+// metadata.json listing the shapes one input admits besides its default.
+nlohmann::json enumeratedInput(const std::string& name, const std::vector<Shape>& shapes) {
+    return nlohmann::json::array({{{"inputSchema",
+                                    {{{"name", name},
+                                      {"shape", nlohmann::json(shapes.back()).dump()},
+                                      {"hasShapeFlexibility", "1"},
+                                      {"enumeratedShapes", nlohmann::json(shapes).dump()}}}}}});
+}
 
-class ProgramText {
-public:
-    ProgramText(ModelBundleWriter& bundle, std::string signature) : bundle_(bundle), signature_(std::move(signature)) {}
-
-    ProgramText& line(const std::string& text) {
-        body_ += "        " + text + (text.ends_with("\n") ? "" : ";\n");
-        return *this;
-    }
-    ProgramText& weights(const std::string& name, const std::vector<float>& values, const Shape& shape,
-                         DataType type = DataType::fp16) {
-        return line(bundle_.blobConstant(name, type, shape, values));
-    }
-    ProgramText& ints(const std::string& name, std::vector<std::int64_t> values) {
-        return line(testsupport::intsConstant(name, values));
-    }
-    ProgramText& op(const std::string& result, const std::string& call) {
-        const auto name = result.substr(result.rfind(' ') + 1);
-        return line(result + " = " + call + "[name = string(\"" + name + "\")]");
-    }
-
-    std::string text(const std::string& outputs) const {
-        return std::string(header) + "    func main<ios18>(" + signature_ + ") {\n" + body_ + "    } -> (" + outputs + ");\n}\n";
-    }
-
-private:
-    ModelBundleWriter& bundle_;
-    std::string signature_;
-    std::string body_;
-};
-
-void writePreprocessor(const std::filesystem::path& folder, const Weights& w) {
+void writePreprocessor(const std::filesystem::path& folder, const Weights& w, bool flexible) {
+    constexpr auto f32 = DataType::fp32;
+    const std::int64_t samples = flexible ? -1 : windowSamples;
+    const std::int64_t hops = flexible ? -1 : paddedHops;
     ModelBundleWriter bundle;
-    ProgramText p(bundle, "tensor<fp32, [1, 240000]> audio_signal, tensor<int32, [1]> audio_length");
-    p.ints("tail_pad", {0, 0, 0, paddedHops * hopSamples - windowSamples})
-        .line(testsupport::textConstant("constant_mode", "constant"))
-        .line(testsupport::floatConstant("silence", 0))
-        .op("tensor<fp32, [1, 240640]> padded",
+    ProgramBuilder p(bundle, typeText(f32, {1, samples}) + " audio_signal, tensor<int32, [1]> audio_length");
+    p.ints("tail_pad", {0, 0, 0, tailPadding})
+        .text("constant_mode", "constant")
+        .number("silence", 0)
+        .op(f32, {1, flexible ? -1 : windowSamples + tailPadding}, "padded",
             "pad(constant_val = silence, mode = constant_mode, pad = tail_pad, x = audio_signal)")
-        .ints("hop_shape", {paddedHops, hopSamples})
-        .op("tensor<fp32, [1504, 160]> hops", "reshape(shape = hop_shape, x = padded)")
+        .ints("hop_shape", {-1, hopSamples})
+        .op(f32, {hops, hopSamples}, "hops", "reshape(shape = hop_shape, x = padded)")
         .weights("mel_w", w.melW, {bands, hopSamples})
         .weights("mel_b", w.melB, {bands})
-        .op("tensor<fp32, [1504, 4]> hop_bands", "linear(bias = mel_b, weight = mel_w, x = hops)")
+        .op(f32, {hops, bands}, "hop_bands", "linear(bias = mel_b, weight = mel_w, x = hops)")
         .ints("swap", {1, 0})
-        .op("tensor<fp32, [4, 1504]> band_rows", "transpose(perm = swap, x = hop_bands)")
+        .op(f32, {bands, hops}, "band_rows", "transpose(perm = swap, x = hop_bands)")
         .ints("batch_axis", {0})
-        .op("tensor<fp32, [1, 4, 1504]> mel", "expand_dims(axes = batch_axis, x = band_rows)")
-        .line(testsupport::intConstant("hop_round", hopSamples - 1))
-        .line(testsupport::intConstant("hop", hopSamples))
+        .op(f32, {1, bands, hops}, "mel", "expand_dims(axes = batch_axis, x = band_rows)")
+        .integer("hop_round", hopSamples - 1)
+        .integer("hop", hopSamples)
         .op("tensor<int32, [1]> rounded_length", "add(x = audio_length, y = hop_round)")
         .op("tensor<int32, [1]> mel_length", "floor_div(x = rounded_length, y = hop)");
-    bundle.write(folder, p.text("mel, mel_length"));
+    std::vector<Shape> lengths;
+    for (const auto frames : flexibleFrames) lengths.push_back({1, frames * hopsPerFrame * hopSamples - tailPadding});
+    bundle.write(folder, p.program("mel, mel_length"),
+                 flexible ? std::optional(enumeratedInput("audio_signal", lengths)) : std::nullopt);
 }
 
-void writeEncoder(const std::filesystem::path& folder, const Weights& w) {
+void writeEncoder(const std::filesystem::path& folder, const Weights& w, bool flexible,
+                  const std::vector<std::int64_t>& listedFrames) {
+    constexpr auto f32 = DataType::fp32;
+    const std::int64_t hops = flexible ? -1 : paddedHops;
+    const std::int64_t frames = flexible ? -1 : encoderFrames;
     ModelBundleWriter bundle;
-    ProgramText p(bundle, "tensor<fp32, [1, 4, 1504]> mel, tensor<int32, [1]> mel_length");
+    ProgramBuilder p(bundle, typeText(f32, {1, bands, hops}) + " mel, tensor<int32, [1]> mel_length");
     p.ints("time_major", {0, 2, 1})
-        .op("tensor<fp32, [1, 1504, 4]> hop_rows", "transpose(perm = time_major, x = mel)")
-        .ints("frame_shape", {1, encoderFrames, hopsPerFrame * bands})
-        .op("tensor<fp32, [1, 188, 32]> stacked", "reshape(shape = frame_shape, x = hop_rows)")
+        .op(f32, {1, hops, bands}, "hop_rows", "transpose(perm = time_major, x = mel)")
+        .ints("frame_shape", {1, -1, hopsPerFrame * bands})
+        .op(f32, {1, frames, hopsPerFrame * bands}, "stacked", "reshape(shape = frame_shape, x = hop_rows)")
         .weights("enc_w", w.encW, {encoderWidth, hopsPerFrame * bands})
         .weights("enc_b", w.encB, {encoderWidth})
-        .op("tensor<fp32, [1, 188, 1024]> projected", "linear(bias = enc_b, weight = enc_w, x = stacked)")
-        .op("tensor<fp32, [1, 188, 1024]> activated", "tanh(x = projected)")
-        .op("tensor<fp32, [1, 1024, 188]> encoder", "transpose(perm = time_major, x = activated)")
-        .line(testsupport::intConstant("stack_round", hopsPerFrame - 1))
-        .line(testsupport::intConstant("stack", hopsPerFrame))
+        .op(f32, {1, frames, encoderWidth}, "projected", "linear(bias = enc_b, weight = enc_w, x = stacked)")
+        .op(f32, {1, frames, encoderWidth}, "activated", "tanh(x = projected)")
+        .op(f32, {1, encoderWidth, frames}, "encoder", "transpose(perm = time_major, x = activated)")
+        .integer("stack_round", hopsPerFrame - 1)
+        .integer("stack", hopsPerFrame)
         .op("tensor<int32, [1]> rounded_length", "add(x = mel_length, y = stack_round)")
         .op("tensor<int32, [1]> encoder_length", "floor_div(x = rounded_length, y = stack)");
-    bundle.write(folder, p.text("encoder, encoder_length"));
+    std::vector<Shape> lengths;
+    for (const auto count : listedFrames) lengths.push_back({1, bands, count * hopsPerFrame});
+    bundle.write(folder, p.program("encoder, encoder_length"),
+                 flexible ? std::optional(enumeratedInput("mel", lengths)) : std::nullopt);
 }
 
-void writeDecoder(const std::filesystem::path& folder, const Weights& w) {
-    ModelBundleWriter bundle;
-    ProgramText p(bundle, "tensor<int32, [1, 1]> targets, tensor<int32, [1]> target_length, "
-                          "tensor<fp32, [2, 1, 640]> h_in, tensor<fp32, [2, 1, 640]> c_in");
-    // Token ids above the four real ones can only be the blank: its row is the last.
-    p.line(testsupport::intConstant("blank_row", tokenClasses - 1))
-        .op("tensor<int32, [1, 1]> rows", "minimum(x = targets, y = blank_row)")
-        .weights("embedding", w.embedding, {tokenClasses, embeddingWidth}, DataType::fp32)
-        .line(testsupport::intConstant("zero", 0))
-        .op("tensor<fp32, [1, 1, 8]> embedded", "gather(axis = zero, indices = rows, x = embedding)")
-        .ints("lead", {0})
-        .line(testsupport::textConstant("forward", "forward"))
-        .line(testsupport::textConstant("sigmoid", "sigmoid"))
-        .line(testsupport::textConstant("tanh", "tanh"))
-        .line(testsupport::boolConstant("sequence", true));
-    std::string input = "embedded";
-    for (int layer = 0; layer < 2; ++layer) {
-        const auto l = std::to_string(layer);
-        const auto& weights = w.lstm[static_cast<std::size_t>(layer)];
-        p.ints("begin" + l, {layer, 0, 0}).ints("end" + l, {layer + 1, 1, lstmWidth});
-        for (const std::string part : {"h", "c"}) {
-            p.op("tensor<fp32, [1, 1, 640]> " + part + l + "_slice",
-                 "slice_by_index(begin = begin" + l + ", end = end" + l + ", x = " + part + "_in)")
-                .op("tensor<fp32, [1, 640]> " + part + l + "_start", "squeeze(axes = lead, x = " + part + l + "_slice)");
-        }
-        p.weights("w_ih" + l, weights.wIh, {gates, layer == 0 ? embeddingWidth : lstmWidth})
-            .weights("w_hh" + l, weights.wHh, {gates, lstmWidth})
-            .weights("bias" + l, weights.bias, {gates})
-            .line("tensor<fp32, [1, 1, 640]> y" + l + ", tensor<fp32, [1, 640]> h" + l + ", tensor<fp32, [1, 640]> c" + l +
-                  " = lstm(activation = tanh, bias = bias" + l + ", cell_activation = tanh, direction = forward, "
-                  "initial_c = c" + l + "_start, initial_h = h" + l + "_start, output_sequence = sequence, "
-                  "recurrent_activation = sigmoid, weight_hh = w_hh" + l + ", weight_ih = w_ih" + l + ", x = " + input +
-                  ")[name = string(\"lstm" + l + "\")]");
-        input = "y" + l;
-    }
-    p.op("tensor<fp32, [2, 1, 640]> h_out", "stack(axis = zero, values = (h0, h1))")
-        .op("tensor<fp32, [2, 1, 640]> c_out", "stack(axis = zero, values = (c0, c1))")
-        .ints("to_columns", {1, 2, 0})
-        .op("tensor<fp32, [1, 640, 1]> decoder", "transpose(perm = to_columns, x = y1)");
-    bundle.write(folder, p.text("decoder, h_out, c_out"));
-}
+// Which parts of the front end declare the shorter lengths.
+struct FrontEnd {
+    bool flexiblePreprocessor = false;
+    bool flexibleEncoder = false;
+    // The flexible encoder's lengths, in frames.
+    std::vector<std::int64_t> encoderFrameList{flexibleFrames.begin(), flexibleFrames.end()};
+};
 
-void writeJoint(const std::filesystem::path& folder, const Weights& w) {
-    ModelBundleWriter bundle;
-    ProgramText p(bundle, "tensor<fp32, [1, 1024, 1]> encoder_step, tensor<fp32, [1, 640, 1]> decoder_step");
-    p.ints("enc_row", {1, encoderWidth})
-        .ints("dec_row", {1, lstmWidth})
-        .op("tensor<fp32, [1, 1024]> enc", "reshape(shape = enc_row, x = encoder_step)")
-        .op("tensor<fp32, [1, 640]> dec", "reshape(shape = dec_row, x = decoder_step)")
-        .weights("joint_enc_w", w.jointEncW, {jointWidth, encoderWidth})
-        .weights("joint_enc_b", w.jointEncB, {jointWidth})
-        .weights("joint_dec_w", w.jointDecW, {jointWidth, lstmWidth})
-        .weights("joint_dec_b", w.jointDecB, {jointWidth})
-        .weights("out_w", w.outW, {tokenClasses + durationClasses, jointWidth})
-        .weights("out_b", w.outB, {tokenClasses + durationClasses})
-        .op("tensor<fp32, [1, 16]> enc_hidden", "linear(bias = joint_enc_b, weight = joint_enc_w, x = enc)")
-        .op("tensor<fp32, [1, 16]> dec_hidden", "linear(bias = joint_dec_b, weight = joint_dec_w, x = dec)")
-        .op("tensor<fp32, [1, 16]> summed", "add(x = enc_hidden, y = dec_hidden)")
-        .op("tensor<fp32, [1, 16]> hidden", "relu(x = summed)")
-        .op("tensor<fp32, [1, 10]> logits", "linear(bias = out_b, weight = out_w, x = hidden)")
-        .ints("token_begin", {0, 0})
-        .ints("token_end", {1, tokenClasses})
-        .ints("duration_begin", {0, tokenClasses})
-        .ints("duration_end", {1, tokenClasses + durationClasses})
-        .op("tensor<fp32, [1, 5]> token_logits", "slice_by_index(begin = token_begin, end = token_end, x = logits)")
-        .op("tensor<fp32, [1, 5]> duration_logits",
-            "slice_by_index(begin = duration_begin, end = duration_end, x = logits)")
-        .line(testsupport::intConstant("last", -1))
-        .ints("last_axes", {-1})
-        .line(testsupport::boolConstant("keep", true))
-        .line(testsupport::intConstant("zero", 0))
-        .op("tensor<fp32, [1, 5]> token_probs", "softmax(axis = last, x = token_logits)")
-        .op("tensor<fp32, [1, 1]> best_prob", "reduce_max(axes = last_axes, keep_dims = keep, x = token_probs)")
-        .op("tensor<int32, [1, 1]> best_class", "reduce_argmax(axis = last, keep_dims = keep, x = token_logits)")
-        .ints("class_tokens", {classTokens.begin(), classTokens.end()})
-        .op("tensor<int32, [1, 1]> best_token", "gather(axis = zero, indices = best_class, x = class_tokens)")
-        .op("tensor<int32, [1, 1]> best_duration", "reduce_argmax(axis = last, keep_dims = keep, x = duration_logits)")
-        .ints("single", {1, 1, 1})
-        .op("tensor<int32, [1, 1, 1]> token_id", "reshape(shape = single, x = best_token)")
-        .op("tensor<fp32, [1, 1, 1]> token_prob", "reshape(shape = single, x = best_prob)")
-        .op("tensor<int32, [1, 1, 1]> duration", "reshape(shape = single, x = best_duration)");
-    bundle.write(folder, p.text("token_id, token_prob, duration"));
+// Writes a whole set into `repository` and has `recorder` watch its models
+// as "preprocessor", "encoder", "decoder" and "joint".
+void writeModelSet(const std::filesystem::path& repository, const Weights& weights, FrontEnd frontEnd,
+                   ModelCallRecorder& recorder) {
+    const std::vector<std::pair<std::string, std::string>> bundles{{"preprocessor", "Preprocessor.mlmodelc"},
+                                                                   {"encoder", "Encoder.mlmodelc"},
+                                                                   {"decoder", "Decoder.mlmodelc"},
+                                                                   {"joint", "JointDecisionv3.mlmodelc"}};
+    writePreprocessor(repository / bundles[0].second, weights, frontEnd.flexiblePreprocessor);
+    writeEncoder(repository / bundles[1].second, weights, frontEnd.flexibleEncoder, frontEnd.encoderFrameList);
+    testsupport::parakeet::writeDecoder(repository / bundles[2].second, weights.decoder);
+    testsupport::parakeet::writeJoint(repository / bundles[3].second, weights.joint);
+    testsupport::parakeet::writeVocabulary(repository / "parakeet_vocab.json", pieces);
+    for (const auto& [label, name] : bundles) recorder.watch(repository / name, label);
 }
 
 // ---------------------------------------------------------------------------
@@ -341,10 +264,11 @@ public:
     // One prediction-network step: updates the LSTM state, returns the projection.
     std::vector<float> decoderStep(int token) {
         const auto row = static_cast<std::size_t>(std::min(token, static_cast<int>(tokenClasses) - 1));
-        std::vector<float> x(w_.embedding.begin() + static_cast<std::ptrdiff_t>(row * embeddingWidth),
-                             w_.embedding.begin() + static_cast<std::ptrdiff_t>((row + 1) * embeddingWidth));
+        const auto& embedding = w_.decoder.embedding;
+        std::vector<float> x(embedding.begin() + static_cast<std::ptrdiff_t>(row * embeddingWidth),
+                             embedding.begin() + static_cast<std::ptrdiff_t>((row + 1) * embeddingWidth));
         for (std::size_t layer = 0; layer < 2; ++layer) {
-            const auto& weights = w_.lstm[layer];
+            const auto& weights = w_.decoder.lstm[layer];
             auto& h = h_[layer];
             auto& c = c_[layer];
             auto g = affine(weights.wIh, weights.bias, x.data(), x.size());
@@ -360,10 +284,11 @@ public:
     }
 
     JointAnswer joint(const std::vector<float>& frame, const std::vector<float>& projection) {
-        auto hidden = affine(w_.jointEncW, w_.jointEncB, frame.data(), encoderWidth);
-        const auto fromDecoder = affine(w_.jointDecW, w_.jointDecB, projection.data(), lstmWidth);
+        const auto& j = w_.joint;
+        auto hidden = affine(j.encW, j.encB, frame.data(), encoderWidth);
+        const auto fromDecoder = affine(j.decW, j.decB, projection.data(), lstmWidth);
         for (std::size_t i = 0; i < hidden.size(); ++i) hidden[i] = std::max(hidden[i] + fromDecoder[i], 0.0f);
-        const auto logits = affine(w_.outW, w_.outB, hidden.data(), jointWidth);
+        const auto logits = affine(j.outW, j.outB, hidden.data(), jointWidth);
         const auto tokenEnd = logits.begin() + tokenClasses;
         const auto best = std::max_element(logits.begin(), tokenEnd);
         const auto bestDuration = std::max_element(tokenEnd, logits.end());
@@ -493,25 +418,69 @@ std::string textOf(const std::vector<int>& tokens) {
     return first == std::string::npos ? "" : spaced.substr(first, spaced.find_last_not_of(' ') - first + 1);
 }
 
+// 17 s of tone bursts that change every 0.4 s over a little noise: long
+// enough for two chunks, the second of them short.
+std::vector<float> longRecording() {
+    constexpr std::size_t length = 272000;
+    std::vector<float> audio(length);
+    Uniform noise(7);
+    const auto hiss = noise.values(length, 0.02f);
+    const std::array<float, 5> pitches{220.0f, 540.0f, 1300.0f, 3100.0f, 760.0f};
+    const std::array<float, 3> loudness{0.6f, 0.3f, 0.8f};
+    for (std::size_t i = 0; i < length; ++i) {
+        const auto burst = i / 6400;
+        const auto seconds = static_cast<float>(i) / 16000.0f;
+        audio[i] = loudness[burst % 3] * std::sin(2.0f * std::numbers::pi_v<float> * pitches[burst % 5] * seconds) +
+                   hiss[i];
+    }
+    return audio;
+}
+
 class ParakeetBundlesEndToEnd : public ::testing::Test {
 protected:
     ParakeetBundlesEndToEnd() {
         // A bundle the runtime rejects must fail here, not send the loader's
         // recovery to the network.
         DownloadUtils::enforceOffline = true;
-        writePreprocessor(repository / "Preprocessor.mlmodelc", weights);
-        writeEncoder(repository / "Encoder.mlmodelc", weights);
-        writeDecoder(repository / "Decoder.mlmodelc", weights);
-        writeJoint(repository / "JointDecisionv3.mlmodelc", weights);
-        std::ofstream(repository / "parakeet_vocab.json") << nlohmann::json(pieces).dump();
+        writeModelSet(repository, weights, {}, recorder);
     }
     ~ParakeetBundlesEndToEnd() override { DownloadUtils::enforceOffline = false; }
 
-    AsrModels load() const {
-        return AsrModels::load(repository, std::nullopt, AsrModelVersion::v3, ParakeetEncoderPrecision::int8);
+    AsrModels load() const { return load(repository); }
+    static AsrModels load(const std::filesystem::path& from) {
+        return AsrModels::load(from, std::nullopt, AsrModelVersion::v3, ParakeetEncoderPrecision::int8);
+    }
+
+    // A second set beside the fixed one, watched by its own recorder.
+    std::filesystem::path writeSet(const std::string& name, FrontEnd frontEnd, ModelCallRecorder& watching) const {
+        const auto at = folder / name / "models" / "parakeet-tdt-0.6b-v3";
+        writeModelSet(at, weights, frontEnd, watching);
+        return at;
+    }
+
+    static ASRResult transcribe(const AsrModels& models, std::span<const float> audio) {
+        AsrManager manager(ASRConfig::default_(), models);
+        auto state = TdtDecoderState::make(manager.decoderLayerCount());
+        return manager.transcribe(audio, state);
+    }
+
+    static void expectSameTokens(const ASRResult& actual, const ASRResult& expected) {
+        EXPECT_EQ(actual.text, expected.text);
+        ASSERT_TRUE(actual.tokenTimings && expected.tokenTimings);
+        ASSERT_EQ(actual.tokenTimings->size(), expected.tokenTimings->size());
+        for (std::size_t i = 0; i < expected.tokenTimings->size(); ++i) {
+            SCOPED_TRACE("token " + std::to_string(i));
+            const auto& a = (*actual.tokenTimings)[i];
+            const auto& e = (*expected.tokenTimings)[i];
+            EXPECT_EQ(a.tokenId, e.tokenId);
+            EXPECT_EQ(a.startTime, e.startTime);
+            EXPECT_EQ(a.endTime, e.endTime);
+            EXPECT_NEAR(a.confidence, e.confidence, 1e-5f);
+        }
     }
 
     testsupport::TemporaryDirectory folder;
+    ModelCallRecorder recorder;
     const std::filesystem::path repository = folder / "models" / "parakeet-tdt-0.6b-v3";
     const Weights weights = makeWeights();
 };
@@ -596,6 +565,59 @@ TEST_F(ParakeetBundlesEndToEnd, TranscribesARecordingToTheTokensOfTheSameArithme
     EXPECT_EQ(pass.hypothesis.ySequence, expected.tokens);
     EXPECT_EQ(pass.hypothesis.timestamps, expected.frames);
     EXPECT_EQ(pass.hypothesis.tokenDurations, expected.durations);
+}
+
+using Shapes = std::set<std::vector<std::int64_t>>;
+
+// Each front end against the fixed one on the same 1.5 s recording: a shorter
+// window goes only where the description lists one, and no token changes.
+TEST_F(ParakeetBundlesEndToEnd, FlexibleFrontEndsFeedOnlyWhatTheAudioNeedsAndKeepTheTokens) {
+    const auto audio = recording();
+    const auto fixed = transcribe(load(), audio);
+    ASSERT_EQ(fixed.text, "ldld wor wor wor wor wor wor wor wor wor world he he he");
+    EXPECT_EQ(recorder.calls("preprocessor").inputShapes.at("audio_signal"), (Shapes{{1, windowSamples}}));
+    EXPECT_EQ(recorder.calls("encoder").inputShapes.at("mel"), (Shapes{{1, bands, paddedHops}}));
+
+    struct Case {
+        std::string name; // also the set's folder
+        FrontEnd frontEnd;
+        Shapes audioFed; // "audio_signal" shapes
+        std::int64_t melFed; // hops of the encoder's "mel"
+    };
+    // 24,000 samples are 19 frames (152 hops); the shortest listed window holding them has 32 frames.
+    const std::vector<Case> cases{
+        {"flexible-preprocessor", {true, false}, {{1, windowSamples}}, paddedHops},
+        {"flexible-encoder", {false, true}, {{1, windowSamples}}, 256},
+        {"flexible-both", {true, true}, {{1, 40320}}, 256},
+        // The encoder lists no 32-frame mel: the whole window runs again and its mel is cut to 48 frames.
+        {"mismatched-lists", {true, true, {48, encoderFrames}}, {{1, 40320}, {1, windowSamples}}, 384},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ModelCallRecorder watching;
+        const auto models = load(writeSet(c.name, c.frontEnd, watching));
+        expectSameTokens(transcribe(models, audio), fixed);
+        EXPECT_EQ(watching.calls("preprocessor").inputShapes.at("audio_signal"), c.audioFed);
+        EXPECT_EQ(watching.calls("encoder").inputShapes.at("mel"), (Shapes{{1, bands, c.melFed}}));
+        EXPECT_EQ(watching.calls("encoder").count, 1);
+    }
+}
+
+// The chunked path: the first chunk fills the window, the second (4.2 s with
+// its mel context) runs through the 64-frame window, and the merged tokens
+// are those of the fixed set.
+TEST_F(ParakeetBundlesEndToEnd, ChunksOfALongRecordingRunShorterWindowsWithTheSameTokens) {
+    const auto audio = longRecording();
+    const auto fixed = transcribe(load(), audio);
+    ASSERT_GE(fixed.tokenTimings->size(), 8u) << "the fixture should say something";
+    EXPECT_EQ(recorder.calls("encoder").inputShapes.at("mel"), (Shapes{{1, bands, paddedHops}}));
+
+    ModelCallRecorder watching;
+    const auto models = load(writeSet("flexible", {true, true}, watching));
+    expectSameTokens(transcribe(models, audio), fixed);
+    EXPECT_EQ(watching.calls("preprocessor").inputShapes.at("audio_signal"), (Shapes{{1, windowSamples}, {1, 81280}}));
+    EXPECT_EQ(watching.calls("encoder").inputShapes.at("mel"), (Shapes{{1, bands, paddedHops}, {1, bands, 512}}));
+    EXPECT_EQ(watching.calls("encoder").count, 2);
 }
 
 } // namespace

@@ -4,7 +4,11 @@
 // at the configured rate, or a file) into an ASRResult. Audio of up to one
 // 240,000-sample window runs through one preprocessor, encoder and decoder
 // pass; longer audio goes to the chunking service, and long files are
-// streamed into a disk-backed source first.
+// streamed into a disk-backed source first. A pass feeds the whole window to
+// models that declare fixed shapes; where the preprocessor's "audio_signal"
+// or the encoder's "mel" declares flexible lengths, it feeds the shortest
+// admitted length that holds the audio, and the models' masking by length
+// keeps the result that of the whole window.
 //
 // Operations may be called from several threads. Installing or dropping
 // models is atomic, and every pass works on the model set it started with, so

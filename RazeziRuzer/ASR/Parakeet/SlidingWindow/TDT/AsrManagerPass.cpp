@@ -2,6 +2,7 @@
 
 #include "RazeziRuzer/ASR/Parakeet/ASRError.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/Decoder/TdtDecoderV2.hpp"
+#include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/ModelInputLength.hpp"
 #include "Platform/Concurrency/Cancellation.hpp"
 #include "RazeziRuzer/Shared/ASRConstants.hpp"
 #include "RazeziRuzer/Shared/ArrayAudioSampleSource.hpp"
@@ -47,6 +48,87 @@ public:
 private:
     platform::coreml::MLMultiArray array_;
 };
+
+// Samples a pass must feed: the valid ones and every non-zero sample after
+// them, so that what is left off is only the zeros the window was padded with.
+std::int64_t samplesNeeded(std::span<const float> samples, std::optional<int> originalLength) {
+    const auto count = static_cast<std::int64_t>(samples.size());
+    auto lastSignal = count;
+    while (lastSignal > 0 && samples[static_cast<std::size_t>(lastSignal - 1)] == 0.0f) --lastSignal;
+    const auto valid = originalLength ? std::clamp<std::int64_t>(*originalLength, 0, count) : count;
+    return std::max(valid, lastSignal);
+}
+
+// "audio_signal" and "audio_length" in an array of its own: a shortened
+// window takes no array from the shared cache, whose keys would otherwise
+// multiply with every length a flexible model admits.
+platform::coreml::MLDictionaryFeatureProvider uncachedPreprocessorInput(std::span<const float> samples,
+                                                                        std::optional<int> actualLength) {
+    const auto count = static_cast<std::int64_t>(samples.size());
+    platform::coreml::MLMultiArray audio({1, count}, MLMultiArrayDataType::float32);
+    if (count > 0) std::memcpy(audio.dataPointer<float>(), samples.data(), samples.size() * sizeof(float));
+    const auto length = AsrManager::createScalarArray(actualLength.value_or(static_cast<int>(count)), {1},
+                                                      MLMultiArrayDataType::int32);
+    return platform::coreml::MLDictionaryFeatureProvider(
+        {{"audio_signal", MLFeatureValue(audio)}, {"audio_length", MLFeatureValue(length)}});
+}
+
+// What of the window the preprocessor is fed: all of it, unless its
+// "audio_signal" admits a shorter length and the encoder (when the set has
+// one) takes a flexible "mel", since a shorter window gives a shorter mel.
+std::int64_t preprocessorFeed(const platform::coreml::MLModel& preprocessor,
+                              const std::optional<platform::coreml::MLModel>& encoder, std::span<const float> samples,
+                              std::optional<int> originalLength) {
+    const auto full = static_cast<std::int64_t>(samples.size());
+    const auto& inputs = preprocessor.modelDescription().inputDescriptionsByName;
+    const auto audio = inputs.find("audio_signal");
+    if (audio == inputs.end() || !modelinputlength::isFlexible(audio->second)) return full;
+    if (encoder) {
+        const auto& encoderInputs = encoder->modelDescription().inputDescriptionsByName;
+        const auto mel = encoderInputs.find("mel");
+        if (mel == encoderInputs.end() || !modelinputlength::isFlexible(mel->second)) return full;
+    }
+    return modelinputlength::shortestAdmitted(audio->second, {1, full}, samplesNeeded(samples, originalLength), full)
+        .value_or(full);
+}
+
+// The encoder input with "mel" cut to the shortest length the encoder admits
+// that still holds every valid mel frame ("mel_length"); the frames left off
+// are padding, which the encoder masks by that length. Returns the input as
+// it is when the encoder declares no flexible "mel" or no shorter length
+// fits, and nothing when the mel has a length the encoder cannot take while
+// a flexible declaration could have taken a longer one.
+std::optional<platform::coreml::MLDictionaryFeatureProvider>
+fitMelToEncoder(const platform::coreml::MLModel& encoder, platform::coreml::MLDictionaryFeatureProvider input) {
+    const auto& inputs = encoder.modelDescription().inputDescriptionsByName;
+    const auto declared = inputs.find("mel");
+    const auto melValue = input.featureValue("mel");
+    const auto lengthValue = input.featureValue("mel_length");
+    const auto mel = melValue ? melValue->multiArrayValue() : std::nullopt;
+    const auto melLength = lengthValue ? lengthValue->multiArrayValue() : std::nullopt;
+    if (declared == inputs.end() || !modelinputlength::isFlexible(declared->second) || !mel || mel->shape().empty() ||
+        !melLength || melLength->count() < 1) {
+        return input;
+    }
+    const auto& shape = mel->shape();
+    const auto frames = shape.back();
+    const auto valid = std::clamp<std::int64_t>((*melLength)[0].int32Value(), 1, std::max<std::int64_t>(frames, 1));
+    const auto cut = modelinputlength::shortestAdmitted(declared->second, shape, valid, frames);
+    if (!cut) {
+        if (declared->second.multiArrayConstraint->admits(shape)) return input;
+        return std::nullopt;
+    }
+    if (*cut == frames) return input;
+    auto cutShape = shape;
+    cutShape.back() = *cut;
+    // A view over the same elements; it keeps the preprocessor's array alive.
+    const platform::coreml::MLMultiArray view(mel->dataPointer(), cutShape, mel->dataType(), mel->strides(),
+                                              [keep = *mel](void*) {});
+    std::map<std::string, MLFeatureValue> features;
+    for (const auto& name : input.featureNames()) features.emplace(name, *input.featureValue(name));
+    features.insert_or_assign("mel", MLFeatureValue(view));
+    return platform::coreml::MLDictionaryFeatureProvider(std::move(features));
+}
 
 } // namespace
 
@@ -113,30 +195,48 @@ AsrManager::PassResult AsrManager::runPass(const Installed& installed, std::span
                                            bool isLastChunk, int globalFrameOffset, std::optional<Language> language,
                                            std::optional<int> emitTokensAfterGlobalFrame,
                                            std::optional<int> initialTimeIndexOverride, const std::stop_token& stop) {
-    const auto input = preparePreprocessorInput(samples, originalLength);
-    const ReturnToCache giveBack(*input.featureValue("audio_signal")->multiArrayValue());
-    if (!installed.preprocessor) throw ASRError::notInitialized();
-    const auto& options = *installed.predictionOptions;
-    platform::checkCancellation(stop);
-    const auto preprocessorOutput = installed.preprocessor->prediction(input, options);
-    std::optional<MLDictionaryFeatureProvider> encoderOutput;
-    if (installed.encoder) {
-        const auto encoderInput = prepareEncoderInput(*installed.encoder, preprocessorOutput, input);
+    // Models that declare flexible lengths are fed only what the audio needs
+    // (rounded up to a length they admit); fixed ones get the whole window.
+    const auto full = static_cast<std::int64_t>(samples.size());
+    auto fed = installed.preprocessor ? preprocessorFeed(*installed.preprocessor, installed.encoder, samples, originalLength)
+                                      : full;
+    for (;;) {
+        const bool shortened = fed < full;
+        const auto input = shortened ? uncachedPreprocessorInput(samples.first(static_cast<std::size_t>(fed)), originalLength)
+                                     : preparePreprocessorInput(samples, originalLength);
+        std::optional<ReturnToCache> giveBack;
+        if (!shortened) giveBack.emplace(*input.featureValue("audio_signal")->multiArrayValue());
+        if (!installed.preprocessor) throw ASRError::notInitialized();
+        const auto& options = *installed.predictionOptions;
         platform::checkCancellation(stop);
-        encoderOutput = installed.encoder->prediction(encoderInput, options);
+        const auto preprocessorOutput = installed.preprocessor->prediction(input, options);
+        std::optional<MLDictionaryFeatureProvider> encoderOutput;
+        if (installed.encoder) {
+            auto encoderInput = fitMelToEncoder(*installed.encoder,
+                                                prepareEncoderInput(*installed.encoder, preprocessorOutput, input));
+            if (!encoderInput) {
+                // The shorter window gave a mel length the encoder does not
+                // list; the whole window's mel can be cut to one it does.
+                logger_.debug("Encoder takes no mel of the shortened window's length; feeding the whole window");
+                fed = full;
+                continue;
+            }
+            platform::checkCancellation(stop);
+            encoderOutput = installed.encoder->prediction(*encoderInput, options);
+        }
+        const auto& output = encoderOutput ? *encoderOutput : preprocessorOutput;
+        const auto encoder = extractFeatureValue(output, "encoder", "Invalid encoder output");
+        const auto encoderLength = extractFeatureValue(output, "encoder_length", "Invalid encoder output length");
+        const int encoderSequenceLength = encoderLength[0].int32Value();
+        const auto validSamples = originalLength ? *originalLength : full;
+        const int frames = actualAudioFrames
+                               ? *actualAudioFrames
+                               : static_cast<int>(std::ceil(static_cast<double>(validSamples) / frameSamples));
+        auto hypothesis = decode(installed, encoder, encoderSequenceLength, frames, decoderState,
+                                 contextFrameAdjustment, isLastChunk, globalFrameOffset, language,
+                                 emitTokensAfterGlobalFrame, initialTimeIndexOverride, stop);
+        return {std::move(hypothesis), encoderSequenceLength};
     }
-    const auto& output = encoderOutput ? *encoderOutput : preprocessorOutput;
-    const auto encoder = extractFeatureValue(output, "encoder", "Invalid encoder output");
-    const auto encoderLength = extractFeatureValue(output, "encoder_length", "Invalid encoder output length");
-    const int encoderSequenceLength = encoderLength[0].int32Value();
-    const auto validSamples = originalLength ? *originalLength : static_cast<std::int64_t>(samples.size());
-    const int frames = actualAudioFrames
-                           ? *actualAudioFrames
-                           : static_cast<int>(std::ceil(static_cast<double>(validSamples) / frameSamples));
-    auto hypothesis = decode(installed, encoder, encoderSequenceLength, frames, decoderState, contextFrameAdjustment,
-                             isLastChunk, globalFrameOffset, language, emitTokensAfterGlobalFrame,
-                             initialTimeIndexOverride, stop);
-    return {std::move(hypothesis), encoderSequenceLength};
 }
 
 platform::coreml::MLDictionaryFeatureProvider AsrManager::preparePreprocessorInput(std::span<const float> samples,

@@ -4,5 +4,6 @@ target_sources(RazeziRuzer PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/AsrModelVersion.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AsrModels.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AsrModelsError.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ModelInputLength.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TokenPostProcessing.cpp
 )
