@@ -166,39 +166,59 @@ void checkNumeric(const OpCall& call, const Tensor& tensor, const char* name) {
     }
 }
 
-} // namespace
+// The arguments of a scale-and-shift decompression, checked: one scale and
+// offset per entry of `table`.
+struct ShiftScaleArguments {
+    const Tensor& data;
+    Shape table;
+    std::vector<float> scales;
+    std::vector<float> offsets;
+    DataType resultType;
+};
 
-std::vector<Tensor> affineDequantizeKernel(const OpCall& call) {
+ShiftScaleArguments affineArguments(const OpCall& call) {
     const auto& data = call.input("quantized_data");
     const auto& zeroPoint = call.input("zero_point");
     const auto& scale = call.input("scale");
     checkNumeric(call, data, "quantized_data");
-    const auto table = axisTable(call, data.shape(), {{"scale", &scale}, {"zero_point", &zeroPoint}}, call.intParameter("axis"));
-    return {shiftScale(data, table, tableValues(&scale, table, 1), tableValues(&zeroPoint, table, 0),
-                       floatResultType(call, 0, scale))};
+    auto table = axisTable(call, data.shape(), {{"scale", &scale}, {"zero_point", &zeroPoint}}, call.intParameter("axis"));
+    auto scales = tableValues(&scale, table, 1);
+    auto offsets = tableValues(&zeroPoint, table, 0);
+    return {data, std::move(table), std::move(scales), std::move(offsets), floatResultType(call, 0, scale)};
 }
 
-std::optional<Tensor> packedAffineDequantize(const OpCall& call) {
-    const auto& data = call.input("quantized_data");
-    const auto& zeroPoint = call.input("zero_point");
-    const auto& scale = call.input("scale");
-    checkNumeric(call, data, "quantized_data");
-    const auto table = axisTable(call, data.shape(), {{"scale", &scale}, {"zero_point", &zeroPoint}}, call.intParameter("axis"));
-    return packedShiftScale(data, table, tableValues(&scale, table, 1), tableValues(&zeroPoint, table, 0),
-                            floatResultType(call, 0, scale));
-}
-
-std::optional<Tensor> packedBlockwiseShiftScale(const OpCall& call) {
+ShiftScaleArguments blockwiseArguments(const OpCall& call) {
     const auto& data = call.input("data");
     const auto& scale = call.input("scale");
     const auto* offset = call.optionalInput("offset");
     checkNumeric(call, data, "data");
     checkBlockTable(call, data.shape(), scale.shape(), "scale");
     if (offset != nullptr && offset->shape() != scale.shape()) {
-        return std::nullopt;
+        call.fail("\"offset\" " + describeShape(offset->shape()) + " must have the shape of \"scale\" " +
+                  describeShape(scale.shape()));
     }
-    const auto offsets = offset != nullptr ? floatsOf(*offset) : std::vector<float>(static_cast<std::size_t>(scale.count()), 0);
-    return packedShiftScale(data, scale.shape(), floatsOf(scale), offsets, floatResultType(call, 0, scale));
+    auto offsets = offset != nullptr ? floatsOf(*offset) : std::vector<float>(static_cast<std::size_t>(scale.count()), 0);
+    return {data, scale.shape(), floatsOf(scale), std::move(offsets), floatResultType(call, 0, scale)};
+}
+
+} // namespace
+
+std::vector<Tensor> affineDequantizeKernel(const OpCall& call) {
+    const auto decompression = affineArguments(call);
+    return {shiftScale(decompression.data, decompression.table, decompression.scales, decompression.offsets,
+                       decompression.resultType)};
+}
+
+std::optional<Tensor> packedAffineDequantize(const OpCall& call) {
+    const auto decompression = affineArguments(call);
+    return packedShiftScale(decompression.data, decompression.table, decompression.scales, decompression.offsets,
+                            decompression.resultType);
+}
+
+std::optional<Tensor> packedBlockwiseShiftScale(const OpCall& call) {
+    const auto decompression = blockwiseArguments(call);
+    return packedShiftScale(decompression.data, decompression.table, decompression.scales, decompression.offsets,
+                            decompression.resultType);
 }
 
 std::vector<Tensor> dequantizeKernel(const OpCall& call) {
@@ -251,17 +271,9 @@ std::vector<Tensor> quantizeKernel(const OpCall& call) {
 }
 
 std::vector<Tensor> blockwiseShiftScaleKernel(const OpCall& call) {
-    const auto& data = call.input("data");
-    const auto& scale = call.input("scale");
-    const auto* offset = call.optionalInput("offset");
-    checkNumeric(call, data, "data");
-    checkBlockTable(call, data.shape(), scale.shape(), "scale");
-    if (offset != nullptr && offset->shape() != scale.shape()) {
-        call.fail("\"offset\" " + describeShape(offset->shape()) + " must have the shape of \"scale\" " +
-                  describeShape(scale.shape()));
-    }
-    const auto offsets = offset != nullptr ? floatsOf(*offset) : std::vector<float>(static_cast<std::size_t>(scale.count()), 0);
-    return {shiftScale(data, scale.shape(), floatsOf(scale), offsets, floatResultType(call, 0, scale))};
+    const auto decompression = blockwiseArguments(call);
+    return {shiftScale(decompression.data, decompression.table, decompression.scales, decompression.offsets,
+                       decompression.resultType)};
 }
 
 std::vector<Tensor> sparseBlockwiseShiftScaleKernel(const OpCall& call) {
