@@ -209,8 +209,18 @@ void multiplyBlock(const ProductShape& shape, const ProductOperands& product, co
     const float* b = sliceOfB(shape, product, range, scratch);
     const bool inPlace = columns == shape.n || rows == 1;
     float* c = inPlace ? product.c + range.m0 * shape.n + range.n0 : sized(scratch.c, rows * columns);
-    accel::sgemm(shape.transA, shape.transB, size(rows), size(columns), size(shape.k), 1.0f,
-                 {a, size(rows * shape.k)}, {b, size(shape.k * columns)}, 0.0f, {c, size(rows * columns)});
+    if (rows == 1) {
+        // One row is a matrix-vector product; a general product would pack all of B first.
+        const bool bRowsAreColumns = shape.transB == Transpose::transposed; // stored columns x k
+        // Some BLAS builds scale y by beta rather than overwrite it, so a NaN left in a reused buffer would survive.
+        std::fill_n(c, columns, 0.0f);
+        accel::sgemv(bRowsAreColumns ? Transpose::none : Transpose::transposed,
+                     size(bRowsAreColumns ? columns : shape.k), size(bRowsAreColumns ? shape.k : columns), 1.0f,
+                     {b, size(shape.k * columns)}, {a, size(shape.k)}, 0.0f, {c, size(columns)});
+    } else {
+        accel::sgemm(shape.transA, shape.transB, size(rows), size(columns), size(shape.k), 1.0f,
+                     {a, size(rows * shape.k)}, {b, size(shape.k * columns)}, 0.0f, {c, size(rows * columns)});
+    }
     addBiases(product, range, c, columns);
     applyEpilogue(shape, product, range, c, columns);
     if (!inPlace) {

@@ -177,6 +177,9 @@ TEST(MatmulOpTest, FollowsNumpySemantics) {
         {"short rows, columns gathered", {40, 256}, {256, 3000}, false, false, {40, 3000}},
         {"transposed x split into tiles", {96, 700}, {96, 300}, true, false, {700, 300}},
         {"one row split by columns", {1, 512}, {2000, 512}, false, true, {1, 2000}},
+        {"one row, columns gathered", {1, 512}, {512, 2000}, false, false, {1, 2000}},
+        {"one row of a transposed x", {512, 1}, {512, 2000}, true, false, {1, 2000}},
+        {"one row in each of many batches", {300, 1, 64}, {300, 64, 40}, false, false, {300, 1, 40}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
