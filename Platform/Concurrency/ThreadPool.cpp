@@ -3,8 +3,21 @@
 #include "Platform/Concurrency/TaskFailure.hpp"
 
 #include <algorithm>
+#include <chrono>
 
 namespace platform {
+namespace {
+
+// Tells the processor the thread is waiting in a loop.
+void pause() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#else
+    std::this_thread::yield();
+#endif
+}
+
+} // namespace
 
 ThreadPool::ThreadPool(std::size_t threadCount) {
     if (threadCount == 0) threadCount = std::max(1u, std::thread::hardware_concurrency());
@@ -39,6 +52,7 @@ bool ThreadPool::runPendingTask() {
     if (tasks_.empty()) return false;
     auto task = std::move(tasks_.front());
     tasks_.pop_front();
+    queued_.store(tasks_.size(), std::memory_order_relaxed);
     lock.unlock();
     task();
     return true;
@@ -48,6 +62,7 @@ void ThreadPool::enqueue(Task task) {
     {
         std::lock_guard lock(mutex_);
         tasks_.push_back(std::move(task));
+        queued_.store(tasks_.size(), std::memory_order_relaxed);
     }
     available_.notify_one();
 }
@@ -56,13 +71,26 @@ void ThreadPool::work(std::stop_token stop) {
     // A stop request ends a worker only once the queue is empty, so work
     // submitted before shutdown (or by tasks during it) still runs.
     while (true) {
+        spinForWork(stop);
         std::unique_lock lock(mutex_);
         available_.wait(lock, stop, [&] { return !tasks_.empty(); });
         if (tasks_.empty()) return;
         auto task = std::move(tasks_.front());
         tasks_.pop_front();
+        queued_.store(tasks_.size(), std::memory_order_relaxed);
         lock.unlock();
         task();
+    }
+}
+
+void ThreadPool::spinForWork(const std::stop_token& stop) const {
+    constexpr auto spin = std::chrono::microseconds(50);
+    const auto until = std::chrono::steady_clock::now() + spin;
+    for (int round = 0; queued_.load(std::memory_order_relaxed) == 0 && !stop.stop_requested(); ++round) {
+        if (round % 64 == 63 && std::chrono::steady_clock::now() >= until) {
+            return;
+        }
+        pause();
     }
 }
 

@@ -4,6 +4,7 @@
 // then joins its workers; a pool must not be destroyed by one of its own tasks.
 
 #include <cstddef>
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -55,10 +56,14 @@ public:
 private:
     void enqueue(Task task);
     void work(std::stop_token stop);
+    // Watches the queue briefly before a worker sleeps: waking a sleeping
+    // thread costs far more than the short tasks of a parallel loop.
+    void spinForWork(const std::stop_token& stop) const;
 
     std::mutex mutex_;
     std::condition_variable_any available_;
     std::deque<Task> tasks_;
+    std::atomic<std::size_t> queued_{0}; // tasks_.size(), readable without the lock
     std::vector<std::jthread> workers_; // last: started after the queue exists
 };
 
