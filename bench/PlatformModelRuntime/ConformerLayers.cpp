@@ -9,38 +9,11 @@ float boundFor(std::int64_t fanIn) { return 1.0f / std::sqrt(static_cast<float>(
 
 std::string named(const std::string& p) { return "[name = string(\"" + p + "\")];"; }
 
-// layer_norm over the last axis with its own gamma and beta.
-std::string layerNorm(BenchProgramWriter& w, const std::string& p, const std::string& x, const std::vector<std::int64_t>& shape,
-                      std::int64_t width) {
-    w.weight(p + "_gamma", {width}, 0.8f, 1.2f);
-    w.weight(p + "_beta", {width}, -0.1f, 0.1f);
-    w.line(fp32Type(shape) + " " + p + " = layer_norm(axes = last_axis, beta = " + p + "_beta, epsilon = eps, gamma = " + p +
-           "_gamma, x = " + x + ")" + named(p));
-    return p;
-}
-
-std::string selfAttention(BenchProgramWriter& w, const std::string& p, const std::string& x, const ConformerBlockSize& s) {
-    const std::vector<std::int64_t> rows{1, s.frames, s.width};
-    const std::vector<std::int64_t> split{1, s.frames, s.heads, s.width / s.heads};
-    const std::vector<std::int64_t> perHead{1, s.heads, s.frames, s.width / s.heads};
-    for (const std::string part : {"q", "k", "v"}) {
-        const auto name = p + "_" + part;
-        writeLinear(w, name, x, rows, s.width, s.width);
-        w.line(fp32Type(split) + " " + name + "_s = reshape(shape = head_split, x = " + name + ")" + named(name + "_s"));
-        w.line(fp32Type(perHead) + " " + name + "_h = transpose(perm = head_perm, x = " + name + "_s)" + named(name + "_h"));
-    }
-    w.line(fp32Type(perHead) + " " + p + "_att = scaled_dot_product_attention(key = " + p + "_k_h, query = " + p + "_q_h, value = " +
-           p + "_v_h)" + named(p + "_att"));
-    w.line(fp32Type(split) + " " + p + "_back = transpose(perm = head_perm, x = " + p + "_att)" + named(p + "_back"));
-    w.line(fp32Type(rows) + " " + p + "_merged = reshape(shape = head_merge, x = " + p + "_back)" + named(p + "_merged"));
-    return writeLinear(w, p + "_o", p + "_merged", rows, s.width, s.width);
-}
-
 // x + 0.5 · down(silu(up(norm(x)))).
 std::string feedForward(BenchProgramWriter& w, const std::string& p, const std::string& x, const ConformerBlockSize& s) {
     const std::vector<std::int64_t> rows{1, s.frames, s.width};
     const std::vector<std::int64_t> wide{1, s.frames, s.hidden};
-    layerNorm(w, p + "_ln", x, rows, s.width);
+    writeLayerNorm(w, p + "_ln", x, rows, s.width);
     writeLinear(w, p + "_up", p + "_ln", wide, s.width, s.hidden);
     w.line(fp32Type(wide) + " " + p + "_act = silu(x = " + p + "_up)" + named(p + "_act"));
     writeLinear(w, p + "_down", p + "_act", rows, s.hidden, s.width);
@@ -54,7 +27,7 @@ std::string feedForward(BenchProgramWriter& w, const std::string& p, const std::
 std::string convolutionModule(BenchProgramWriter& w, const std::string& p, const std::string& x, const ConformerBlockSize& s) {
     const std::vector<std::int64_t> rows{1, s.frames, s.width};
     const std::vector<std::int64_t> channels{1, s.width, s.frames};
-    layerNorm(w, p + "_ln", x, rows, s.width);
+    writeLayerNorm(w, p + "_ln", x, rows, s.width);
     w.line(fp32Type(channels) + " " + p + "_in = transpose(perm = to_channels, x = " + p + "_ln)" + named(p + "_in"));
     w.weight(p + "_pw1_w", {2 * s.width, s.width, 1}, -boundFor(s.width), boundFor(s.width));
     w.line(fp32Type({1, 2 * s.width, s.frames}) + " " + p + "_pw1 = conv(dilations = one, groups = single, pad = no_pad, " +
@@ -82,6 +55,32 @@ std::string convolutionModule(BenchProgramWriter& w, const std::string& p, const
 }
 
 } // namespace
+
+std::string writeLayerNorm(BenchProgramWriter& w, const std::string& p, const std::string& x, const std::vector<std::int64_t>& shape,
+                      std::int64_t width) {
+    w.weight(p + "_gamma", {width}, 0.8f, 1.2f);
+    w.weight(p + "_beta", {width}, -0.1f, 0.1f);
+    w.line(fp32Type(shape) + " " + p + " = layer_norm(axes = last_axis, beta = " + p + "_beta, epsilon = eps, gamma = " + p +
+           "_gamma, x = " + x + ")" + named(p));
+    return p;
+}
+
+std::string writeSelfAttention(BenchProgramWriter& w, const std::string& p, const std::string& x, const ConformerBlockSize& s) {
+    const std::vector<std::int64_t> rows{1, s.frames, s.width};
+    const std::vector<std::int64_t> split{1, s.frames, s.heads, s.width / s.heads};
+    const std::vector<std::int64_t> perHead{1, s.heads, s.frames, s.width / s.heads};
+    for (const std::string part : {"q", "k", "v"}) {
+        const auto name = p + "_" + part;
+        writeLinear(w, name, x, rows, s.width, s.width);
+        w.line(fp32Type(split) + " " + name + "_s = reshape(shape = head_split, x = " + name + ")" + named(name + "_s"));
+        w.line(fp32Type(perHead) + " " + name + "_h = transpose(perm = head_perm, x = " + name + "_s)" + named(name + "_h"));
+    }
+    w.line(fp32Type(perHead) + " " + p + "_att = scaled_dot_product_attention(key = " + p + "_k_h, query = " + p + "_q_h, value = " +
+           p + "_v_h)" + named(p + "_att"));
+    w.line(fp32Type(split) + " " + p + "_back = transpose(perm = head_perm, x = " + p + "_att)" + named(p + "_back"));
+    w.line(fp32Type(rows) + " " + p + "_merged = reshape(shape = head_merge, x = " + p + "_back)" + named(p + "_merged"));
+    return writeLinear(w, p + "_o", p + "_merged", rows, s.width, s.width);
+}
 
 std::string writeLinear(BenchProgramWriter& w, const std::string& p, const std::string& x, const std::vector<std::int64_t>& outShape,
                         std::int64_t in, std::int64_t out) {
@@ -111,13 +110,13 @@ void writeConformerConstants(BenchProgramWriter& w, const ConformerBlockSize& s)
 
 std::string writeConformerBlock(BenchProgramWriter& w, const std::string& prefix, const std::string& x, const ConformerBlockSize& s) {
     auto y = feedForward(w, prefix + "ff1", x, s);
-    layerNorm(w, prefix + "mhsa_ln", y, {1, s.frames, s.width}, s.width);
-    const auto attention = selfAttention(w, prefix + "mhsa", prefix + "mhsa_ln", s);
+    writeLayerNorm(w, prefix + "mhsa_ln", y, {1, s.frames, s.width}, s.width);
+    const auto attention = writeSelfAttention(w, prefix + "mhsa", prefix + "mhsa_ln", s);
     w.line(fp32Type({1, s.frames, s.width}) + " " + prefix + "after_attention = add(x = " + y + ", y = " + attention + ")" +
            named(prefix + "after_attention"));
     y = convolutionModule(w, prefix + "conv", prefix + "after_attention", s);
     y = feedForward(w, prefix + "ff2", y, s);
-    return layerNorm(w, prefix + "final_ln", y, {1, s.frames, s.width}, s.width);
+    return writeLayerNorm(w, prefix + "final_ln", y, {1, s.frames, s.width}, s.width);
 }
 
 } // namespace runtimebench

@@ -30,4 +30,11 @@ std::string writeConformerBlock(BenchProgramWriter& w, const std::string& prefix
 std::string writeLinear(BenchProgramWriter& w, const std::string& p, const std::string& x, const std::vector<std::int64_t>& outShape,
                         std::int64_t in, std::int64_t out);
 
+// layer_norm over the last axis with its own gamma and beta.
+std::string writeLayerNorm(BenchProgramWriter& w, const std::string& p, const std::string& x, const std::vector<std::int64_t>& shape,
+                           std::int64_t width);
+
+// Multi-head self-attention with its four projections over rows [1, frames, width].
+std::string writeSelfAttention(BenchProgramWriter& w, const std::string& p, const std::string& x, const ConformerBlockSize& size);
+
 } // namespace runtimebench

@@ -1,5 +1,6 @@
 ostrel_benchmark(PlatformModelRuntimeBench
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/RuntimeBenchmarks.cpp ${CMAKE_CURRENT_LIST_DIR}/BenchProgramWriter.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/ConformerLayers.cpp
   LINK PlatformCoreML
 )
 target_include_directories(PlatformModelRuntimeBench PRIVATE ${PROJECT_SOURCE_DIR})
