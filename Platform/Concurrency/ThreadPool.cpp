@@ -1,23 +1,11 @@
 #include "Platform/Concurrency/ThreadPool.hpp"
 
+#include "Platform/Concurrency/SpinWait.hpp"
 #include "Platform/Concurrency/TaskFailure.hpp"
 
 #include <algorithm>
-#include <chrono>
 
 namespace platform {
-namespace {
-
-// Tells the processor the thread is waiting in a loop.
-void pause() {
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#else
-    std::this_thread::yield();
-#endif
-}
-
-} // namespace
 
 ThreadPool::ThreadPool(std::size_t threadCount) {
     if (threadCount == 0) threadCount = std::max(1u, std::thread::hardware_concurrency());
@@ -84,14 +72,7 @@ void ThreadPool::work(std::stop_token stop) {
 }
 
 void ThreadPool::spinForWork(const std::stop_token& stop) const {
-    constexpr auto spin = std::chrono::microseconds(50);
-    const auto until = std::chrono::steady_clock::now() + spin;
-    for (int round = 0; queued_.load(std::memory_order_relaxed) == 0 && !stop.stop_requested(); ++round) {
-        if (round % 64 == 63 && std::chrono::steady_clock::now() >= until) {
-            return;
-        }
-        pause();
-    }
+    spinBriefly([&] { return queued_.load(std::memory_order_relaxed) != 0 || stop.stop_requested(); });
 }
 
 } // namespace platform

@@ -76,7 +76,7 @@ public:
             if (steps_[i].opType != "linear" || steps_[i].kind != PreparedStep::Kind::kernel || steps_[i].results.size() != 1) {
                 continue;
             }
-            if (const auto reader = soleReader(i)) {
+            if (const auto reader = soleReader(i); reader && !folded[*reader]) {
                 if (fold(i, *reader)) {
                     folded[*reader] = true;
                 }

@@ -45,13 +45,13 @@ std::optional<PackedMatrix> PackedMatrix::integers(Encoding encoding, const Shap
     const std::int32_t shift = encoding == Encoding::uint8 ? 128 : 0;
     const std::int32_t low = encoding == Encoding::uint8 ? 0 : -128;
     const std::int32_t high = encoding == Encoding::uint8 ? 255 : 127;
-    if (std::ranges::any_of(values, [&](std::int32_t value) { return value < low || value > high; })) {
-        return std::nullopt;
-    }
     matrix.valueBytes_ = values.size();
     matrix.values_ = TensorBufferPool::allocate(matrix.valueBytes_);
     auto* bytes = static_cast<std::int8_t*>(matrix.values_.get());
     for (std::size_t i = 0; i < values.size(); ++i) {
+        if (values[i] < low || values[i] > high) {
+            return std::nullopt;
+        }
         bytes[i] = static_cast<std::int8_t>(values[i] - shift);
     }
     for (auto& offset : offsets) {

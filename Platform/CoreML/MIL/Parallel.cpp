@@ -1,12 +1,12 @@
 #include "Platform/CoreML/MIL/Parallel.hpp"
 
+#include "Platform/Concurrency/SpinWait.hpp"
 #include "Platform/Concurrency/ThreadPool.hpp"
 #include "Platform/Core/Immortal.hpp"
 #include "Platform/Core/Logger.hpp"
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <charconv>
 #include <condition_variable>
 #include <cstdlib>
@@ -35,21 +35,6 @@ std::size_t environmentThreadCount() {
         return 0;
     }
     return static_cast<std::size_t>(threads);
-}
-
-// Waits a few microseconds for the last ranges before sleeping: the wake-up
-// of a sleeping thread takes longer than most ranges still running.
-void awaitBriefly(const std::atomic<std::int64_t>& pending) {
-    constexpr auto spin = std::chrono::microseconds(50);
-    const auto until = std::chrono::steady_clock::now() + spin;
-    for (int round = 0; pending.load(std::memory_order_acquire) != 0; ++round) {
-        if (round % 64 == 63 && std::chrono::steady_clock::now() >= until) {
-            return;
-        }
-#if defined(__x86_64__) || defined(__i386__)
-        __builtin_ia32_pause();
-#endif
-    }
 }
 
 } // namespace
@@ -127,7 +112,8 @@ void parallelFor(std::int64_t count, std::int64_t grain,
             }
         }
         if (!pool.runPendingTask()) {
-            awaitBriefly(pending);
+            // The last ranges often end sooner than a sleeping thread wakes.
+            spinBriefly([&] { return pending.load(std::memory_order_acquire) == 0; });
             std::unique_lock lock(mutex);
             finished.wait(lock, [&] { return pending == 0; });
             break;

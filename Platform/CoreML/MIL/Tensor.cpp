@@ -137,7 +137,6 @@ Tensor Tensor::packed(DataType dataType, Shape shape, std::shared_ptr<const Pack
     tensor.dataType_ = dataType;
     tensor.shape_ = std::move(shape);
     tensor.count_ = elementCount(tensor.shape_);
-    tensor.storage_ = std::const_pointer_cast<PackedMatrix>(matrix);
     tensor.packed_ = std::move(matrix);
     return tensor;
 }
@@ -156,11 +155,11 @@ std::int64_t Tensor::dim(std::int64_t axis) const {
 }
 
 void Tensor::checkKind(StorageKind wanted) const {
-    if (storage_ == nullptr) {
-        throw MLModelError(MLModelErrorKind::featureType, "A value was used before it was computed");
-    }
     if (packed_ != nullptr) {
         throw MLModelError(MLModelErrorKind::featureType, "A packed weight was used where its elements were needed");
+    }
+    if (storage_ == nullptr) {
+        throw MLModelError(MLModelErrorKind::featureType, "A value was used before it was computed");
     }
     if (kind() != wanted) {
         throw MLModelError(MLModelErrorKind::featureType,

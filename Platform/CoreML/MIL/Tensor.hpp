@@ -44,7 +44,7 @@ public:
     // A float tensor of `shape` whose elements `matrix` holds packed.
     static Tensor packed(DataType dataType, Shape shape, std::shared_ptr<const PackedMatrix> matrix);
 
-    bool isEmpty() const { return storage_ == nullptr; }
+    bool isEmpty() const { return storage_ == nullptr && packed_ == nullptr; }
     // The packed form, or null for a tensor with plain elements.
     const PackedMatrix* packedMatrix() const { return packed_.get(); }
     // The tensor with plain elements: itself, or its packed values widened.
@@ -88,7 +88,7 @@ private:
     Shape shape_;
     std::int64_t count_ = 0;
     std::shared_ptr<void> storage_; // float[], int32[], uint8[] or std::string
-    std::shared_ptr<const PackedMatrix> packed_;
+    std::shared_ptr<const PackedMatrix> packed_; // instead of storage_ for a packed weight
 };
 
 } // namespace platform::coreml::mil
