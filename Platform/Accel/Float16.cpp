@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #if defined(__x86_64__)
+#include <cpuid.h>
 #include <immintrin.h>
 #endif
 
@@ -12,8 +13,25 @@ namespace {
 #if defined(__x86_64__)
 // Processors with the half-precision conversion instructions convert eight
 // values per instruction, with the same round-to-nearest-even as the scalar path.
+// Asked of the processor directly: not every compiler knows "f16c" as a name
+// for __builtin_cpu_supports. AVX also needs the system to save its registers.
+bool detectHalfInstructions() {
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    if (__get_cpuid(1, &eax, &ebx, &ecx, &edx) == 0) {
+        return false;
+    }
+    constexpr unsigned osSavesState = 1u << 27, avx = 1u << 28, f16c = 1u << 29;
+    if ((ecx & (osSavesState | avx | f16c)) != (osSavesState | avx | f16c)) {
+        return false;
+    }
+    unsigned low = 0, high = 0;
+    __asm__("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+    constexpr unsigned sseAndAvxState = 0x6;
+    return (low & sseAndAvxState) == sseAndAvxState;
+}
+
 bool hasHalfInstructions() {
-    static const bool has = __builtin_cpu_supports("f16c") && __builtin_cpu_supports("avx");
+    static const bool has = detectHalfInstructions();
     return has;
 }
 

@@ -20,4 +20,10 @@ MLModelError MLModelError::noModelCompiler(const std::filesystem::path& path) {
             "No model runtime is available to compile the model at " + path.string() + " on this platform"};
 }
 
+MLModelError MLModelError::memoryLimitExceeded(const std::filesystem::path& path, const std::string& reason) {
+    auto error = damagedModel(path, reason);
+    error.exceedsMemoryLimit_ = true;
+    return error;
+}
+
 } // namespace platform::coreml

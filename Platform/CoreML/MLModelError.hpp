@@ -28,6 +28,16 @@ public:
     static MLModelError damagedModel(const std::filesystem::path& path, const std::string& reason);
     static MLModelError noModelRuntime(const std::filesystem::path& path);
     static MLModelError noModelCompiler(const std::filesystem::path& path);
+    // A damaged model whose program asks for more memory than a tensor may
+    // take. The files may be exactly as published, so fetching them again
+    // would bring the same failure: cache recovery can tell it apart by
+    // exceedsMemoryLimit().
+    static MLModelError memoryLimitExceeded(const std::filesystem::path& path, const std::string& reason);
+
+    bool exceedsMemoryLimit() const { return exceedsMemoryLimit_; }
+
+private:
+    bool exceedsMemoryLimit_ = false;
 };
 
 } // namespace platform::coreml

@@ -1,5 +1,6 @@
 #include "Platform/CoreML/MIL/BundleDescription.hpp"
 
+#include "Platform/Core/BoundedJson.hpp"
 #include "Platform/CoreML/MIL/ArrayConversion.hpp"
 #include "Platform/CoreML/MIL/DeclaredType.hpp"
 
@@ -27,8 +28,11 @@ std::optional<Json> jsonValue(const Json& entry, const char* key) {
     if (!found->is_string()) {
         return *found;
     }
-    auto parsed = Json::parse(found->get<std::string>(), nullptr, false);
-    return parsed.is_discarded() ? std::nullopt : std::optional<Json>(std::move(parsed));
+    try {
+        return parseBoundedJson(found->get<std::string>());
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 std::optional<Shape> shapeFrom(const Json& value, std::size_t rank) {

@@ -3,6 +3,7 @@
 #include "Platform/CoreML/MIL/DeclaredType.hpp"
 #include "Platform/CoreML/MIL/EpilogueFusion.hpp"
 #include "Platform/CoreML/MIL/PackedMatrix.hpp"
+#include "Platform/CoreML/MIL/TensorSizeLimit.hpp"
 
 #include <algorithm>
 #include <exception>
@@ -40,6 +41,11 @@ namespace {
 // Arguments whose kernels multiply by a packed weight without widening it whole.
 bool readsPacked(const std::string& opType, const std::string& argument) {
     return argument == "weight" && (opType == "linear" || opType == "conv");
+}
+
+// Arguments whose kernels read float weights in column panels.
+bool readsPanels(const std::string& opType, const std::string& argument) {
+    return argument == "weight" && opType == "linear";
 }
 
 } // namespace
@@ -81,6 +87,9 @@ private:
                         if (!readsPacked(operation.type, argument.first)) {
                             needsElements_.insert(binding.name);
                         }
+                        if (!readsPanels(operation.type, argument.first)) {
+                            needsRows_.insert(binding.name);
+                        }
                     }
                 }
             }
@@ -93,16 +102,24 @@ private:
         return readersByName_.contains(valueName) && !needsElements_.contains(valueName);
     }
 
-    // A float weight of enough elements whose readers all take it packed,
-    // declared half precision, is kept as half floats.
-    Tensor packedIfHalf(Tensor value, const std::string& valueName) const {
+    // A float weight of enough elements whose readers all take it packed is
+    // kept as half floats when declared half precision, or in column panels
+    // when it is single precision and read only by linear steps.
+    Tensor packedForProducts(Tensor value, const std::string& valueName) const {
         constexpr std::int64_t smallestPacked = 1024;
-        if (value.dataType() != DataType::fp16 || value.packedMatrix() != nullptr || value.rank() < 2 ||
-            value.count() < smallestPacked || !packable(valueName)) {
+        if (value.packedMatrix() != nullptr || value.rank() < 2 || value.count() < smallestPacked ||
+            !packable(valueName)) {
             return value;
         }
-        auto matrix = std::make_shared<const PackedMatrix>(PackedMatrix::halves(value.shape(), value.floatValues()));
-        return Tensor::packed(value.dataType(), value.shape(), std::move(matrix));
+        if (value.dataType() == DataType::fp16) {
+            auto matrix = std::make_shared<const PackedMatrix>(PackedMatrix::halves(value.shape(), value.floatValues()));
+            return Tensor::packed(value.dataType(), value.shape(), std::move(matrix));
+        }
+        if (value.dataType() == DataType::fp32 && !needsRows_.contains(valueName)) {
+            auto matrix = std::make_shared<const PackedMatrix>(PackedMatrix::panels(value.shape(), value.floatValues()));
+            return Tensor::packed(value.dataType(), value.shape(), std::move(matrix));
+        }
+        return value;
     }
 
     void foldedReader(SlotIndex slot) {
@@ -201,6 +218,8 @@ private:
             return loadConstant_(value);
         } catch (const ProgramPreparationError&) {
             throw;
+        } catch (const TensorSizeError& error) {
+            throw ProgramPreparationError(ProgramPreparationError::Reason::tooLarge, at(location) + "const: " + error.what());
         } catch (const std::exception& error) {
             damaged(location, error.what());
         }
@@ -233,7 +252,7 @@ private:
         if (const auto mismatch = shapeMismatch(tensor.shape(), result.type, ignored)) {
             damaged(operation.location, "the constant '" + result.name + "': " + *mismatch);
         }
-        name(result, newSlot(result.type, packedIfHalf(std::move(tensor), result.name)));
+        name(result, newSlot(result.type, packedForProducts(std::move(tensor), result.name)));
     }
 
     int stateArgument(const Operation& operation, const std::string& argumentName) {
@@ -361,6 +380,9 @@ private:
                     return target_.constants_[static_cast<std::size_t>(slot)];
                 });
             }
+        } catch (const TensorSizeError& error) {
+            throw ProgramPreparationError(ProgramPreparationError::Reason::tooLarge,
+                                          at(step.location) + step.opType + " '" + step.debugName + "': " + error.what());
         } catch (const std::exception& error) {
             damaged(step.location, error.what());
         }
@@ -374,7 +396,7 @@ private:
                 damaged(step.location, step.opType + " '" + step.debugName + "': " + *mismatch);
             }
             target_.constants_[static_cast<std::size_t>(step.results[i])] =
-                packedIfHalf(std::move(value), operation.results[i].name);
+                packedForProducts(std::move(value), operation.results[i].name);
         }
         for (const auto& argument : step.arguments) {
             for (const auto slot : argument.slots) {
@@ -414,6 +436,7 @@ private:
     std::vector<int> stateOfSlot_;
     std::unordered_map<std::string, int> readersByName_;
     std::unordered_set<std::string> needsElements_; // values some reader needs as plain elements
+    std::unordered_set<std::string> needsRows_;     // values some reader needs other than as a linear weight
     std::vector<int> pendingReaders_; // per slot: readers not yet computed ahead
     std::vector<std::string> outputNames_;
 };

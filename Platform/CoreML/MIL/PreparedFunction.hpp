@@ -75,7 +75,8 @@ using ConstantLoader = std::function<Tensor(const ConstantValue& value)>;
 // Errors from preparing a function; the bundle loader turns them into model errors.
 class ProgramPreparationError : public Error {
 public:
-    enum class Reason { damaged, unsupported };
+    // tooLarge: a value the program asks for would pass the tensor size limit.
+    enum class Reason { damaged, unsupported, tooLarge };
     ProgramPreparationError(Reason reason, const std::string& message) : Error(message), reason_(reason) {}
     Reason reason() const { return reason_; }
 

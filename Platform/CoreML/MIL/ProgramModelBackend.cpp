@@ -1,15 +1,16 @@
 #include "Platform/CoreML/MIL/ProgramModelBackend.hpp"
 
+#include "Platform/Core/BoundedJson.hpp"
 #include "Platform/CoreML/MIL/ArrayConversion.hpp"
 #include "Platform/CoreML/MIL/BlobStorage.hpp"
 #include "Platform/CoreML/MIL/BundleDescription.hpp"
+#include "Platform/CoreML/MIL/BundleFiles.hpp"
 #include "Platform/CoreML/MIL/Parallel.hpp"
 #include "Platform/CoreML/MIL/ProgramParser.hpp"
+#include "Platform/CoreML/MIL/TensorSizeLimit.hpp"
 #include "Platform/CoreML/MLModelError.hpp"
 
-#include <fstream>
 #include <map>
-#include <iterator>
 #include <system_error>
 
 namespace platform::coreml::mil {
@@ -18,22 +19,14 @@ namespace {
 constexpr const char* programFileName = "model.mil";
 constexpr const char* metadataFileName = "metadata.json";
 constexpr const char* modelPathPrefix = "@model_path/";
+// Author metadata is a few kilobytes; the program text of a large model with
+// its weights kept apart stays well below this too.
+constexpr std::uint64_t metadataByteLimit = std::uint64_t{16} << 20;
+constexpr std::uint64_t programByteLimit = std::uint64_t{1} << 30;
 
 MLModelError noRuntime(const std::filesystem::path& modelURL, const std::string& reason) {
     return MLModelError(MLModelErrorKind::noModelRuntime,
                         MLModelError::noModelRuntime(modelURL).description() + ": " + reason);
-}
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream) {
-        throw MLModelError(MLModelErrorKind::io, "Cannot read " + path.string());
-    }
-    std::string contents{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
-    if (stream.bad()) {
-        throw MLModelError(MLModelErrorKind::io, "Cannot read " + path.string());
-    }
-    return contents;
 }
 
 Program parse(const std::filesystem::path& modelURL) {
@@ -42,13 +35,15 @@ Program parse(const std::filesystem::path& modelURL) {
     if (!std::filesystem::is_regular_file(programPath, error)) {
         throw noRuntime(modelURL, "it holds no model.mil program (a layer-based model, which this runtime does not run)");
     }
-    const auto text = readFile(programPath);
+    const auto text = readBundleFile(modelURL, programFileName, programByteLimit);
     try {
         return parseProgram(text);
     } catch (const UnknownDataTypeError& unknown) {
         throw noRuntime(modelURL, std::string(programFileName) + " " + unknown.what());
     } catch (const ProgramSyntaxError& syntax) {
         throw MLModelError::damagedModel(modelURL, std::string(programFileName) + " " + syntax.what());
+    } catch (const TensorSizeError& tooLarge) {
+        throw MLModelError::memoryLimitExceeded(modelURL, std::string(programFileName) + ": " + tooLarge.what());
     }
 }
 
@@ -72,11 +67,14 @@ nlohmann::json readMetadata(const std::filesystem::path& modelURL) {
     if (!std::filesystem::exists(path, error)) {
         return nullptr;
     }
-    auto metadata = nlohmann::json::parse(readFile(path), nullptr, false);
-    if (metadata.is_discarded()) {
+    const auto text = readBundleFile(modelURL, metadataFileName, metadataByteLimit);
+    try {
+        return parseBoundedJson(text);
+    } catch (const nlohmann::json::exception&) {
         throw MLModelError::damagedModel(modelURL, std::string(metadataFileName) + " is not valid JSON");
+    } catch (const JsonNestingError& nesting) {
+        throw MLModelError::damagedModel(modelURL, std::string(metadataFileName) + ": " + nesting.what());
     }
-    return metadata;
 }
 
 // Opens each weight file once and decodes constants from it. Weight paths
@@ -124,7 +122,11 @@ private:
             throw ProgramPreparationError(ProgramPreparationError::Reason::damaged,
                                           "the weight file \"" + written + "\" lies outside the model folder");
         }
-        return modelURL_ / relative;
+        try {
+            return resolveInsideBundle(modelURL_, relative);
+        } catch (const BundlePathError& outside) {
+            throw ProgramPreparationError(ProgramPreparationError::Reason::damaged, outside.what());
+        }
     }
 
     std::filesystem::path modelURL_;
@@ -148,10 +150,14 @@ std::shared_ptr<ProgramModelBackend> ProgramModelBackend::load(const std::filesy
         return std::make_shared<ProgramModelBackend>(Key{}, std::move(prepared), std::move(description), threads);
     } catch (const ProgramPreparationError& error) {
         const auto where = std::string(programFileName) + " " + error.what();
-        if (error.reason() == ProgramPreparationError::Reason::unsupported) {
-            throw noRuntime(modelURL, where);
+        switch (error.reason()) {
+        case ProgramPreparationError::Reason::unsupported: throw noRuntime(modelURL, where);
+        case ProgramPreparationError::Reason::tooLarge: throw MLModelError::memoryLimitExceeded(modelURL, where);
+        case ProgramPreparationError::Reason::damaged: break;
         }
         throw MLModelError::damagedModel(modelURL, where);
+    } catch (const TensorSizeError& tooLarge) {
+        throw MLModelError::memoryLimitExceeded(modelURL, std::string(programFileName) + ": " + tooLarge.what());
     }
 }
 

@@ -40,6 +40,8 @@ struct ValueType {
     bool operator==(const ValueType&) const = default;
 };
 
+struct DictionaryEntry;
+
 // Where a constant's elements lie: the metadata record at `offset` in the weight
 // file at `path` ("@model_path/weights/weight.bin").
 struct BlobReference {
@@ -56,9 +58,16 @@ struct ConstantValue {
     ValueType type;
     std::optional<Tensor> tensor;
     std::optional<BlobReference> blob;
-    std::vector<std::pair<ConstantValue, ConstantValue>> dictEntries;
+    std::vector<DictionaryEntry> dictEntries;
     std::vector<ConstantValue> tupleMembers;
     SourceLocation location;
+};
+
+// A key of a written dictionary and its value. A named type rather than a
+// pair, whose members would have to be complete where ConstantValue is declared.
+struct DictionaryEntry {
+    ConstantValue first;
+    ConstantValue second;
 };
 
 // One argument binding: the name of an earlier value, or a literal value.

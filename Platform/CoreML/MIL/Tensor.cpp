@@ -4,6 +4,7 @@
 #include "Platform/CoreML/MIL/BrainFloat.hpp"
 #include "Platform/CoreML/MIL/PackedMatrix.hpp"
 #include "Platform/CoreML/MIL/TensorBufferPool.hpp"
+#include "Platform/CoreML/MIL/TensorSizeLimit.hpp"
 #include "Platform/CoreML/MLModelError.hpp"
 
 #include <algorithm>
@@ -56,9 +57,14 @@ float roundFloat(DataType type, float value) {
 } // namespace
 
 std::int64_t elementCount(const Shape& shape) {
+    if (std::ranges::find(shape, 0) != shape.end()) {
+        return 0;
+    }
     std::int64_t count = 1;
     for (const auto size : shape) {
-        count *= size;
+        if (__builtin_mul_overflow(count, size, &count)) {
+            throw TensorSizeError("the shape " + describeShape(shape) + " has more elements than can be counted");
+        }
     }
     return count;
 }
@@ -81,7 +87,7 @@ Tensor::Tensor(DataType dataType, Shape shape, bool zeroed) : dataType_(dataType
             throw MLModelError(MLModelErrorKind::featureType, "A tensor cannot have the shape " + describeShape(shape_));
         }
     }
-    count_ = elementCount(shape_);
+    count_ = checkedTensorCount(shape_, kind());
     storage_ = allocate(kind(), count_, zeroed);
 }
 

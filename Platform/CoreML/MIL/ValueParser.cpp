@@ -190,7 +190,7 @@ void ValueParser::readDictionary(ConstantValue& value) {
         lexer_.expect(",", {"after the key of an entry of ", typeText});
         auto entry = readMember(value.type.elements[1]);
         lexer_.expect("}", {"to close an entry of ", typeText});
-        value.dictEntries.emplace_back(std::move(key), std::move(entry));
+        value.dictEntries.push_back({std::move(key), std::move(entry)});
         if (!lexer_.peek().is(",")) {
             break;
         }

@@ -2,6 +2,7 @@
 list(APPEND COREML_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/DataType.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Tensor.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TensorSizeLimit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TensorBufferPool.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PackedMatrix.cpp
   ${CMAKE_CURRENT_LIST_DIR}/OpCall.cpp
@@ -13,6 +14,7 @@ list(APPEND COREML_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/ProgramRunner.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ArrayConversion.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BundleDescription.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BundleFiles.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ProgramModelBackend.cpp
 )
 include(${CMAKE_CURRENT_LIST_DIR}/ProgramParser.cmake)

@@ -1,4 +1,5 @@
 #include "tests/Support/ParakeetBundles/ProgramBuilder.hpp"
+#include "Platform/Accel/Float16.hpp"
 
 #include <sstream>
 
@@ -35,7 +36,7 @@ ProgramBuilder& ProgramBuilder::integer(const std::string& name, std::int64_t va
 
 ProgramBuilder& ProgramBuilder::number(const std::string& name, double value, DataType type) {
     if (type == DataType::fp32) return line(floatConstant(name, value));
-    const auto half = static_cast<double>(static_cast<_Float16>(value));
+    const auto half = static_cast<double>(static_cast<platform::accel::NativeHalf>(value));
     std::ostringstream text;
     text.precision(17);
     text << half;

@@ -2,6 +2,8 @@
 // Uniform values from a fixed generator, so that bundles written twice carry
 // the same weights; half-precision variants are rounded as fp16 storage would.
 
+#include "Platform/Accel/Float16.hpp"
+
 #include <cstdint>
 #include <vector>
 
@@ -20,7 +22,7 @@ public:
 
     std::vector<float> halfValues(std::size_t count, float scale) {
         auto out = values(count, scale);
-        for (auto& value : out) value = static_cast<float>(static_cast<_Float16>(value));
+        for (auto& value : out) value = static_cast<float>(static_cast<platform::accel::NativeHalf>(value));
         return out;
     }
 

@@ -256,19 +256,19 @@ void registerBinaryOps(OpRegistry& registry) {
         {"pow", Arithmetic::pow},           {"maximum", Arithmetic::maximum}, {"minimum", Arithmetic::minimum},
     };
     for (const auto& [name, op] : arithmeticOps) {
-        registry.add(name, {[op](const OpCall& call) { return arithmetic(call, op); }, {"x", "y"}});
+        registry.add(name, {[op = op](const OpCall& call) { return arithmetic(call, op); }, {"x", "y"}});
     }
     const std::pair<const char*, Comparison> comparisonOps[] = {
         {"equal", Comparison::equal}, {"not_equal", Comparison::notEqual},   {"less", Comparison::less},
         {"less_equal", Comparison::lessEqual}, {"greater", Comparison::greater}, {"greater_equal", Comparison::greaterEqual},
     };
     for (const auto& [name, op] : comparisonOps) {
-        registry.add(name, {[op](const OpCall& call) { return comparison(call, op); }, {"x", "y"}});
+        registry.add(name, {[op = op](const OpCall& call) { return comparison(call, op); }, {"x", "y"}});
     }
     const std::pair<const char*, Logic> logicOps[] = {
         {"logical_and", Logic::conjunction}, {"logical_or", Logic::disjunction}, {"logical_xor", Logic::exclusive}};
     for (const auto& [name, op] : logicOps) {
-        registry.add(name, {[op](const OpCall& call) { return logic(call, op); }, {"x", "y"}});
+        registry.add(name, {[op = op](const OpCall& call) { return logic(call, op); }, {"x", "y"}});
     }
     registry.add("select", {select, {"cond", "a", "b"}});
 }

@@ -11,7 +11,10 @@ namespace {
 
 // Truncates toward zero and saturates at the ends of the target's range; NaN becomes 0.
 Tensor toInteger(const Tensor& x, DataType type) {
-    const auto [low, high] = integerRange(type);
+    // Plain variables: not every compiler lets a lambda capture structured bindings.
+    const auto range = integerRange(type);
+    const auto low = range.first;
+    const auto high = range.second;
     Tensor out(type, x.shape());
     const auto dst = out.mutableIntValues();
     visitNumbers(x, [&](auto values) {

@@ -1,5 +1,6 @@
 #include "Platform/CoreML/MIL/Ops/MatrixProduct.hpp"
 
+#include "Platform/Accel/PanelProduct.hpp"
 #include "Platform/CoreML/MIL/Parallel.hpp"
 
 #include <algorithm>
@@ -246,6 +247,57 @@ void multiplyTile(const ProductShape& shape, const ProductOperands& product, con
     multiplyBlock(shape, product, range, scratch);
 }
 
+// Whether B lies in column panels that the product can read in place.
+bool readsPanels(const ProductShape& shape, const ProductOperands& product) {
+    const auto* matrix = product.packedB.matrix;
+    return matrix != nullptr && matrix->encoding() == PackedMatrix::Encoding::panels &&
+           shape.transA == Transpose::none && product.packedA.matrix == nullptr &&
+           product.packedB.firstRow % matrix->panelWidth() == 0;
+}
+
+std::int64_t panelCount(const ProductShape& shape, const ProductOperands& product) {
+    const auto width = product.packedB.matrix->panelWidth();
+    return (shape.n + width - 1) / width;
+}
+
+// Rows [m0, m1) of C against panels [p0, p1), each panel's biases and
+// epilogue applied while its block of C is in cache.
+void multiplyPanels(const ProductShape& shape, const ProductOperands& product, std::int64_t m0, std::int64_t m1,
+                    std::int64_t p0, std::int64_t p1) {
+    const auto& matrix = *product.packedB.matrix;
+    const auto width = matrix.panelWidth();
+    const auto firstPanel = product.packedB.firstRow / width;
+    for (auto p = p0; p < p1; ++p) {
+        const TileRange range{m0, m1, p * width, std::min(shape.n, (p + 1) * width)};
+        float* c = product.c + m0 * shape.n + range.n0;
+        accel::multiplyPanel(size(m1 - m0), size(range.n1 - range.n0), size(shape.k),
+                             {product.a + m0 * shape.k, size(shape.k), matrix.panel(firstPanel + p), size(width), c,
+                              size(shape.n)});
+        addBiases(product, range, c, shape.n);
+        applyEpilogue(shape, product, range, c, shape.n);
+    }
+}
+
+// Products over panels in parallel: each task is one panel of one block of
+// rows, so no task repacks or copies anything; rows are cut only when there
+// are too few panels to keep every worker busy.
+void multiplyAllPanels(const ProductShape& shape, std::span<const ProductOperands> products, std::int64_t parts) {
+    constexpr std::int64_t rowsPerKernelBlock = 64;
+    const auto count = static_cast<std::int64_t>(products.size());
+    const auto panels = panelCount(shape, products.front());
+    const auto maxRowParts = std::max<std::int64_t>(1, shape.m / rowsPerKernelBlock);
+    const auto rowParts = std::clamp<std::int64_t>((2 * parts + count * panels - 1) / (count * panels), 1, maxRowParts);
+    const auto perProduct = rowParts * panels;
+    parallelFor(count * perProduct, 1, [&](std::int64_t begin, std::int64_t end) {
+        for (auto task = begin; task < end; ++task) {
+            const auto& product = products[size(task / perProduct)];
+            const auto rowPart = task % perProduct / panels;
+            const auto p = task % panels;
+            multiplyPanels(shape, product, shape.m * rowPart / rowParts, shape.m * (rowPart + 1) / rowParts, p, p + 1);
+        }
+    });
+}
+
 TileRange tileRange(const ProductShape& shape, Tiling tiling, std::int64_t tile) {
     const auto row = tile / tiling.columns;
     const auto column = tile % tiling.columns;
@@ -256,6 +308,10 @@ TileRange tileRange(const ProductShape& shape, Tiling tiling, std::int64_t tile)
 } // namespace
 
 void multiplyOnCaller(const ProductShape& shape, const ProductOperands& product) {
+    if (readsPanels(shape, product)) {
+        multiplyPanels(shape, product, 0, shape.m, 0, panelCount(shape, product));
+        return;
+    }
     auto& scratch = threadScratch();
     multiplyTile(shape, product, {0, shape.m, 0, shape.n}, scratch);
 }
@@ -269,6 +325,10 @@ void multiply(const ProductShape& shape, std::span<const ProductOperands> produc
         for (const auto& product : products) {
             multiplyOnCaller(shape, product);
         }
+        return;
+    }
+    if (std::ranges::all_of(products, [&](const auto& product) { return readsPanels(shape, product); })) {
+        multiplyAllPanels(shape, products, parts);
         return;
     }
     const auto tiling = planTiling(shape, count, workers, parts);

@@ -118,7 +118,7 @@ Tensor makeResult(DataType type, Shape shape, const std::vector<double>& values)
     }
     const auto [low, high] = integerRange(type);
     Tensor out(type, std::move(shape));
-    std::ranges::transform(values, out.mutableIntValues().begin(), [low, high](double v) {
+    std::ranges::transform(values, out.mutableIntValues().begin(), [low = low, high = high](double v) {
         return std::isnan(v) ? 0 : static_cast<std::int32_t>(std::clamp(std::trunc(v), low, high));
     });
     return out;
@@ -168,7 +168,7 @@ void registerReductionOps(OpRegistry& registry) {
         {"reduce_log_sum_exp", Reduction::logSumExp},
     };
     for (const auto& [name, op] : reductions) {
-        registry.add(name, {[op](const OpCall& call) { return reduction(call, op); }, {"x"}});
+        registry.add(name, {[op = op](const OpCall& call) { return reduction(call, op); }, {"x"}});
     }
     registerRankingOps(registry);
     registerCumsum(registry);

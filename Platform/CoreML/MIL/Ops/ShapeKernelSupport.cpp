@@ -1,5 +1,7 @@
 #include "Platform/CoreML/MIL/Ops/ShapeKernelSupport.hpp"
 
+#include "Platform/CoreML/MIL/TensorSizeLimit.hpp"
+
 #include <algorithm>
 #include <string>
 
@@ -38,7 +40,7 @@ std::int64_t checkedCount(const OpCall& call, const Shape& shape) {
             call.fail("the shape " + describeShape(shape) + " has a negative size");
         }
         if (size != 0 && count > largest / size) {
-            call.fail("the shape " + describeShape(shape) + " holds too many elements");
+            throw TensorSizeError("the shape " + describeShape(shape) + " holds too many elements");
         }
         count *= size;
     }

@@ -1,5 +1,6 @@
 #include "Platform/CoreML/MIL/Ops/VectorMathArrays.hpp"
 
+#include "Platform/Accel/TargetClones.hpp"
 #include "Platform/CoreML/MIL/Ops/VectorMath.hpp"
 
 #include <array>
@@ -10,7 +11,7 @@
 // instruction-set level lets the same source use 512- or 256-bit registers and
 // fused multiply-adds where the processor has them.
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
-#define VMATH_CLONES __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
+#define VMATH_CLONES OSTREL_TARGET_CLONES("arch=x86-64-v4", "arch=x86-64-v3", "default")
 #else
 #define VMATH_CLONES
 #endif

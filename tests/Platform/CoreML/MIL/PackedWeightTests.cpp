@@ -80,6 +80,30 @@ TEST(PackedMatrix, HalvesKeepHalfTheBytesAndWidenExactly) {
     EXPECT_EQ(std::vector<float>(widened.floatValues().begin(), widened.floatValues().end()), values);
 }
 
+TEST(PackedMatrix, PanelsHoldEveryValueOnceAndWidenExactly) {
+    struct Case {
+        const char* name;
+        Shape shape;
+        std::int64_t width;
+    };
+    for (const auto& c : {Case{"rows that leave a part panel", {70, 3}, 64}, Case{"one short panel", {5, 40}, 64},
+                          Case{"long rows in narrow panels", {33, 2100}, 32}}) {
+        SCOPED_TRACE(c.name);
+        const auto values = randomValues(static_cast<std::size_t>(elementCount(c.shape)), 8);
+        const auto matrix = PackedMatrix::panels(c.shape, values);
+        EXPECT_EQ(matrix.panelWidth(), c.width);
+        EXPECT_EQ(matrix.panelCount(), (c.shape[0] + c.width - 1) / c.width);
+        const auto columns = c.shape[1];
+        const auto last = c.shape[0] - 1;
+        EXPECT_EQ(matrix.panel(last / c.width)[(columns - 1) * c.width + last % c.width], values.back());
+        const auto widened = matrix.widened(DataType::fp32, c.shape);
+        EXPECT_EQ(std::vector<float>(widened.floatValues().begin(), widened.floatValues().end()), values);
+        std::vector<float> middle(static_cast<std::size_t>(2 * columns));
+        matrix.widenRows(1, 2, middle.data());
+        EXPECT_TRUE(std::equal(middle.begin(), middle.end(), values.begin() + columns));
+    }
+}
+
 // ---------------------------------------------------------------------------
 // What a prepared function keeps packed.
 
@@ -170,7 +194,9 @@ TEST(PackedWeights, FoldedIntegerWeightsKeepOneBytePerValueAndDropTheirStoredFor
     ASSERT_NE(perRow, nullptr);
     EXPECT_EQ(perRow->encoding(), PackedMatrix::Encoding::int8);
     EXPECT_EQ(perRow->storedBytes(), 32u * 40u + 2u * 32u * sizeof(float));
-    EXPECT_EQ(argumentOf(function, "b", "weight")->packedMatrix(), nullptr) << "per-column scales are widened at load";
+    const auto* perColumn = argumentOf(function, "b", "weight")->packedMatrix();
+    ASSERT_NE(perColumn, nullptr);
+    EXPECT_EQ(perColumn->encoding(), PackedMatrix::Encoding::panels) << "per-column scales are widened at load";
     EXPECT_FALSE(holdsConstantOfType(function, DataType::int8)) << "the stored integers outlive their decompression";
 }
 
@@ -245,7 +271,23 @@ TEST(PackedWeights, ProductsOverPackedWeightsMatchTheWidenedWeights) {
         return "conv(dilations = " + intsValue({1}) + ", groups = int32(" + std::to_string(groups) + "), pad = " + intsValue({0, 0}) +
                ", pad_type = string(\"" + pad + "\"), strides = " + intsValue({1}) + ", weight = w, x = x)";
     };
+    const auto floatWeight = [&](std::int64_t inputs) {
+        return [inputs](ModelBundleWriter& b) {
+            return b.blobConstant("w", DataType::fp32, {out, inputs},
+                                  randomValues(static_cast<std::size_t>(out * inputs), 28));
+        };
+    };
     const std::vector<ProductCase> cases{
+        {"float linear in column panels", floatWeight(in), linearProduct, matrixIn, matrixOut},
+        {"float linear of one row", floatWeight(in), linearProduct, typed(DataType::fp32, {1, in}),
+         typed(DataType::fp32, {1, out})},
+        {"float linear of 130 rows with a bias",
+         [&](ModelBundleWriter& b) {
+             return floatWeight(in)(b) + b.blobConstant("bias_w", DataType::fp32, {out}, randomValues(out, 29));
+         },
+         "linear(bias = bias_w, weight = w, x = x)", typed(DataType::fp32, {130, in}), typed(DataType::fp32, {130, out})},
+        {"float linear over rows of 2100 inputs", floatWeight(2100), linearProduct, typed(DataType::fp32, {3, 2100}),
+         typed(DataType::fp32, {3, out})},
         {"half linear",
          [&](ModelBundleWriter& b) { return b.blobConstant("w", DataType::fp16, {out, in}, roundedToHalf(randomValues(outIn, 21))); },
          linearProduct, matrixIn, matrixOut},

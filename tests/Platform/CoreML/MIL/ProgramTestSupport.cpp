@@ -1,4 +1,5 @@
 #include "tests/Platform/CoreML/MIL/ProgramTestSupport.hpp"
+#include "Platform/Accel/Float16.hpp"
 
 #include "tests/Platform/CoreML/MIL/KernelHarness.hpp"
 
@@ -14,7 +15,7 @@ std::vector<float> randomValues(std::size_t count, std::uint32_t seed, float sca
 
 std::vector<float> roundedToHalf(std::vector<float> values) {
     for (auto& value : values) {
-        value = static_cast<float>(static_cast<_Float16>(value));
+        value = static_cast<float>(static_cast<platform::accel::NativeHalf>(value));
     }
     return values;
 }
