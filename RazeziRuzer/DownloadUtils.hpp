@@ -29,7 +29,9 @@ namespace razeziruzer::DownloadUtils {
 inline std::atomic<bool> enforceOffline{false};
 
 // Brings the repository's required files (and additionalModelNames) into
-// to/folderName(repo); on return every required name exists there.
+// to/folderName(repo); on return every required name exists there. Each
+// fetched file is checked against the listed size and digest, and the files
+// that match are recorded in the folder's DownloadRecord.
 void downloadRepo(Repo repo, const std::filesystem::path& to, const std::optional<std::string>& variant = std::nullopt,
                   const ModelNameSet& additionalModelNames = {}, const ProgressHandler& progressHandler = {},
                   std::stop_token stop = {});
@@ -37,8 +39,11 @@ void downloadRepo(Repo repo, const std::filesystem::path& to, const std::optiona
 using LoadedModels = std::map<std::string, platform::coreml::MLModel>;
 
 // Loads the named models of the repository from directory/folderName(repo),
-// downloading what is missing; a load that fails because the cached files are
-// bad deletes the repository folder and tries once more.
+// downloading what is missing. When a load fails for a reason that may lie in
+// the files, the files a verified download recorded that no longer match the
+// hub's listing are deleted, whatever is missing is fetched, and the load is
+// tried once more; when nothing is missing or damaged the files are kept and
+// the failure is returned. Nothing unrecorded is ever deleted.
 LoadedModels loadModels(Repo repo, const std::vector<std::string>& modelNames, const std::filesystem::path& directory,
                         platform::coreml::MLComputeUnits computeUnits,
                         const std::optional<std::string>& variant = std::nullopt,

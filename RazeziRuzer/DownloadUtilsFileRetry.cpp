@@ -44,6 +44,7 @@ bool isRetryableDownloadError(const std::exception& error) {
         case platform::HttpErrorKind::tls: return true;
         case platform::HttpErrorKind::cancelled:
         case platform::HttpErrorKind::tooManyRedirects:
+        case platform::HttpErrorKind::replyTooLarge:
         case platform::HttpErrorKind::other: return false;
         }
         return false;

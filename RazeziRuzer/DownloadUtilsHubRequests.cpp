@@ -1,6 +1,7 @@
 #include "RazeziRuzer/DownloadUtils.hpp"
 #include "RazeziRuzer/DownloadUtilsInternal.hpp"
 
+#include "Platform/Core/BoundedJson.hpp"
 #include "Platform/Text/CaseMapping.hpp"
 #include "Platform/Text/Utf8.hpp"
 #include "Platform/Text/Whitespace.hpp"
@@ -26,6 +27,26 @@ std::int64_t listedSize(const nlohmann::json& object) {
     }
     if (found->is_number_integer()) return found->get<std::int64_t>();
     return -1;
+}
+
+std::optional<std::string> hexDigest(const nlohmann::json& object, const char* key, std::size_t length) {
+    const auto found = object.find(key);
+    if (found == object.end() || !found->is_string()) return std::nullopt;
+    auto digest = platform::text::lowercased(found->get<std::string>());
+    if (digest.size() != length || digest.find_first_not_of("0123456789abcdef") != std::string::npos) {
+        return std::nullopt;
+    }
+    return digest;
+}
+
+// For a large-file-storage file the top-level "oid" names the pointer file,
+// not the content, so only the content's SHA-256 is taken.
+void takeDigests(const nlohmann::json& object, ListingEntry& entry) {
+    if (const auto lfs = object.find("lfs"); lfs != object.end()) {
+        if (lfs->is_object()) entry.sha256 = hexDigest(*lfs, "oid", 64);
+        return;
+    }
+    entry.gitBlobId = hexDigest(object, "oid", 40);
 }
 
 } // namespace
@@ -59,7 +80,13 @@ void validateJSONResponse(std::string_view body, std::string_view path) {
 }
 
 std::vector<ListingEntry> parseListing(std::string_view body) {
-    const auto json = nlohmann::json::parse(body);
+    nlohmann::json json;
+    try {
+        json = platform::parseBoundedJson(body);
+    } catch (const platform::JsonNestingError& nesting) {
+        logger().error(std::string("Listing is not readable: ") + nesting.what());
+        throw HuggingFaceDownloadError::invalidResponse();
+    }
     if (!json.is_array()) throw HuggingFaceDownloadError::invalidResponse();
     for (const auto& element : json) {
         if (!element.is_object()) throw HuggingFaceDownloadError::invalidResponse();
@@ -69,7 +96,9 @@ std::vector<ListingEntry> parseListing(std::string_view body) {
         const auto path = object.find("path");
         const auto type = object.find("type");
         if (path == object.end() || type == object.end() || !path->is_string() || !type->is_string()) continue;
-        entries.push_back({path->get<std::string>(), type->get<std::string>(), listedSize(object)});
+        ListingEntry entry{path->get<std::string>(), type->get<std::string>(), listedSize(object), {}, {}};
+        takeDigests(object, entry);
+        entries.push_back(std::move(entry));
     }
     return entries;
 }

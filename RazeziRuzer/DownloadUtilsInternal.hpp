@@ -48,10 +48,14 @@ bool isRetryableDownloadError(const std::exception_ptr& error);
 
 
 // One entry of a hub tree listing. Size is -1 when the listing gives none.
+// A large-file-storage file has the SHA-256 of its content; any other file
+// the git blob id of its content.
 struct ListingEntry {
     std::string path;
     std::string type;
     std::int64_t size = -1;
+    std::optional<std::string> sha256;
+    std::optional<std::string> gitBlobId;
 };
 
 // The entries with a string "path" and "type", in reply order. Throws the

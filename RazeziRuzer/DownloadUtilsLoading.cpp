@@ -1,5 +1,6 @@
 #include "RazeziRuzer/DownloadUtils.hpp"
 #include "RazeziRuzer/DownloadUtilsInternal.hpp"
+#include "RazeziRuzer/DownloadRecord.hpp"
 #include "RazeziRuzer/ModelNames.hpp"
 
 #include "Platform/Core/Error.hpp"
@@ -72,15 +73,38 @@ void checkModelBundle(const fs::path& bundle, const std::string& name) {
     }
 }
 
-void ensureFilesPresent(Repo repo, const fs::path& directory, const fs::path& repoFolder,
-                        const std::optional<std::string>& variant, const std::vector<std::string>& modelNames,
-                        const ProgressHandler& progressHandler, std::stop_token stop) {
-    const auto required = ModelNames::getRequiredModelNames(
-        repo, variant ? std::optional<std::string_view>(*variant) : std::nullopt);
+ModelNameSet requiredNames(Repo repo, const std::optional<std::string>& variant) {
+    return ModelNames::getRequiredModelNames(repo,
+                                             variant ? std::optional<std::string_view>(*variant) : std::nullopt);
+}
+
+ModelNameSet additionalNames(const ModelNameSet& required, const std::vector<std::string>& modelNames) {
     ModelNameSet additional;
     for (const auto& name : modelNames) {
         if (!required.contains(name)) additional.insert(name);
     }
+    return additional;
+}
+
+// Failures that come from files missing in the cache rather than from what
+// the files hold: fetching the missing ones may mend them.
+bool comesFromMissingFiles(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const FileError&) {
+        return true;
+    } catch (const platform::coreml::MLModelError& failure) {
+        return failure.kind() == platform::coreml::MLModelErrorKind::modelNotFound;
+    } catch (...) {
+        return false;
+    }
+}
+
+void ensureFilesPresent(Repo repo, const fs::path& directory, const fs::path& repoFolder,
+                        const std::optional<std::string>& variant, const std::vector<std::string>& modelNames,
+                        const ProgressHandler& progressHandler, std::stop_token stop) {
+    const auto required = requiredNames(repo, variant);
+    const auto additional = additionalNames(required, modelNames);
     std::vector<std::string> missing;
     for (const ModelNameSet* set : {&required, static_cast<const ModelNameSet*>(&additional)}) {
         for (const auto& name : *set) {
@@ -130,16 +154,22 @@ LoadedModels loadModelsOnce(Repo repo, const std::vector<std::string>& modelName
     return models;
 }
 
-void deleteRepositoryFolder(const fs::path& repoFolder) {
-    if (!itemExists(repoFolder)) return;
-    std::error_code error;
-    fs::remove_all(repoFolder, error);
-    if (!error) {
-        logger().info("Successfully deleted corrupted cache at " + repoFolder.string());
-        return;
+// Deletes the files a verified download left here that no longer match the
+// hub's listing; the names of those deleted (or already missing).
+std::vector<std::string> deleteDamagedRecordedFiles(const fs::path& repoFolder,
+                                                    const std::optional<DownloadRecord>& record) {
+    if (!record) return {};
+    auto damaged = record->damagedFiles(repoFolder);
+    for (const auto& name : damaged) {
+        std::error_code error;
+        fs::remove_all(repoFolder / name, error);
+        if (error) {
+            logger().warning("Failed to delete damaged file " + name + ": " + error.message());
+        } else {
+            logger().info("Deleted " + name + ": it no longer matches the downloaded copy");
+        }
     }
-    logger().warning("Failed to delete cache: " + error.message());
-    logger().info("Will attempt to overwrite during re-download");
+    return damaged;
 }
 
 } // namespace
@@ -164,8 +194,20 @@ LoadedModels loadModels(Repo repo, const std::vector<std::string>& modelNames, c
         logger().info("Keeping the cache: the failure does not come from the cached files");
         std::rethrow_exception(firstFailure);
     }
-    logger().info("Deleting cache and re-downloading…");
-    deleteRepositoryFolder(directory / folderName(repo));
+    // Only files a verified download vouches for are ever deleted; intact
+    // files the runtime cannot read stay, and so does a folder placed by hand.
+    const auto repoFolder = directory / folderName(repo);
+    const auto record = DownloadRecord::read(repoFolder);
+    const auto damaged = deleteDamagedRecordedFiles(repoFolder, record);
+    if (damaged.empty() && !comesFromMissingFiles(firstFailure)) {
+        logger().error("Keeping the model files at " + repoFolder.string() + ": " +
+                       (record ? "they match the downloaded copy" : "no download record vouches for them") +
+                       ", but they could not be loaded: " + description);
+        std::rethrow_exception(firstFailure);
+    }
+    logger().info("Fetching the missing model files again…");
+    const auto required = requiredNames(repo, variant);
+    downloadRepo(repo, directory, variant, additionalNames(required, modelNames), progressHandler, stop);
     return loadModelsOnce(repo, modelNames, directory, computeUnits, variant, progressHandler, std::move(stop));
 }
 

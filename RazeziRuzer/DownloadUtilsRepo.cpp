@@ -1,5 +1,7 @@
 #include "RazeziRuzer/DownloadUtils.hpp"
 #include "RazeziRuzer/DownloadUtilsInternal.hpp"
+#include "RazeziRuzer/DownloadRecord.hpp"
+#include "RazeziRuzer/ListingWalk.hpp"
 #include "RazeziRuzer/ModelNames.hpp"
 #include "RazeziRuzer/ModelRegistry.hpp"
 #include "RazeziRuzer/RepoFileSelection.hpp"
@@ -13,6 +15,13 @@ namespace razeziruzer::DownloadUtils {
 namespace {
 
 namespace fs = std::filesystem;
+
+RecordedFile listedFile(const ListingEntry& entry) {
+    return {entry.size, entry.sha256, entry.gitBlobId, 0};
+}
+
+// Whether the listing says enough of a file to tell a good copy from a bad one.
+bool isVerifiable(const ListingEntry& entry) { return entry.size >= 0; }
 
 std::string lastPathComponent(std::string_view path) {
     const auto slash = path.rfind('/');
@@ -40,6 +49,7 @@ public:
         logger().info("Found " + std::to_string(selected_.size()) + " files to download");
         downloadSelectedFiles();
         verify();
+        writeRecord();
         logger().info("Downloaded all required models for " + name);
     }
 
@@ -68,15 +78,16 @@ private:
             logger().error("Listing path leaves the repository folder: " + entry.path);
             throw HuggingFaceDownloadError::invalidResponse();
         }
-        selected_.push_back(entry);
+        if (walk_.takeFile(entry.path)) selected_.push_back(entry);
     }
 
-    void listDirectory(const std::string& path) {
+    void listDirectory(const std::string& path, int depth = 0) {
+        if (!walk_.enterFolder(path, depth)) return;
         const auto listingPath = path.empty() ? std::string("tree/main") : "tree/main/" + path;
         const auto url = ModelRegistry::apiModels(remotePath(repo_), listingPath);
         for (const auto& entry : fetchListing(url, "Rate limited while listing files", path)) {
             if (entry.type == "directory") {
-                if (selection_.shouldDescend(entry.path)) listDirectory(entry.path);
+                if (selection_.shouldDescend(entry.path)) listDirectory(entry.path, depth + 1);
             } else if (entry.type == "file") {
                 if (selection_.shouldSelect(entry.path)) select(entry);
             }
@@ -143,11 +154,32 @@ private:
                    const platform::HttpProgressHandler& onProgress) {
         const auto url = ModelRegistry::resolveModel(remotePath(repo_), URLText::percentEncodedPath(entry.path));
         auto file = downloadFileWithRetry(authorizedRequest(url), entry.path, onProgress, 4, 1.0, destination, stop_);
+        // A listed digest proves what the file must hold; a size alone does
+        // not, and a file of another size is only left out of the record.
+        if (entry.size >= 0 && (entry.sha256 || entry.gitBlobId) &&
+            !DownloadRecord::matches(file.path(), listedFile(entry))) {
+            logger().error("Downloaded " + entry.path + " does not match the size and digest the hub lists for it");
+            throw HuggingFaceDownloadError::invalidResponse();
+        }
         if (itemExists(destination)) {
             std::error_code ignored;
             fs::remove_all(destination, ignored);
         }
         file.moveTo(destination);
+    }
+
+    // Records every selected file that matches the listing, whether fetched
+    // now or found in place; a file that differs is not vouched for, so
+    // cache recovery will never delete it.
+    void writeRecord() const {
+        auto record = DownloadRecord::read(repoFolder_).value_or(DownloadRecord{});
+        for (const auto& entry : selected_) {
+            const auto relative = selection_.localPath(entry.path);
+            if (!isVerifiable(entry) || !record.addIfMatching(repoFolder_, relative, listedFile(entry))) {
+                record.forget(relative);
+            }
+        }
+        record.write(repoFolder_);
     }
 
     void verify() const {
@@ -163,6 +195,7 @@ private:
     const ProgressHandler& progressHandler_;
     std::stop_token stop_;
     std::vector<ListingEntry> selected_;
+    ListingWalk walk_;
 };
 
 } // namespace

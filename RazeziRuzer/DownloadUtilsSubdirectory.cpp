@@ -1,5 +1,6 @@
 #include "RazeziRuzer/DownloadUtils.hpp"
 #include "RazeziRuzer/DownloadUtilsInternal.hpp"
+#include "RazeziRuzer/ListingWalk.hpp"
 #include "RazeziRuzer/ModelRegistry.hpp"
 #include "RazeziRuzer/URLText.hpp"
 
@@ -40,7 +41,8 @@ private:
         if (progressHandler_) progressHandler_({fraction, std::move(phase)});
     }
 
-    void listFiles(const std::string& path) {
+    void listFiles(const std::string& path, int depth = 0) {
+        if (!walk_.enterFolder(path, depth)) return;
         const auto url = ModelRegistry::apiModels(remotePath(repo_), "tree/main/" + path);
         const auto response = fetchWithAuth(url, stop_);
         if (response.status == 429 || response.status == 503) {
@@ -50,13 +52,13 @@ private:
         for (const auto& entry : parseListing(response.body)) {
             if (shouldSkip_ && shouldSkip_(entry.path)) continue;
             if (entry.type == "directory") {
-                listFiles(entry.path);
+                listFiles(entry.path, depth + 1);
             } else if (entry.type == "file") {
                 if (!staysInsideFolder(entry.path)) {
                     logger().error("Listing path leaves the target folder: " + entry.path);
                     throw HuggingFaceDownloadError::invalidResponse();
                 }
-                entries_.push_back(entry);
+                if (walk_.takeFile(entry.path)) entries_.push_back(entry);
             }
         }
     }
@@ -92,6 +94,7 @@ private:
     const SkipPredicate& shouldSkip_;
     std::stop_token stop_;
     std::vector<ListingEntry> entries_;
+    ListingWalk walk_;
 };
 
 std::string fetchOnce(const platform::HttpRequest& request, std::stop_token stop) {

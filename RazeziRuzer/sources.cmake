@@ -18,5 +18,8 @@ target_sources(RazeziRuzer PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/DownloadUtilsDirectories.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DownloadUtilsRepo.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DownloadUtilsLoading.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DownloadRecord.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FileDigest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DownloadUtilsSubdirectory.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ListingWalk.cpp
 )

@@ -4,6 +4,7 @@
 #include "OstrelVirorez/App/ClipboardAccessing.hpp"
 #include "OstrelVirorez/App/EngineTranscriber.hpp"
 #include "OstrelVirorez/App/Log.hpp"
+#include "OstrelVirorez/App/SettingsFileWatcher.hpp"
 #include "OstrelVirorez/App/StatusItemSymbol.hpp"
 #include "OstrelVirorez/Claude/ProfileMigrations.hpp"
 #include "OstrelVirorez/Claude/RewriterRouter.hpp"
@@ -16,6 +17,7 @@
 #include "OstrelVirorez/Model/DictionaryService.hpp"
 #include "OstrelVirorez/Model/KeychainHelper.hpp"
 #include "OstrelVirorez/Model/SnippetService.hpp"
+#include "OstrelVirorez/Services/ApiKeyStatus.hpp"
 #include "Platform/Concurrency/MainQueue.hpp"
 #include "Platform/Defaults/UserDefaults.hpp"
 
@@ -32,6 +34,17 @@ std::shared_ptr<AppState> AppState::make(Services services) {
 AppState::AppState(Services services, PassKey) : services_(std::move(services)) {
     services_.audioDeviceManager->refreshDevices();
     services_.audioDeviceManager->installDeviceChangeListener();
+    publishHistoryProblems();
+    apiKeyStatus_ = ApiKeyStatus::make(services_.keychain, services_.claudeKeychainKey, services_.mainQueue,
+                                       services_.executor);
+}
+
+// The user learns of a history that cannot be saved where other failures show.
+void AppState::publishHistoryProblems() {
+    auto& history = *services_.dictationHistoryStore;
+    if (const auto& problem = history.lastProblem()) lastErrorMessage.set(*problem);
+    settingsCancellables_.push_back(
+        history.problemReported().connect([this](const std::string& problem) { lastErrorMessage.set(problem); }));
 }
 
 AppState::~AppState() = default;
@@ -46,6 +59,7 @@ void AppState::setup() {
     requestAccessibilityIfNeeded();
     configureHotkeys();
     observeHotkeySettings();
+    settingsFileWatcher_ = std::make_unique<SettingsFileWatcher>(settings().userDefaults(), mainQueue());
     services_.soundPlayer->preload();
     services_.mediaController->installTerminationGuard();
     mainQueue().post([self = shared_from_this()] { self->loadSelectedEngine(); });
@@ -130,8 +144,15 @@ bool AppState::hasApiKey() {
     return key && !key->empty();
 }
 
+// Asked off the main queue, so that a keychain that does not answer cannot
+// hold up the start or the settings window.
 void AppState::checkApiKeyPresent() {
-    if (!hasApiKey()) logVirorez("\u26A0\uFE0F  Claude API Key missing \u2014 please enter in Settings \u2192 Claude");
+    apiKeyStatusWatch_ = apiKeyStatus_->changed().connect([this] {
+        if (apiKeyStatus_->presence() == ApiKeyStatus::Presence::missing) {
+            logVirorez("\u26A0\uFE0F  Claude API Key missing \u2014 please enter in Settings \u2192 Claude");
+        }
+    });
+    apiKeyStatus_->refresh();
 }
 
 void AppState::forwardInputLevel() {

@@ -42,6 +42,7 @@ class MainQueue;
 
 namespace ostrelvirorez {
 
+class ApiKeyStatus;
 class AppSettings;
 class AudioTranscribing;
 class ClipboardAccessing;
@@ -51,6 +52,7 @@ class DictationHistoryStore;
 class DictionaryService;
 class EngineManager;
 class RewritingSettings;
+class SettingsFileWatcher;
 class SnippetService;
 class TextRewriting;
 
@@ -130,6 +132,8 @@ public:
     PermissionChecking& permissions() const { return *services_.permissions; }
     ActivationPolicySetting& activationPolicy() const { return *services_.activationPolicy; }
     platform::Keychain& keychain() const { return services_.keychain; }
+    // Whether the API key is stored, read without waiting for the keychain.
+    ApiKeyStatus& apiKeyStatus() const { return *apiKeyStatus_; }
     const std::string& claudeKeychainKey() const { return services_.claudeKeychainKey; }
     platform::MainQueue& mainQueue() const { return services_.mainQueue; }
     bool isSetUp() const { return isSetUp_; }
@@ -143,6 +147,8 @@ public:
 
 private:
     std::weak_ptr<AppState> weakSelf() { return weak_from_this(); }
+
+    void publishHistoryProblems();
 
     // Set-up steps.
     void runMigrations();
@@ -194,6 +200,9 @@ private:
     std::shared_ptr<RecordingPipeline> recordingPipeline_;
     std::unique_ptr<CorrectionLearningService> correctionLearningService_;
     std::vector<platform::Connection> settingsCancellables_;
+    std::unique_ptr<SettingsFileWatcher> settingsFileWatcher_;
+    std::shared_ptr<ApiKeyStatus> apiKeyStatus_;
+    platform::Connection apiKeyStatusWatch_;
     bool isSetUp_ = false;
     std::optional<std::string> capturedWindowTitle_;
     platform::TimerHandle accessibilityPollTask_;

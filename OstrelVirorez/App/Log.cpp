@@ -16,4 +16,9 @@ void logVirorez(std::string_view message) {
     virorezLogger().info(message);
 }
 
+void logVirorezPrivate(std::string_view summary, std::string_view detail) {
+    virorezLogger().info(summary);
+    virorezLogger().debug(detail);
+}
+
 } // namespace ostrelvirorez

@@ -17,4 +17,9 @@ const platform::Logger& virorezLogger();
 // Writes the message at the info level.
 void logVirorez(std::string_view message);
 
+// For what the user dictated, or had rewritten, which is private: `summary`
+// (stages, lengths, never the text) at the info level, `detail` with the
+// text only at the debug level.
+void logVirorezPrivate(std::string_view summary, std::string_view detail);
+
 } // namespace ostrelvirorez

@@ -29,8 +29,13 @@ std::string changeLine(const std::string& before, const std::string& after) {
     return "\"" + before + "\" \u2192 \"" + after + "\"";
 }
 
+std::string characters(const std::string& text) {
+    return std::to_string(platform::text::characterCount(text)) + " chars";
+}
+
 void logIfChanged(const char* prefix, const std::string& before, const std::string& after) {
-    if (before != after) logVirorez(prefix + changeLine(before, after));
+    if (before == after) return;
+    logVirorezPrivate(prefix + characters(before) + " \u2192 " + characters(after), prefix + changeLine(before, after));
 }
 
 bool isStrippable(const std::string& character) {
@@ -76,7 +81,8 @@ void RecordingPipeline::run(std::optional<platform::audio::PCMBuffer> buffer, Co
             }
             const TranscriptionResult& result = attempt.value();
             std::string transcript = platform::text::trimWhitespaceAndNewlines(result.text);
-            logVirorez("Transcribed (" + formatSeconds(result.duration) + "s): " + transcript);
+            const std::string stage = "Transcribed (" + formatSeconds(result.duration) + "s): ";
+            logVirorezPrivate(stage + characters(transcript), stage + transcript);
             self->finish(std::move(transcript), std::move(context), std::move(onPhase), std::move(completion));
         });
 }
@@ -141,7 +147,8 @@ void RecordingPipeline::rewriteForProfile(std::string text, Context context, con
     RewritingProfile chosen = profile(context.rewritingProfiles, context.appBundleIdentifier);
     if (auto trigger = resolveTriggerWordProfile(text, context.rewritingProfiles)) {
         auto& [stripped, triggered] = *trigger;
-        logVirorez("Trigger word matched \u2192 profile '" + triggered.name + "': " + changeLine(text, stripped));
+        const std::string stage = "Trigger word matched \u2192 profile '" + triggered.name + "'";
+        logVirorezPrivate(stage, stage + ": " + changeLine(text, stripped));
         chosen = std::move(triggered);
         text = std::move(stripped);
     }
@@ -159,7 +166,8 @@ void RecordingPipeline::rewriteForProfile(std::string text, Context context, con
         },
         [text, completion = std::move(completion)](Attempt<std::string> attempt) {
             if (attempt.succeeded()) {
-                logVirorez("Claude rewritten: " + attempt.value());
+                logVirorezPrivate("Claude rewritten: " + characters(attempt.value()),
+                                  "Claude rewritten: " + attempt.value());
                 completion(Attempt<Outcome>::success(Outcome::insert(attempt.value())));
                 return;
             }
@@ -176,8 +184,9 @@ void RecordingPipeline::rewriteClipboard(std::string instructions, Context conte
         return;
     }
     onPhase(Phase::rewritingClipboard);
-    logVirorez("Clipboard rewrite \u2014 instructions: " + instructions + ", clipboard: " +
-               std::to_string(platform::text::characterCount(clipboardText)) + " chars");
+    const std::string clipboardLength = ", clipboard: " + characters(clipboardText);
+    logVirorezPrivate("Clipboard rewrite \u2014 instructions: " + characters(instructions) + clipboardLength,
+                      "Clipboard rewrite \u2014 instructions: " + instructions + clipboardLength);
     runOffMain<std::string>(
         executor_, mainQueue_,
         [self = shared_from_this(), instructions, clipboardText, context = std::move(context)] {

@@ -85,8 +85,9 @@ struct CorrectionLearningService::Watcher : std::enable_shared_from_this<Watcher
 
     void learn(const CorrectionDiff::Correction& correction) {
         dictionary.add({platform::Uuid(), correction.oldWord, correction.newWord, std::nullopt, false, true, {}});
-        logVirorez("CorrectionLearning: learned \"" + correction.oldWord + "\" \u2192 \"" + correction.newWord +
-                   "\"");
+        logVirorezPrivate("CorrectionLearning: learned a correction",
+                          "CorrectionLearning: learned \"" + correction.oldWord + "\" \u2192 \"" +
+                              correction.newWord + "\"");
     }
 
     DictionaryService& dictionary;

@@ -20,52 +20,22 @@ std::chrono::system_clock::time_point timeFromStored(std::int64_t micros) {
         Microseconds(micros)));
 }
 
-std::unique_ptr<SqliteDatabase> openDatabase(const std::optional<std::filesystem::path>& file) {
+std::unique_ptr<SqliteDatabase> openDatabase(const std::optional<std::filesystem::path>& file,
+                                             std::chrono::milliseconds busyTimeout) {
     if (file && file->has_parent_path()) std::filesystem::create_directories(file->parent_path());
-    return std::make_unique<SqliteDatabase>(file);
+    return std::make_unique<SqliteDatabase>(file, busyTimeout);
 }
 
-} // namespace
-
-DictationHistoryContainer::DictationHistoryContainer(std::optional<std::filesystem::path> file)
-    : file_(std::move(file)), database_(openDatabase(file_)) {
-    prepareSchema();
-}
-
-DictationHistoryContainer::~DictationHistoryContainer() = default;
-
-void DictationHistoryContainer::prepareSchema() {
-    database_->execute("BEGIN IMMEDIATE");
+void rollBack(SqliteDatabase& database) {
     try {
-        database_->execute("CREATE TABLE IF NOT EXISTS schemaInfo (name TEXT PRIMARY KEY, value TEXT NOT NULL)");
-        auto select = database_->prepare("SELECT value FROM schemaInfo WHERE name = 'version'");
-        if (select.step()) {
-            const auto version = select.textColumn(0);
-            if (version != schemaVersion) {
-                throw platform::Error("The dictation history has the unknown schema version " + version);
-            }
-        } else {
-            auto insert = database_->prepare("INSERT INTO schemaInfo (name, value) VALUES ('version', ?1)");
-            insert.bind(1, std::string_view(schemaVersion));
-            insert.step();
-        }
-        database_->execute(
-            "CREATE TABLE IF NOT EXISTS DictationHistoryEntry ("
-            "persistentID INTEGER PRIMARY KEY AUTOINCREMENT, text TEXT NOT NULL, timestamp INTEGER NOT NULL, appName TEXT NOT NULL, "
-            "appBundleIdentifier TEXT, mode TEXT NOT NULL)");
-        database_->execute("COMMIT");
-    } catch (...) {
-        try {
-            database_->execute("ROLLBACK");
-        } catch (const platform::Error&) {
-            // The first failure is the one worth reporting.
-        }
-        throw;
+        database.execute("ROLLBACK");
+    } catch (const platform::Error&) {
+        // The first failure is the one worth reporting.
     }
 }
 
-std::int64_t DictationHistoryContainer::insert(const DictationHistoryEntry& entry) {
-    auto statement = database_->prepare(
+void insertInto(SqliteDatabase& database, const DictationHistoryEntry& entry) {
+    auto statement = database.prepare(
         "INSERT INTO DictationHistoryEntry (text, timestamp, appName, appBundleIdentifier, mode) "
         "VALUES (?1, ?2, ?3, ?4, ?5)");
     statement.bind(1, std::string_view(entry.text));
@@ -74,6 +44,46 @@ std::int64_t DictationHistoryContainer::insert(const DictationHistoryEntry& entr
     statement.bind(4, entry.appBundleIdentifier);
     statement.bind(5, std::string_view(entry.mode));
     statement.step();
+}
+
+} // namespace
+
+DictationHistoryContainer::DictationHistoryContainer(std::optional<std::filesystem::path> file,
+                                                     std::chrono::milliseconds busyTimeout)
+    : file_(std::move(file)), busyTimeout_(busyTimeout), database_(openDatabase(file_, busyTimeout)) {
+    prepareSchema(*database_);
+}
+
+DictationHistoryContainer::~DictationHistoryContainer() = default;
+
+void DictationHistoryContainer::prepareSchema(SqliteDatabase& database) {
+    database.execute("BEGIN IMMEDIATE");
+    try {
+        database.execute("CREATE TABLE IF NOT EXISTS schemaInfo (name TEXT PRIMARY KEY, value TEXT NOT NULL)");
+        auto select = database.prepare("SELECT value FROM schemaInfo WHERE name = 'version'");
+        if (select.step()) {
+            const auto version = select.textColumn(0);
+            if (version != schemaVersion) {
+                throw platform::Error("The dictation history has the unknown schema version " + version);
+            }
+        } else {
+            auto insert = database.prepare("INSERT INTO schemaInfo (name, value) VALUES ('version', ?1)");
+            insert.bind(1, std::string_view(schemaVersion));
+            insert.step();
+        }
+        database.execute(
+            "CREATE TABLE IF NOT EXISTS DictationHistoryEntry ("
+            "persistentID INTEGER PRIMARY KEY AUTOINCREMENT, text TEXT NOT NULL, timestamp INTEGER NOT NULL, appName TEXT NOT NULL, "
+            "appBundleIdentifier TEXT, mode TEXT NOT NULL)");
+        database.execute("COMMIT");
+    } catch (...) {
+        rollBack(database);
+        throw;
+    }
+}
+
+std::int64_t DictationHistoryContainer::insert(const DictationHistoryEntry& entry) {
+    insertInto(*database_, entry);
     const auto identity = database_->lastInsertRowId();
     changed.emit();
     return identity;
@@ -95,6 +105,23 @@ void DictationHistoryContainer::deleteEntry(const DictationHistoryEntry& entry) 
     auto statement = database_->prepare("DELETE FROM DictationHistoryEntry WHERE persistentID = ?1");
     statement.bind(1, entry.persistentID);
     statement.step();
+    changed.emit();
+}
+
+void DictationHistoryContainer::moveToFile(const std::filesystem::path& file) {
+    auto entries = entriesNewestFirst();
+    auto database = openDatabase(file, busyTimeout_);
+    prepareSchema(*database);
+    database->execute("BEGIN IMMEDIATE");
+    try {
+        for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) insertInto(*database, *entry);
+        database->execute("COMMIT");
+    } catch (...) {
+        rollBack(*database);
+        throw;
+    }
+    database_ = std::move(database);
+    file_ = file;
     changed.emit();
 }
 

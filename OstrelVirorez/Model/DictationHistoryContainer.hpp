@@ -7,6 +7,7 @@
 #include "OstrelVirorez/Model/DictationHistoryEntry.hpp"
 #include "Platform/Core/Signal.hpp"
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -22,8 +23,10 @@ public:
 
     // Opens or creates the store in `file` (making its folder), or one in
     // memory for nullopt. A file that is no database of this schema version
-    // is refused and left as it is.
-    explicit DictationHistoryContainer(std::optional<std::filesystem::path> file);
+    // is refused and left as it is; a damaged one throws SqliteError.
+    // Statements wait up to `busyTimeout` for another connection's lock.
+    explicit DictationHistoryContainer(std::optional<std::filesystem::path> file,
+                                       std::chrono::milliseconds busyTimeout = std::chrono::milliseconds(2000));
     ~DictationHistoryContainer();
     DictationHistoryContainer(const DictationHistoryContainer&) = delete;
     DictationHistoryContainer& operator=(const DictationHistoryContainer&) = delete;
@@ -39,14 +42,20 @@ public:
     void deleteEntry(const DictationHistoryEntry& entry);
     void deleteAll();
 
+    // For a store in memory: opens the store in `file`, adds every entry
+    // held here to it in one transaction, and from then on works on the
+    // file. Throws, changing nothing, when the file cannot take them.
+    void moveToFile(const std::filesystem::path& file);
+
     // Fires on the changing thread after every insertion or deletion that
     // was saved; views listing the entries read them again.
     platform::Signal<> changed;
 
 private:
-    void prepareSchema();
+    static void prepareSchema(SqliteDatabase& database);
 
     std::optional<std::filesystem::path> file_;
+    std::chrono::milliseconds busyTimeout_;
     std::unique_ptr<SqliteDatabase> database_;
 };
 

@@ -1,57 +1,145 @@
 #include "OstrelVirorez/Model/DictationHistoryStore.hpp"
 
 #include "OstrelVirorez/App/Log.hpp"
+#include "OstrelVirorez/Model/SqliteError.hpp"
 #include "Platform/Core/Error.hpp"
+#include "Platform/Core/Logger.hpp"
 #include "Platform/Files/XdgDirectories.hpp"
 
+#include <ctime>
 #include <exception>
 
 namespace ostrelvirorez {
 
 namespace {
 
-std::unique_ptr<DictationHistoryContainer> makeContainer(bool inMemory, const std::filesystem::path& storeFile) {
-    try {
-        return std::make_unique<DictationHistoryContainer>(
-            inMemory ? std::nullopt : std::optional<std::filesystem::path>(storeFile));
-    } catch (const std::exception& error) {
-        logVirorez(std::string("DictationHistoryStore: ModelContainer creation failed (") + error.what() +
-                   "), falling back to in-memory");
+namespace fs = std::filesystem;
+
+std::string timestamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &utc);
+    return text;
+}
+
+// Renames the database and its journal files to a free ".damaged-<time>"
+// name, so that nothing of it is lost and a new store can take its place.
+fs::path keepAside(const fs::path& file) {
+    const auto base = file.string() + ".damaged-" + timestamp();
+    auto aside = fs::path(base);
+    for (int attempt = 2; fs::exists(fs::symlink_status(aside)); ++attempt) aside = base + "-" + std::to_string(attempt);
+    fs::rename(file, aside);
+    for (const char* journal : {"-journal", "-wal", "-shm"}) {
+        const fs::path companion = file.string() + journal;
+        std::error_code ignored;
+        if (fs::exists(fs::symlink_status(companion))) fs::rename(companion, aside.string() + journal, ignored);
     }
-    try {
-        return std::make_unique<DictationHistoryContainer>(std::nullopt);
-    } catch (const std::exception&) {
-        // A second in-memory attempt; if that fails too the history cannot
-        // exist at all, and the error goes to the caller.
-        return std::make_unique<DictationHistoryContainer>(std::nullopt);
-    }
+    return aside;
 }
 
 } // namespace
 
-std::filesystem::path DictationHistoryStore::defaultStoreFile() {
+fs::path DictationHistoryStore::defaultStoreFile() {
     return platform::files::dataHome() / "OstrelVirorez" / "DictationHistory.sqlite";
 }
 
 DictationHistoryStore::DictationHistoryStore(bool inMemory)
     : DictationHistoryStore(inMemory, defaultStoreFile(), [] { return std::chrono::system_clock::now(); }) {}
 
-DictationHistoryStore::DictationHistoryStore(bool inMemory, std::filesystem::path storeFile, Now now)
-    : now_(std::move(now)), container_(makeContainer(inMemory, storeFile)) {}
+DictationHistoryStore::DictationHistoryStore(bool inMemory, fs::path storeFile, Now now,
+                                             std::chrono::milliseconds busyTimeout)
+    : now_(std::move(now)), storeFile_(std::move(storeFile)), busyTimeout_(busyTimeout) {
+    open(inMemory);
+}
+
+DictationHistoryStore::~DictationHistoryStore() {
+    retryOpeningTheFile();
+    saveUnsaved();
+}
+
+void DictationHistoryStore::open(bool inMemory) {
+    if (!inMemory) {
+        try {
+            container_ = openFileKeepingDamageAside();
+            return;
+        } catch (const std::exception& error) {
+            virorezLogger().warning(std::string("DictationHistoryStore: ModelContainer creation failed (") +
+                                    error.what() + "), falling back to in-memory");
+            waitingForFile_ = true;
+            report(std::string("The dictation history cannot be opened (") + error.what() +
+                   "); this session's dictations are kept in memory until it can be saved");
+        }
+    }
+    try {
+        container_ = std::make_unique<DictationHistoryContainer>(std::nullopt, busyTimeout_);
+    } catch (const std::exception&) {
+        // A second in-memory attempt; if that fails too the history cannot
+        // exist at all, and the error goes to the caller.
+        container_ = std::make_unique<DictationHistoryContainer>(std::nullopt, busyTimeout_);
+    }
+}
+
+std::unique_ptr<DictationHistoryContainer> DictationHistoryStore::openFileKeepingDamageAside() {
+    try {
+        return std::make_unique<DictationHistoryContainer>(storeFile_, busyTimeout_);
+    } catch (const SqliteError& error) {
+        if (!error.isDamage()) throw;
+        const auto aside = keepAside(storeFile_);
+        virorezLogger().warning("DictationHistoryStore: the store is damaged (" + error.description() + "); kept it as \"" +
+                                aside.string() + "\" and started a new one");
+        report("The dictation history was damaged; it was kept as \"" + aside.string() +
+               "\" and a new history was started");
+    }
+    return std::make_unique<DictationHistoryContainer>(storeFile_, busyTimeout_);
+}
+
+void DictationHistoryStore::retryOpeningTheFile() {
+    if (!waitingForFile_) return;
+    try {
+        container_->moveToFile(storeFile_);
+    } catch (const std::exception&) {
+        return;
+    }
+    waitingForFile_ = false;
+    virorezLogger().notice("DictationHistoryStore: the store opened; this session's entries are saved in it");
+}
 
 void DictationHistoryStore::record(const std::string& text, const std::string& appName,
                                    const std::optional<std::string>& appBundleIdentifier, const std::string& mode) {
+    retryOpeningTheFile();
     DictationHistoryEntry entry;
     entry.text = text;
     entry.timestamp = now_();
     entry.appName = appName;
     entry.appBundleIdentifier = appBundleIdentifier;
     entry.mode = mode;
-    try {
-        container_->insert(entry);
-    } catch (const platform::Error&) {
-        // A failed save costs this entry only; the dictation itself succeeded.
+    unsaved_.push_back(std::move(entry));
+    saveUnsaved();
+}
+
+void DictationHistoryStore::saveUnsaved() {
+    while (!unsaved_.empty()) {
+        try {
+            container_->insert(unsaved_.front());
+        } catch (const platform::Error& error) {
+            if (saveFailing_) return;
+            saveFailing_ = true;
+            virorezLogger().warning("DictationHistoryStore: saving an entry failed (" + error.description() +
+                                    "); it is kept and saved again with the next dictation");
+            report("A dictation could not be saved in the history (" + error.description() +
+                   "); it is saved again with the next dictation");
+            return;
+        }
+        unsaved_.pop_front();
     }
+    saveFailing_ = false;
+}
+
+void DictationHistoryStore::report(const std::string& problem) {
+    lastProblem_ = problem;
+    problemReported_.emit(problem);
 }
 
 } // namespace ostrelvirorez

@@ -1,6 +1,6 @@
 #include "OstrelVirorez/Model/SqliteDatabase.hpp"
 
-#include "Platform/Core/Error.hpp"
+#include "OstrelVirorez/Model/SqliteError.hpp"
 
 #include <sqlite3.h>
 
@@ -12,7 +12,8 @@ void SqliteDatabase::Closer::operator()(sqlite3* database) const {
     sqlite3_close_v2(database);
 }
 
-SqliteDatabase::SqliteDatabase(const std::optional<std::filesystem::path>& file) {
+SqliteDatabase::SqliteDatabase(const std::optional<std::filesystem::path>& file,
+                               std::chrono::milliseconds busyTimeout) {
     const std::string name = file ? file->string() : ":memory:";
     sqlite3* database = nullptr;
     const int result =
@@ -20,8 +21,9 @@ SqliteDatabase::SqliteDatabase(const std::optional<std::filesystem::path>& file)
                         nullptr);
     database_.reset(database);
     if (result != SQLITE_OK) {
-        throw platform::Error("SQLite: " + std::string(database ? sqlite3_errmsg(database) : sqlite3_errstr(result)));
+        throw SqliteError(result, database ? sqlite3_errmsg(database) : sqlite3_errstr(result));
     }
+    sqlite3_busy_timeout(database, static_cast<int>(busyTimeout.count()));
 }
 
 void SqliteDatabase::execute(std::string_view sql) {
@@ -30,7 +32,7 @@ void SqliteDatabase::execute(std::string_view sql) {
     if (result == SQLITE_OK) return;
     const std::string text = message ? message : sqlite3_errstr(result);
     sqlite3_free(message);
-    throw platform::Error("SQLite: " + text);
+    throw SqliteError(result, text);
 }
 
 SqliteStatement SqliteDatabase::prepare(std::string_view sql) {

@@ -1,6 +1,6 @@
 #include "OstrelVirorez/Model/SqliteStatement.hpp"
 
-#include "Platform/Core/Error.hpp"
+#include "OstrelVirorez/Model/SqliteError.hpp"
 
 #include <sqlite3.h>
 
@@ -19,7 +19,7 @@ SqliteStatement::SqliteStatement(sqlite3* database, std::string_view sql) : data
 
 void SqliteStatement::check(int result) const {
     if (result == SQLITE_OK || result == SQLITE_ROW || result == SQLITE_DONE) return;
-    throw platform::Error(std::string("SQLite: ") + sqlite3_errmsg(database_));
+    throw SqliteError(result, sqlite3_errmsg(database_));
 }
 
 void SqliteStatement::bind(int index, std::int64_t value) {

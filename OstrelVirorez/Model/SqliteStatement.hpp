@@ -1,7 +1,7 @@
 #pragma once
 // One prepared SQLite statement, finalized when it goes away. Parameters and
 // columns are numbered as SQLite numbers them (parameters from 1, columns
-// from 0). Failures throw platform::Error with SQLite's message.
+// from 0). Failures throw SqliteError.
 
 #include <cstdint>
 #include <memory>

@@ -11,6 +11,7 @@ target_sources(OstrelVirorezCore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/DictationState.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HotkeyCodeList.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SqliteDatabase.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SqliteError.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SqliteStatement.cpp
   ${CMAKE_CURRENT_LIST_DIR}/VirorezError.cpp
 )

@@ -22,6 +22,15 @@ std::string microphoneAccessText(int status) {
     }
 }
 
+std::string apiKeyText(ApiKeyStatus::Presence presence) {
+    switch (presence) {
+    case ApiKeyStatus::Presence::configured: return "konfiguriert";
+    case ApiKeyStatus::Presence::missing: return "fehlt";
+    case ApiKeyStatus::Presence::unknown: return "unbekannt";
+    }
+    return "unbekannt";
+}
+
 std::string keyNames(const std::vector<KeyCode>& codes, const FeedbackDiagnosticsSources& sources) {
     std::string names;
     for (const auto code : codes) {
@@ -36,7 +45,6 @@ std::string keyNames(const std::vector<KeyCode>& codes, const FeedbackDiagnostic
 std::string FeedbackService::sammeleDiagnose(const AppSettings& settings, const FeedbackDiagnosticsSources& sources) {
     const auto language = settings.preferredLanguage();
     const auto microphone = settings.selectedMicrophoneUID();
-    const auto apiKey = sources.claudeAPIKey();
     const std::vector<std::string> lines{
         "=== OstrelVirorez Diagnose ===",
         "Datum: " + diagnosticsDateText(sources.now()),
@@ -50,7 +58,7 @@ std::string FeedbackService::sammeleDiagnose(const AppSettings& settings, const 
         "",
         "Accessibility: " + std::string(sources.isAccessibilityTrusted() ? "erteilt" : "FEHLT"),
         "Mikrofon-Zugriff: " + microphoneAccessText(sources.microphoneAuthorizationStatus()),
-        "Claude API-Key: " + std::string(apiKey && !apiKey->empty() ? "konfiguriert" : "fehlt"),
+        "Claude API-Key: " + apiKeyText(sources.claudeAPIKeyPresence()),
     };
     std::string text;
     for (const auto& line : lines) {

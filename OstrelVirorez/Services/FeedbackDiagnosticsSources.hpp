@@ -4,6 +4,7 @@
 // key is stored. The application supplies the real ones; tests supply fakes.
 
 #include "OstrelVirorez/Model/HotkeyCodeList.hpp"
+#include "OstrelVirorez/Services/ApiKeyStatus.hpp"
 
 #include <chrono>
 #include <optional>
@@ -27,6 +28,12 @@ public:
     virtual int microphoneAuthorizationStatus() const = 0;
     // The stored hosted-model API key ("claudeAPIKey"), if any.
     virtual std::optional<std::string> claudeAPIKey() const = 0;
+    // Whether that key is stored; unknown while the keychain has not
+    // answered. By default read from claudeAPIKey().
+    virtual ApiKeyStatus::Presence claudeAPIKeyPresence() const {
+        const auto key = claudeAPIKey();
+        return key && !key->empty() ? ApiKeyStatus::Presence::configured : ApiKeyStatus::Presence::missing;
+    }
 };
 
 } // namespace ostrelvirorez

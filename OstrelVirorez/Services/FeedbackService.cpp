@@ -18,6 +18,8 @@ namespace ostrelvirorez {
 
 namespace {
 
+constexpr std::uint64_t feedbackReplyByteLimit = std::uint64_t{1} << 20;
+
 std::string lowercased(std::string_view text) {
     std::string result(text);
     std::ranges::transform(result, result.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -50,6 +52,8 @@ platform::HttpRequest makeRequest(const std::string& url, const FeedbackPayload&
     request.method = "POST";
     request.url = url;
     request.timeout = std::chrono::seconds(60);
+    // The server answers with a small record; anything longer is not its answer.
+    request.maxReplyBytes = feedbackReplyByteLimit;
     if (payload.screenshotPNG) {
         const auto boundary = "----ODFeedback-" + platform::Uuid().toString();
         request.headers.set("Content-Type", "multipart/form-data; boundary=" + boundary);

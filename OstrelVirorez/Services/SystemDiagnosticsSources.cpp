@@ -3,15 +3,15 @@
 #include "OstrelVirorez/App/Ports/PermissionChecking.hpp"
 #include "OstrelVirorez/Engines/SupportedLanguages.hpp"
 #include "OstrelVirorez/Input/HotkeyNames.hpp"
-#include "OstrelVirorez/Model/KeychainHelper.hpp"
 
 #include <cstdint>
 #include <limits>
 
 namespace ostrelvirorez {
 
-SystemDiagnosticsSources::SystemDiagnosticsSources(const PermissionChecking& permissions, platform::Keychain& keychain)
-    : permissions_(permissions), keychain_(keychain) {}
+SystemDiagnosticsSources::SystemDiagnosticsSources(const PermissionChecking& permissions,
+                                                   const ApiKeyStatus& apiKeyStatus)
+    : permissions_(permissions), apiKeyStatus_(apiKeyStatus) {}
 
 std::chrono::system_clock::time_point SystemDiagnosticsSources::now() const {
     return std::chrono::system_clock::now();
@@ -36,8 +36,8 @@ int SystemDiagnosticsSources::microphoneAuthorizationStatus() const {
     return static_cast<int>(permissions_.microphoneAuthorizationStatus());
 }
 
-std::optional<std::string> SystemDiagnosticsSources::claudeAPIKey() const {
-    return KeychainHelper::load(KeychainHelper::apiKeyName, keychain_);
-}
+std::optional<std::string> SystemDiagnosticsSources::claudeAPIKey() const { return apiKeyStatus_.key(); }
+
+ApiKeyStatus::Presence SystemDiagnosticsSources::claudeAPIKeyPresence() const { return apiKeyStatus_.presence(); }
 
 } // namespace ostrelvirorez

@@ -1,13 +1,9 @@
 #pragma once
 // The diagnostics text's view of the running program: the clock, the hotkey
 // manager's key names, the supported-languages table, the permission checks
-// and the keychain.
+// and the API key's status, which never waits for the keychain.
 
 #include "OstrelVirorez/Services/FeedbackDiagnosticsSources.hpp"
-
-namespace platform {
-class Keychain;
-}
 
 namespace ostrelvirorez {
 
@@ -16,7 +12,7 @@ class PermissionChecking;
 class SystemDiagnosticsSources final : public FeedbackDiagnosticsSources {
 public:
     // Both must outlive the sources.
-    SystemDiagnosticsSources(const PermissionChecking& permissions, platform::Keychain& keychain);
+    SystemDiagnosticsSources(const PermissionChecking& permissions, const ApiKeyStatus& apiKeyStatus);
 
     std::chrono::system_clock::time_point now() const override;
     std::string hotkeyName(KeyCode code) const override;
@@ -24,10 +20,11 @@ public:
     bool isAccessibilityTrusted() const override;
     int microphoneAuthorizationStatus() const override;
     std::optional<std::string> claudeAPIKey() const override;
+    ApiKeyStatus::Presence claudeAPIKeyPresence() const override;
 
 private:
     const PermissionChecking& permissions_;
-    platform::Keychain& keychain_;
+    const ApiKeyStatus& apiKeyStatus_;
 };
 
 } // namespace ostrelvirorez

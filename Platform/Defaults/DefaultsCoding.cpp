@@ -79,7 +79,42 @@ std::optional<DefaultsValue> decodeObject(const json& object) {
     return decodeDictionary(object);
 }
 
+struct TooDeep {};
+
 } // namespace
+
+std::optional<json> parseDefaultsFile(std::string_view text, std::string& damage) {
+    const json::parser_callback_t limitDepth = [](int depth, json::parse_event_t event, json&) {
+        const bool opens = event == json::parse_event_t::object_start || event == json::parse_event_t::array_start;
+        if (opens && depth >= maxDefaultsNesting) throw TooDeep{};
+        return true;
+    };
+    json parsed;
+    try {
+        parsed = json::parse(text, limitDepth, false);
+    } catch (const TooDeep&) {
+        damage = "nested deeper than " + std::to_string(maxDefaultsNesting) + " levels";
+        return std::nullopt;
+    }
+    if (parsed.is_discarded()) {
+        damage = "not JSON";
+        return std::nullopt;
+    }
+    if (!parsed.is_object()) {
+        damage = "not a JSON object";
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+bool nestsDeeperThan(const json& value, int limit) {
+    if (!value.is_structured()) return false;
+    if (limit <= 0) return true;
+    for (const auto& element : value) {
+        if (nestsDeeperThan(element, limit - 1)) return true;
+    }
+    return false;
+}
 
 json encodeDefaultsValue(const DefaultsValue& value) { return std::visit(Encoder{}, value.storage()); }
 

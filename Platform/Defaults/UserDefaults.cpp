@@ -81,6 +81,8 @@ std::string UserDefaults::unreadableKey(const std::string& key) { return Default
 
 bool UserDefaults::synchronize() { return store_->synchronize(); }
 
+void UserDefaults::reloadIfChangedOnDisk() { store_->reloadIfChangedOnDisk(); }
+
 Signal<std::string>& UserDefaults::changed() { return store_->changed(); }
 
 } // namespace platform

@@ -1,6 +1,8 @@
 #pragma once
 // The user's preferences: typed values under text keys, persisted as one JSON
-// file and saved atomically after every write. Every UserDefaults opened on
+// file and saved atomically after every write. A save writes only the keys
+// this process changed over what the file holds at that moment, so another
+// program's edits to other keys survive it. Every UserDefaults opened on
 // the same file in this process shares one set of values and one change
 // signal, which fires with the key after each write through any of them.
 // Registered defaults answer for keys never written and are never saved.
@@ -21,7 +23,7 @@ class DefaultsStore;
 class UserDefaults {
 public:
     // Opens (or shares) the store kept in `file`. A file that is not a JSON
-    // object is renamed aside with a ".damaged-<time>" suffix, logged, and
+    // object, or nests too deeply to be read safely, is renamed aside with a ".damaged-<time>" suffix, logged, and
     // the store starts from its defaults.
     explicit UserDefaults(const std::filesystem::path& file);
     ~UserDefaults();
@@ -60,7 +62,8 @@ public:
     double doubleOrZero(const std::string& key) const;
 
     // Stores and saves the value. Throws platform::Error, storing nothing,
-    // for a non-finite number or text that is not UTF-8. A failed save is
+    // for a non-finite number, text that is not UTF-8, or arrays and
+    // dictionaries nested deeper than a file may hold. A failed save is
     // logged; the value stays in effect and is saved with the next write or
     // synchronize().
     void set(const std::string& key, const DefaultsValue& value);
@@ -83,6 +86,12 @@ public:
     // failure logged, when a write is still not saved. The store never saves
     // on its own when it goes away, so a program calls this before it ends.
     bool synchronize();
+
+    // Takes in what another program changed in the file since it was last
+    // read or written here, firing changed() for each key whose value
+    // changed; values written here and not yet saved stay. Cheap when the
+    // file is unchanged, so it may be called often.
+    void reloadIfChangedOnDisk();
 
     Signal<std::string>& changed();
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <type_traits>
 #include <utility>
 
@@ -113,6 +114,8 @@ HttpErrorKind kindOf(CURLcode code)
         return HttpErrorKind::tls;
     case CURLE_TOO_MANY_REDIRECTS:
         return HttpErrorKind::tooManyRedirects;
+    case CURLE_FILESIZE_EXCEEDED:
+        return HttpErrorKind::replyTooLarge;
     case CURLE_ABORTED_BY_CALLBACK:
         return HttpErrorKind::cancelled;
     default:
@@ -211,6 +214,11 @@ CurlTransfer::CurlTransfer(const HttpRequest& request, const HttpClientConfigura
     setOption(easy, CURLOPT_MAXREDIRS, configuration.maxRedirects);
     configureProxy(easy, request, configuration);
     configureTimeouts(easy, request, configuration);
+    // Refuses at once a reply whose announced length passes the cap; replies
+    // without a length are counted as they arrive (receiveBody).
+    if (request.maxReplyBytes)
+        setOption(easy, CURLOPT_MAXFILESIZE_LARGE,
+                  static_cast<curl_off_t>(std::min<std::uint64_t>(*request.maxReplyBytes, std::numeric_limits<std::int64_t>::max())));
     const bool hasBody = configureMethod(easy, request);
     handles_->headers.reset(headerList(request, hasBody));
     setOption(easy, CURLOPT_HTTPHEADER, handles_->headers.get());
@@ -274,6 +282,9 @@ bool CurlTransfer::receiveBody(std::string_view chunk)
     if (stop_.stop_requested())
         return false;
     try {
+        if (request_.maxReplyBytes && static_cast<std::uint64_t>(bytesWritten_) + chunk.size() > *request_.maxReplyBytes)
+            throw HttpError(HttpErrorKind::replyTooLarge,
+                            "more than " + std::to_string(*request_.maxReplyBytes) + " bytes (" + request_.url + ")");
         sink_(chunk);
         bytesWritten_ += static_cast<std::int64_t>(chunk.size());
         if (onProgress_) {

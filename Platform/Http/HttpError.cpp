@@ -25,6 +25,7 @@ std::string_view toString(HttpErrorKind kind)
     case HttpErrorKind::tls: return "secure connection failed";
     case HttpErrorKind::cancelled: return "cancelled";
     case HttpErrorKind::tooManyRedirects: return "too many redirects";
+    case HttpErrorKind::replyTooLarge: return "reply too large";
     case HttpErrorKind::other: break;
     }
     return "transfer failed";

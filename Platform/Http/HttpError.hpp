@@ -17,6 +17,7 @@ enum class HttpErrorKind {
     tls,
     cancelled,
     tooManyRedirects,
+    replyTooLarge, // the reply passed the request's maxReplyBytes
     other,
 };
 

@@ -6,6 +6,7 @@
 #include "Platform/Http/HttpProxy.hpp"
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -23,6 +24,9 @@ struct HttpRequest {
     // at least one. Suits large downloads that may take long but must not stall.
     std::optional<std::chrono::seconds> idleTimeout;
     std::optional<HttpProxySettings> proxies;
+    // The largest reply body taken, in bytes; a longer reply ends the transfer
+    // with HttpError (replyTooLarge) as soon as it passes the cap. None: no cap.
+    std::optional<std::uint64_t> maxReplyBytes;
 };
 
 } // namespace platform

@@ -26,6 +26,8 @@ public:
     // Empty when the service answers; otherwise why it could not start (for REQUIRE_TEST_HOST).
     const std::string& failure() const { return failure_; }
     bool running() const { return failure_.empty(); }
+    // The keyring daemon, for tests that stop and continue it.
+    pid_t daemonProcess() const { return daemon_; }
 
 private:
     void startDaemon();

@@ -13,6 +13,7 @@ target_sources(OstrelVirorezCore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/../GrantedPermissions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../RecordingPipeline.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../SettingsBoundRewriter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../SettingsFileWatcher.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../StatusItemSymbol.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../SystemClipboard.cpp
 )

@@ -1,6 +1,7 @@
 #include "PelluxCore/ModelHubKit/Hub/LocalRepoFolder.hpp"
 
 #include "PelluxCore/ModelHubKit/Hub/RepoPath.hpp"
+#include "Platform/Core/BoundedJson.hpp"
 #include "Platform/Files/FileContents.hpp"
 
 #include <nlohmann/json.hpp>
@@ -46,7 +47,7 @@ std::vector<std::string> LocalRepoFolder::storedFiles() const
 std::optional<FileMetadata> LocalRepoFolder::metadata(const fs::path& relative) const
 {
     try {
-        return nlohmann::json::parse(platform::files::readFile(metadataPath(relative))).get<FileMetadata>();
+        return platform::parseBoundedJson(platform::files::readFile(metadataPath(relative))).get<FileMetadata>();
     } catch (const std::exception&) {
         // A missing or damaged record only costs a fresh check with the hub.
         return std::nullopt;

@@ -2,13 +2,18 @@
 
 #include "PelluxCore/ModelHubKit/Hub/HubError.hpp"
 
-#include <nlohmann/json.hpp>
+#include "Platform/Core/BoundedJson.hpp"
 
 namespace modelhubkit {
 
 RevisionInfo RevisionInfo::parse(std::string_view body)
 {
-    const auto json = nlohmann::json::parse(body, nullptr, false);
+    nlohmann::json json;
+    try {
+        json = platform::parseBoundedJson(body);
+    } catch (const std::exception&) {
+        throw HubError(HubErrorKind::invalidResponse, "The hub's file list is not readable");
+    }
     if (!json.is_object() || !json.contains("siblings") || !json["siblings"].is_array())
         throw HubError(HubErrorKind::invalidResponse, "The hub's file list is not readable");
     RevisionInfo info;

@@ -41,7 +41,7 @@ BPEModel::BPEModel(const nlohmann::json& model) {
     if (!vocab.is_object()) {
         throw TokenizerError(TokenizerErrorKind::malformedTokenizer, "The BPE \"vocab\" must map token texts to ids");
     }
-    for (const auto& [token, id] : vocab.items()) vocabulary_.add(token, id.get<int>());
+    for (const auto& [token, id] : vocab.items()) vocabulary_.add(token, json::tokenId(id));
     unknownToken_ = json::optionalString(model, "unk_token");
     if (unknownToken_) {
         unknownId_ = vocabulary_.id(*unknownToken_);

@@ -21,6 +21,18 @@ inline std::string componentType(const nlohmann::json& component, const char* wh
     return type->get<std::string>();
 }
 
+// Sequences of components may hold sequences; real files nest one or two
+// levels, and each level is a level of recursion when building and running.
+inline constexpr int maximumSequenceNesting = 16;
+
+inline void checkSequenceNesting(int depth, const char* what) {
+    if (depth >= maximumSequenceNesting) {
+        throw TokenizerError(TokenizerErrorKind::malformedTokenizer,
+                             std::string("Sequence ") + what + "s nested more than " +
+                                 std::to_string(maximumSequenceNesting) + " levels deep");
+    }
+}
+
 template <typename Component>
 std::unique_ptr<Component> unsupportedComponent(const char* what, const std::string& type, bool strict) {
     if (strict) {

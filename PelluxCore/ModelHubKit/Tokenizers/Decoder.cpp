@@ -194,7 +194,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<Decoder> makeDecoder(const nlohmann::json& decoder, bool strict) {
+std::unique_ptr<Decoder> makeDecoder(const nlohmann::json& decoder, bool strict, int depth) {
     if (decoder.is_null()) return nullptr;
     const std::string type = componentType(decoder, "decoder");
     if (type == "ByteLevel") return std::make_unique<ByteLevel>();
@@ -207,9 +207,10 @@ std::unique_ptr<Decoder> makeDecoder(const nlohmann::json& decoder, bool strict)
     if (type == "Fuse") return std::make_unique<Fuse>();
     if (type == "Strip") return std::make_unique<Strip>(decoder);
     if (type == "Sequence") {
+        checkSequenceNesting(depth, "decoder");
         std::vector<std::unique_ptr<Decoder>> steps;
         for (const auto& step : decoder.at("decoders")) {
-            if (auto made = makeDecoder(step, strict)) steps.push_back(std::move(made));
+            if (auto made = makeDecoder(step, strict, depth + 1)) steps.push_back(std::move(made));
         }
         return std::make_unique<Sequence>(std::move(steps));
     }

@@ -20,7 +20,8 @@ public:
 };
 
 // Null for a null object, and for an unknown type when not `strict`.
-// Throws TokenizerError for a malformed object, or an unknown type when `strict`.
-std::unique_ptr<Decoder> makeDecoder(const nlohmann::json& decoder, bool strict);
+// `depth` counts the enclosing sequences.
+// Throws TokenizerError for a malformed object, a sequence nested too deep, or an unknown type when `strict`.
+std::unique_ptr<Decoder> makeDecoder(const nlohmann::json& decoder, bool strict, int depth = 0);
 
 } // namespace modelhubkit

@@ -143,7 +143,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<Normalizer> makeNormalizer(const nlohmann::json& normalizer, bool strict) {
+std::unique_ptr<Normalizer> makeNormalizer(const nlohmann::json& normalizer, bool strict, int depth) {
     using platform::text::NormalizationForm;
     if (normalizer.is_null()) return nullptr;
     const std::string type = componentType(normalizer, "normalizer");
@@ -160,9 +160,10 @@ std::unique_ptr<Normalizer> makeNormalizer(const nlohmann::json& normalizer, boo
     }
     if (type == "BertNormalizer") return std::make_unique<BertNormalizer>(normalizer);
     if (type == "Sequence") {
+        checkSequenceNesting(depth, "normalizer");
         std::vector<std::unique_ptr<Normalizer>> steps;
         for (const auto& step : normalizer.at("normalizers")) {
-            if (auto made = makeNormalizer(step, strict)) steps.push_back(std::move(made));
+            if (auto made = makeNormalizer(step, strict, depth + 1)) steps.push_back(std::move(made));
         }
         return std::make_unique<Sequence>(std::move(steps));
     }

@@ -1,3 +1,4 @@
+#include "PelluxCore/ModelHubKit/Tokenizers/JsonFields.hpp"
 #include "PelluxCore/ModelHubKit/Tokenizers/PostProcessor.hpp"
 
 #include "PelluxCore/ModelHubKit/Tokenizers/ComponentSupport.hpp"
@@ -69,9 +70,9 @@ std::vector<TemplateItem> singleTemplate(const nlohmann::json& object) {
 
 std::unique_ptr<PostProcessor> around(const nlohmann::json& object) {
     std::vector<TemplateItem> items;
-    items.emplace_back(std::vector<int>{object.at("cls").at(1).get<int>()});
+    items.emplace_back(std::vector<int>{json::tokenId(object.at("cls").at(1))});
     items.emplace_back(std::monostate{});
-    items.emplace_back(std::vector<int>{object.at("sep").at(1).get<int>()});
+    items.emplace_back(std::vector<int>{json::tokenId(object.at("sep").at(1))});
     return std::make_unique<Template>(std::move(items));
 }
 
@@ -95,7 +96,7 @@ public:
 
 } // namespace
 
-std::unique_ptr<PostProcessor> makePostProcessor(const nlohmann::json& postProcessor, bool strict) {
+std::unique_ptr<PostProcessor> makePostProcessor(const nlohmann::json& postProcessor, bool strict, int depth) {
     if (postProcessor.is_null()) return nullptr;
     const std::string type = componentType(postProcessor, "post-processor");
     if (type == "TemplateProcessing") return std::make_unique<Template>(singleTemplate(postProcessor));
@@ -103,9 +104,10 @@ std::unique_ptr<PostProcessor> makePostProcessor(const nlohmann::json& postProce
     // Byte-level post-processing only adjusts character offsets, which we do not report.
     if (type == "ByteLevel") return std::make_unique<Unchanged>();
     if (type == "Sequence") {
+        checkSequenceNesting(depth, "post-processor");
         std::vector<std::unique_ptr<PostProcessor>> steps;
         for (const auto& step : postProcessor.at("processors")) {
-            if (auto made = makePostProcessor(step, strict)) steps.push_back(std::move(made));
+            if (auto made = makePostProcessor(step, strict, depth + 1)) steps.push_back(std::move(made));
         }
         return std::make_unique<Sequence>(std::move(steps));
     }

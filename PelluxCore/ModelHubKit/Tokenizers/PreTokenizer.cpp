@@ -53,7 +53,7 @@ SplitBehavior punctuationBehavior(const nlohmann::json& object) {
 
 } // namespace
 
-std::unique_ptr<PreTokenizer> makePreTokenizer(const nlohmann::json& preTokenizer, bool strict) {
+std::unique_ptr<PreTokenizer> makePreTokenizer(const nlohmann::json& preTokenizer, bool strict, int depth) {
     if (preTokenizer.is_null()) return nullptr;
     const std::string type = componentType(preTokenizer, "pre-tokenizer");
     if (type == "ByteLevel") {
@@ -71,9 +71,10 @@ std::unique_ptr<PreTokenizer> makePreTokenizer(const nlohmann::json& preTokenize
                                                                        : split(R"(\p{Nd}+)", SplitBehavior::isolated);
     }
     if (type == "Sequence") {
+        checkSequenceNesting(depth, "pre-tokenizer");
         std::vector<std::unique_ptr<PreTokenizer>> steps;
         for (const auto& step : preTokenizer.at("pretokenizers")) {
-            if (auto made = makePreTokenizer(step, strict)) steps.push_back(std::move(made));
+            if (auto made = makePreTokenizer(step, strict, depth + 1)) steps.push_back(std::move(made));
         }
         return std::make_unique<Sequence>(std::move(steps));
     }

@@ -26,7 +26,7 @@ std::optional<std::string> configToken(const nlohmann::json& config, const char*
 AddedToken addedTokenFrom(const nlohmann::json& object) {
     return AddedToken{
         object.at("content").get<std::string>(),
-        object.at("id").get<int>(),
+        json::tokenId(object.at("id")),
         json::valueOr(object, "special", false),
         json::valueOr(object, "single_word", false),
         json::valueOr(object, "lstrip", false),

@@ -1,6 +1,7 @@
 #include "PelluxCore/ModelHubKit/Tokenizers/TokenizerFiles.hpp"
 
 #include "PelluxCore/ModelHubKit/Tokenizers/TokenizerError.hpp"
+#include "Platform/Core/BoundedJson.hpp"
 
 #include <fstream>
 #include <sstream>
@@ -16,10 +17,12 @@ std::optional<nlohmann::json> readJsonFile(const std::filesystem::path& file) {
         throw TokenizerError(TokenizerErrorKind::malformedFile, "Cannot read " + file.string());
     }
     try {
-        return nlohmann::json::parse(contents.str());
+        return platform::parseBoundedJson(contents.str());
     } catch (const nlohmann::json::parse_error& parseError) {
         throw TokenizerError(TokenizerErrorKind::malformedFile,
                              "Cannot parse " + file.string() + " as JSON: " + parseError.what());
+    } catch (const platform::JsonNestingError& nesting) {
+        throw TokenizerError(TokenizerErrorKind::malformedFile, "Cannot read " + file.string() + ": " + nesting.what());
     }
 }
 

@@ -41,7 +41,7 @@ UnigramModel::UnigramModel(const nlohmann::json& model) {
     }
     unknownScore_ = lowest - unknownPenalty;
     if (const auto unknown = model.find("unk_id"); unknown != model.end() && !unknown->is_null()) {
-        const int id = unknown->get<int>();
+        const int id = json::tokenId(*unknown);
         if (id < 0 || static_cast<std::size_t>(id) >= scores_.size()) {
             throw TokenizerError(TokenizerErrorKind::malformedTokenizer,
                                  "Unigram unknown id " + std::to_string(id) + " is outside the vocabulary");

@@ -24,7 +24,7 @@ WordPieceModel::WordPieceModel(const nlohmann::json& model) {
     if (!vocab.is_object()) {
         throw TokenizerError(TokenizerErrorKind::malformedTokenizer, "The WordPiece \"vocab\" must map token texts to ids");
     }
-    for (const auto& [token, id] : vocab.items()) vocabulary_.add(token, id.get<int>());
+    for (const auto& [token, id] : vocab.items()) vocabulary_.add(token, json::tokenId(id));
     unknownToken_ = json::stringOr(model, "unk_token", "[UNK]");
     const auto unknownId = vocabulary_.id(unknownToken_);
     if (!unknownId) {

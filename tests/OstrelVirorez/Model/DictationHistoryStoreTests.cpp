@@ -127,26 +127,128 @@ TEST_F(DictationHistoryStoreTest, InMemoryStoreWritesNoFile) {
     EXPECT_FALSE(std::filesystem::exists(storeFile()));
 }
 
-TEST_F(DictationHistoryStoreTest, UnusableStoresFallBackToMemoryWithOneLogLineAndAreLeftIntact) {
-    const std::string damaged = "this is not a database, but someone's data\n";
-    const auto notADatabase = folder.write("damaged/DictationHistory.sqlite", damaged);
-    const auto blockedFolder = folder.write("blocked", "a file where the store's folder should be");
-
-    for (const auto& file : {notADatabase, blockedFolder / "DictationHistory.sqlite"}) {
-        platform::ScopedLogCapture capture;
-        DictationHistoryStore store(false, file, clock());
-        store.record("kept for this run", "App", std::nullopt, "raw");
-        EXPECT_TRUE(store.container().isStoredInMemoryOnly()) << file;
-        EXPECT_EQ(texts(store), std::vector<std::string>{"kept for this run"});
-
-        const auto messages = capture.sink().messages();
-        ASSERT_EQ(messages.size(), 1u) << file;
-        EXPECT_EQ(messages[0].rfind(fallbackMessage, 0), 0u) << messages[0];
-        EXPECT_TRUE(messages[0].ends_with("), falling back to in-memory")) << messages[0];
-        EXPECT_EQ(capture.sink().records()[0].subsystem, "zar.zozorudirozo.OstrelVirorez");
-        EXPECT_EQ(capture.sink().records()[0].category, "dictation");
+std::vector<std::filesystem::path> damagedCopies(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> copies;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().filename().string().starts_with("DictationHistory.sqlite.damaged-")) copies.push_back(entry.path());
     }
-    EXPECT_EQ(folder.read("damaged/DictationHistory.sqlite"), damaged);
+    return copies;
+}
+
+TEST_F(DictationHistoryStoreTest, DamagedStoreIsKeptAsideAndANewOneKeepsTheHistory) {
+    const std::string damaged = "this is not a database, but someone's data\n";
+    folder.write("history/DictationHistory.sqlite", damaged);
+    {
+        platform::ScopedLogCapture capture;
+        DictationHistoryStore store(false, storeFile(), clock());
+        store.record("kept", "App", std::nullopt, "raw");
+        EXPECT_FALSE(store.container().isStoredInMemoryOnly());
+        ASSERT_TRUE(store.lastProblem());
+        EXPECT_NE(store.lastProblem()->find("was damaged"), std::string::npos);
+        const auto records = capture.sink().records();
+        ASSERT_EQ(records.size(), 1u);
+        EXPECT_EQ(records[0].level, platform::LogLevel::warning);
+        EXPECT_NE(records[0].message.find("kept it as"), std::string::npos);
+    }
+    const auto copies = damagedCopies(folder / "history");
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(folder.read(std::filesystem::relative(copies[0], folder.path()).string()), damaged);
+
+    DictationHistoryStore reopened(false, storeFile(), clock());
+    EXPECT_FALSE(reopened.lastProblem());
+    EXPECT_EQ(texts(reopened), std::vector<std::string>{"kept"});
+}
+
+TEST_F(DictationHistoryStoreTest, StoreThatCannotBeOpenedKeepsTheRunInMemoryAndSaysSo) {
+    const auto blockedFolder = folder.write("blocked", "a file where the store's folder should be");
+    platform::ScopedLogCapture capture;
+    DictationHistoryStore store(false, blockedFolder / "DictationHistory.sqlite", clock());
+    store.record("kept for this run", "App", std::nullopt, "raw");
+    EXPECT_TRUE(store.container().isStoredInMemoryOnly());
+    EXPECT_EQ(texts(store), std::vector<std::string>{"kept for this run"});
+    ASSERT_TRUE(store.lastProblem());
+    EXPECT_NE(store.lastProblem()->find("cannot be opened"), std::string::npos);
+
+    const auto records = capture.sink().records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].level, platform::LogLevel::warning);
+    EXPECT_EQ(records[0].message.rfind(fallbackMessage, 0), 0u) << records[0].message;
+    EXPECT_TRUE(records[0].message.ends_with("), falling back to in-memory")) << records[0].message;
+    EXPECT_EQ(records[0].subsystem, "zar.zozorudirozo.OstrelVirorez");
+    EXPECT_EQ(records[0].category, "dictation");
+}
+
+// Another program holds the store's lock when the application starts: the
+// entries of the run wait in memory and move into the file once it opens.
+TEST_F(DictationHistoryStoreTest, StoreLockedAtStartTakesTheRunsEntriesOnceItOpens) {
+    {
+        DictationHistoryStore earlier(false, storeFile(), clock());
+        earlier.record("earlier", "App", std::nullopt, "raw");
+    }
+    SqliteDatabase locker(storeFile(), 0ms);
+    locker.execute("BEGIN EXCLUSIVE");
+    now += 1s;
+    DictationHistoryStore store(false, storeFile(), clock(), 0ms);
+    EXPECT_TRUE(store.container().isStoredInMemoryOnly());
+    ASSERT_TRUE(store.lastProblem());
+    store.record("while locked", "App", std::nullopt, "raw");
+    EXPECT_TRUE(store.container().isStoredInMemoryOnly());
+
+    locker.execute("COMMIT");
+    now += 1s;
+    store.record("after", "App", std::nullopt, "raw");
+    EXPECT_FALSE(store.container().isStoredInMemoryOnly());
+    EXPECT_EQ(texts(store), (std::vector<std::string>{"after", "while locked", "earlier"}));
+    EXPECT_TRUE(damagedCopies(folder / "history").empty());
+}
+
+// A save that fails (the store locked by another program, the disk full)
+// keeps the entry; it is saved with the next dictation, in order, and the
+// failure is reported once until saving works again.
+TEST_F(DictationHistoryStoreTest, FailedSavesAreKeptReportedOnceAndSavedWithTheNextEntry) {
+    DictationHistoryStore store(false, storeFile(), clock(), 0ms);
+    std::vector<std::string> reported;
+    const auto observer = store.problemReported().connect([&](const std::string& problem) { reported.push_back(problem); });
+    platform::ScopedLogCapture capture;
+    {
+        SqliteDatabase locker(storeFile(), 0ms);
+        locker.execute("BEGIN EXCLUSIVE");
+        for (const char* text : {"a", "b"}) {
+            store.record(text, "App", std::nullopt, "raw");
+            now += 1s;
+        }
+        EXPECT_EQ(store.unsavedEntries().size(), 2u);
+        ASSERT_EQ(reported.size(), 1u);
+        EXPECT_NE(reported[0].find("could not be saved"), std::string::npos);
+        ASSERT_EQ(capture.sink().records().size(), 1u);
+        EXPECT_EQ(capture.sink().records()[0].level, platform::LogLevel::warning);
+        locker.execute("COMMIT");
+    }
+    store.record("c", "App", std::nullopt, "raw");
+    EXPECT_TRUE(store.unsavedEntries().empty());
+    EXPECT_EQ(texts(store), (std::vector<std::string>{"c", "b", "a"}));
+    EXPECT_EQ(reported.size(), 1u);
+}
+
+TEST_F(DictationHistoryStoreTest, EntriesStillUnsavedAtTheEndGetALastAttempt) {
+    {
+        DictationHistoryStore store(false, storeFile(), clock(), 0ms);
+        SqliteDatabase locker(storeFile(), 0ms);
+        locker.execute("BEGIN EXCLUSIVE");
+        store.record("last words", "App", std::nullopt, "raw");
+        EXPECT_EQ(store.unsavedEntries().size(), 1u);
+        locker.execute("COMMIT");
+    }
+    DictationHistoryStore reopened(false, storeFile(), clock());
+    EXPECT_EQ(texts(reopened), std::vector<std::string>{"last words"});
+}
+
+TEST_F(DictationHistoryStoreTest, ConnectionsWaitForAnotherWritersLockByDefault) {
+    SqliteDatabase database(std::nullopt);
+    auto timeout = database.prepare("PRAGMA busy_timeout");
+    ASSERT_TRUE(timeout.step());
+    EXPECT_EQ(timeout.int64Column(0), SqliteDatabase::defaultBusyTimeout.count());
+    EXPECT_GE(SqliteDatabase::defaultBusyTimeout, 1000ms);
 }
 
 TEST_F(DictationHistoryStoreTest, StoreOfAnotherSchemaVersionIsNotTouched) {
@@ -162,7 +264,9 @@ TEST_F(DictationHistoryStoreTest, StoreOfAnotherSchemaVersionIsNotTouched) {
     DictationHistoryStore store(false, storeFile(), clock());
     EXPECT_TRUE(store.container().isStoredInMemoryOnly());
     EXPECT_TRUE(capture.contains("unknown schema version 2.0.0"));
+    EXPECT_TRUE(store.lastProblem());
     EXPECT_TRUE(texts(store).empty());
+    EXPECT_TRUE(damagedCopies(folder / "history").empty());
 }
 
 TEST_F(DictationHistoryStoreTest, DefaultLocationIsTheApplicationsDataFolder) {

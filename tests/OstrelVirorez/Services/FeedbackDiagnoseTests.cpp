@@ -29,12 +29,16 @@ public:
     bool isAccessibilityTrusted() const override { return trusted; }
     int microphoneAuthorizationStatus() const override { return microphone; }
     std::optional<std::string> claudeAPIKey() const override { return apiKey; }
+    ApiKeyStatus::Presence claudeAPIKeyPresence() const override {
+        return presence.value_or(FeedbackDiagnosticsSources::claudeAPIKeyPresence());
+    }
 
     std::chrono::system_clock::time_point moment{1'700'000'000s};
     std::map<KeyCode, std::string> names{{54, "Right \u2318"}, {61, "Right \u2325"}, {62, "Right \u2303"}};
     bool trusted = true;
     int microphone = 3;
     std::optional<std::string> apiKey = "sk-secret-value";
+    std::optional<ApiKeyStatus::Presence> presence;
 };
 
 std::vector<std::string> lines(const std::string& text) {
@@ -116,6 +120,9 @@ TEST_F(FeedbackDiagnoseTest, NamesEveryEngineAndMicrophoneState) {
     }
     sources.apiKey.reset();
     EXPECT_EQ(lines(diagnose())[12], "Claude API-Key: fehlt");
+    // The keychain has not answered yet.
+    sources.presence = ApiKeyStatus::Presence::unknown;
+    EXPECT_EQ(lines(diagnose())[12], "Claude API-Key: unbekannt");
 }
 
 } // namespace

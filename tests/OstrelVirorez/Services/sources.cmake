@@ -1,4 +1,5 @@
 target_sources(${TEST_TARGET} PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/ApiKeyStatusTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FeedbackDiagnoseTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FeedbackServiceTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FeedbackVersionTests.cpp

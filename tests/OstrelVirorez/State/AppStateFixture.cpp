@@ -70,7 +70,8 @@ AppState::Services AppStateFixture::makeServices() {
         .snippetService = std::make_unique<SnippetService>(
             defaults, [] { return std::optional<std::string>(); }, [] { return std::chrono::system_clock::now(); }),
         .dictationHistoryStore = std::make_unique<DictationHistoryStore>(
-            true, folder / "history.sqlite", [] { return std::chrono::system_clock::now(); }),
+            !historyFile, historyFile.value_or(folder / "history.sqlite"),
+            [] { return std::chrono::system_clock::now(); }, std::chrono::milliseconds(0)),
         .statusBarController = makeStatusItem ? makeStatusItem()
                                               : std::unique_ptr<StatusItemControlling>(
                                                     make(statusItem, std::make_unique<FakeStatusItem>())),

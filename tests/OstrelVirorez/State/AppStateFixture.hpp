@@ -79,6 +79,9 @@ protected:
     // When set before launch, makes the status item the state shows its
     // symbol on (statusItem then stays null); a fake otherwise.
     std::function<std::unique_ptr<StatusItemControlling>()> makeStatusItem;
+    // When set before launch, the history is kept in this file and waits for
+    // no lock; in memory otherwise.
+    std::optional<std::filesystem::path> historyFile;
 
     std::shared_ptr<AppState> appState;
     std::vector<DictationState> states;

@@ -1,5 +1,7 @@
 #include "tests/OstrelVirorez/State/AppStateFixture.hpp"
 
+#include "OstrelVirorez/Model/SqliteDatabase.hpp"
+
 #include <gmock/gmock.h>
 
 #include <algorithm>
@@ -20,6 +22,32 @@ protected:
         settings.setSmartCapitalization(true);
     }
 };
+
+// A history that cannot be saved is a problem the user sees in the status
+// panel's last error, at launch and when a save fails mid-run.
+TEST_F(DictationControlTest, HistoryProblemsReachTheLastErrorMessage) {
+    historyFile = folder / "history" / "DictationHistory.sqlite";
+    folder.write("history/DictationHistory.sqlite", "not a database");
+    launch();
+    ASSERT_TRUE(appState->lastErrorMessage.get());
+    EXPECT_NE(appState->lastErrorMessage.get()->find("was damaged"), std::string::npos);
+
+    appState->lastErrorMessage.set(std::nullopt);
+    SqliteDatabase locker(*historyFile, milliseconds(0));
+    locker.execute("BEGIN EXCLUSIVE");
+    engines->answers = {"hello"};
+    dictate(DictationMode::raw);
+    EXPECT_EQ(appState->state.get(), DictationState::done());
+    ASSERT_TRUE(appState->lastErrorMessage.get());
+    EXPECT_NE(appState->lastErrorMessage.get()->find("could not be saved in the history"), std::string::npos);
+
+    locker.execute("COMMIT");
+    advance(milliseconds(800));
+    engines->answers = {"again"};
+    dictate(DictationMode::raw);
+    ASSERT_EQ(history().size(), 2u);
+    EXPECT_EQ(history()[1].text, "Hello");
+}
 
 TEST_F(DictationControlTest, RawDictationRunsFromPressToIdle) {
     launch();

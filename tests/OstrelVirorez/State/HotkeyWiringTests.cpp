@@ -1,6 +1,9 @@
 #include "tests/OstrelVirorez/State/AppStateFixture.hpp"
 
 #include "OstrelVirorez/Input/HotkeyNames.hpp"
+#include "Platform/Files/FileContents.hpp"
+
+#include <nlohmann/json.hpp>
 
 #include <gmock/gmock.h>
 
@@ -64,6 +67,28 @@ TEST_F(HotkeyWiringTest, ABurstOfChangesSyncsOnce100msAfterTheLast) {
     EXPECT_EQ(capsLock->calls.size(), 1u);
     EXPECT_EQ(logCount("Davavaz hotkeys updated: " + HotkeyNames::name(54) + " / " + HotkeyNames::name(55)), 1);
     EXPECT_EQ(logCount("hotkeys updated"), 1);
+}
+
+// Another program edits the settings file while the application runs: the
+// change is taken in within a second and reaches the hotkeys, and the next
+// save here keeps it.
+TEST_F(HotkeyWiringTest, ListsEditedInTheSettingsFileByAnotherProgramTakeEffect) {
+    launch();
+    auto file = nlohmann::json::parse(platform::files::readFile(defaults.file()));
+    file["virorezKeyCodesRaw"] = "54,55";
+    file["editedElsewhere"] = true;
+    platform::files::writeAtomically(defaults.file(), file.dump());
+
+    advance(milliseconds(999));
+    EXPECT_EQ(hotkeys->virorez, (KeyCodes{54}));
+    advance(milliseconds(1) + AppState::hotkeySettingsDebounce);
+    EXPECT_EQ(hotkeys->virorez, (KeyCodes{54, 55}));
+
+    settings.setSoundsEnabled(false);
+    const auto saved = nlohmann::json::parse(platform::files::readFile(defaults.file()));
+    EXPECT_EQ(saved["virorezKeyCodesRaw"], "54,55");
+    EXPECT_EQ(saved["editedElsewhere"], true);
+    EXPECT_EQ(saved["soundsEnabled"], false);
 }
 
 TEST_F(HotkeyWiringTest, AnUnrelatedChangeOnlyRepeatsTheCapsLockDecision) {

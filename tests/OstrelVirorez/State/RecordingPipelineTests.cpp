@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace ostrelvirorez::testing {
 namespace {
 
@@ -157,9 +159,11 @@ TEST_F(RecordingPipelineTest, DictionaryAndSnippetStagesRunInOrderAndLogTheirCha
     EXPECT_EQ(changed.outcome->text, "we use CoreData daily. Mit freundlichen Gr\u00FC\u00DFen,\nLena Marwitz");
 
     std::vector<std::string> stageLines;
-    for (const auto& line : logs.sink().messages()) {
-        if (line.starts_with("Dictionary: ") || line.starts_with("Snippet expanded: ") ||
-            line.starts_with("Smart formatter: ")) {
+    for (const auto& record : logs.sink().records()) {
+        const auto& line = record.message;
+        if (record.level == platform::LogLevel::debug &&
+            (line.starts_with("Dictionary: ") || line.starts_with("Snippet expanded: ") ||
+             line.starts_with("Smart formatter: "))) {
             stageLines.push_back(line);
         }
     }
@@ -178,6 +182,47 @@ TEST_F(RecordingPipelineTest, DictionaryAndSnippetStagesRunInOrderAndLogTheirCha
     EXPECT_FALSE(logs.contains("Dictionary: "));
     EXPECT_FALSE(logs.contains("Snippet expanded: "));
     EXPECT_FALSE(logs.contains("Smart formatter: "));
+}
+
+// What the user said or had rewritten is private: the info level carries
+// stages and lengths only, the words themselves appear at the debug level.
+TEST_F(RecordingPipelineTest, DictatedTextIsLoggedOnlyAtTheDebugLevel) {
+    dictionary.add({platform::Uuid(), "secret", "Geheimnis", std::nullopt, false, false, {}});
+    context.fillerWordRemovalEnabled = true;
+    context.spokenPunctuationEnabled = true;
+    context.rewritingProfiles = {makeProfile("Formal", {"formal"})};
+    rewriter.answer = "Rewritten confidential words.";
+    clipboard.text = "private clipboard";
+
+    transcriber.text = "ähm the secret plan komma mfg";
+    context.mode = DictationMode::raw;
+    ASSERT_TRUE(run().outcome);
+    transcriber.text = "formal the secret plan";
+    context.mode = DictationMode::claude;
+    ASSERT_TRUE(run().outcome);
+    transcriber.text = "make the secret plan shorter";
+    context.mode = DictationMode::clipboardRewrite;
+    ASSERT_TRUE(run().outcome);
+
+    std::vector<std::string> infoLines;
+    std::vector<std::string> debugLines;
+    for (const auto& record : logs.sink().records()) {
+        (record.level == platform::LogLevel::debug ? debugLines : infoLines).push_back(record.message);
+    }
+    const auto anyContains = [](const std::vector<std::string>& lines, const std::string& fragment) {
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const std::string& line) { return line.find(fragment) != std::string::npos; });
+    };
+    for (const char* word : {"secret", "Geheimnis", "plan", "confidential", "mfg", "freundlichen", "shorter"}) {
+        EXPECT_FALSE(anyContains(infoLines, word)) << word;
+        EXPECT_TRUE(anyContains(debugLines, word)) << word;
+    }
+    for (const char* summary :
+         {"Transcribed (1.23s): 29 chars", "Dictionary: 29 chars \u2192 32 chars", "Filler words: ",
+          "Spoken punctuation: ", "Snippet expanded: ", "Trigger word matched \u2192 profile 'Formal'",
+          "Claude rewritten: 29 chars", "Clipboard rewrite \u2014 instructions: 31 chars, clipboard: 17 chars"}) {
+        EXPECT_TRUE(anyContains(infoLines, summary)) << summary;
+    }
 }
 
 // Paragraphs start at 280 characters and hold three sentences each.

@@ -6,6 +6,7 @@
 
 #include "Platform/Concurrency/Sleeper.hpp"
 #include "Platform/Core/Logger.hpp"
+#include "RazeziRuzer/DownloadRecord.hpp"
 #include "RazeziRuzer/DownloadUtils.hpp"
 #include "tests/Support/HttpTestServer.hpp"
 #include "tests/Support/ScopedEnvironment.hpp"
@@ -95,12 +96,15 @@ protected:
         return count;
     }
 
-    // Every regular file below folder, as paths relative to it.
+    // Every regular file below folder but download records, as paths
+    // relative to it.
     static std::vector<std::string> filesBelow(const std::filesystem::path& root) {
         std::vector<std::string> files;
         if (!std::filesystem::exists(root)) return files;
         for (const auto& item : std::filesystem::recursive_directory_iterator(root)) {
-            if (item.is_regular_file()) files.push_back(std::filesystem::relative(item.path(), root).string());
+            if (item.is_regular_file() && item.path().filename() != DownloadRecord::fileName) {
+                files.push_back(std::filesystem::relative(item.path(), root).string());
+            }
         }
         std::sort(files.begin(), files.end());
         return files;
