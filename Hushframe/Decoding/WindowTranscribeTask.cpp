@@ -179,7 +179,10 @@ std::int64_t WindowTranscribeTask::decodeWindow(RunState& state, std::int64_t se
     timings_.totalEncodingRuns += 1;
     CoreLog::info("Decoding " + format2(startTime) + "s - " + format2(endTime) + "s");
 
-    const auto windowId = static_cast<std::int64_t>(timings_.totalDecodingWindows - timings_.totalDecodingFallbacks);
+    // Windows with segments so far: fallbacks do not make windows, so they must
+    // not lower the id. A window without segments reports under the id the
+    // next window takes, whose text replaces what it decoded.
+    const auto windowId = static_cast<std::int64_t>(timings_.totalDecodingWindows);
     // Left empty without a caller callback, so the decoder builds no progress reports.
     TranscriptionCallback wrapped;
     if (callback) {

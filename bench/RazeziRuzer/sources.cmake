@@ -10,3 +10,9 @@ ostrel_benchmark(RazeziRuzerHubListingBench
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/HubListingBenchmark.cpp
   LINK RazeziRuzer
 )
+
+ostrel_benchmark(RazeziRuzerARPABench
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ARPALoadingBenchmark.cpp
+  LINK RazeziRuzer
+)
+target_include_directories(RazeziRuzerARPABench PRIVATE ${PROJECT_SOURCE_DIR})

@@ -86,11 +86,12 @@ DiarizationResult DiarizerManager::performCompleteDiarization(std::span<const fl
     if (!models_) throw DiarizerError::notInitialized();
     const auto duration = wholeSeconds(config_.chunkDuration, "chunk duration");
     const auto overlap = wholeSeconds(config_.chunkOverlap, "chunk overlap");
-    // The segmentation model sees one window per chunk; longer chunks would
-    // leave the audio past the window undiarized.
-    const auto chunkSize = std::min(duration * sampleRate, segmentationWindow);
-    const auto step = chunkSize - overlap * sampleRate;
-    if (step <= 0) {
+    // The segmentation model sees one window per chunk: a longer chunk is cut
+    // to it, and the step never passes it, so no audio goes undiarized.
+    const auto requestedSize = duration * sampleRate;
+    const auto chunkSize = std::min(requestedSize, segmentationWindow);
+    const auto step = std::min(requestedSize - overlap * sampleRate, chunkSize);
+    if (step == 0) {
         throw DiarizerError::processingFailed("Chunk overlap must be shorter than the chunk duration");
     }
 
@@ -101,7 +102,8 @@ DiarizationResult DiarizerManager::performCompleteDiarization(std::span<const fl
     ChunkTimings sums;
     const auto count = static_cast<std::int64_t>(samples.size());
     try {
-        for (std::int64_t chunkStart = 0; chunkStart < count; chunkStart += step) {
+        // An overlap longer than the chunk leaves no chunk at all.
+        for (std::int64_t chunkStart = 0; step > 0 && chunkStart < count; chunkStart += step) {
             const auto length = std::min(chunkSize, count - chunkStart);
             const auto chunk = samples.subspan(static_cast<std::size_t>(chunkStart), static_cast<std::size_t>(length));
             const double offset = static_cast<double>(chunkStart) / sampleRate + atTime;

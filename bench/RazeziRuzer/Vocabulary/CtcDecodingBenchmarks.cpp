@@ -1,5 +1,6 @@
 // Prefix beam search over random CTC frames (T 188 and 1000 frames, 1025
-// tokens, beams of 8 and 32), and loading ARPA files of growing size.
+// tokens, beams of 8 and 32; and one and ten minutes), and loading ARPA files
+// of growing size.
 
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/CTC/ARPALanguageModel.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/CTC/CtcBeamSearch.hpp"
@@ -37,13 +38,27 @@ void beamSearch(benchmark::State& state) {
     const auto frames = randomFrames(static_cast<int>(state.range(0)));
     const auto vocabulary = pieces();
     ARPALanguageModel lm;
-    for (int id = 0; id < 200; ++id) lm.unigrams[std::to_string(id)] = {-2.0f, -0.5f};
+    for (int id = 0; id < 200; ++id) lm.setUnigram(std::to_string(id), {-2.0f, -0.5f});
     for (auto _ : state) {
         benchmark::DoNotOptimize(ctcBeamSearch(frames, vocabulary, &lm, static_cast<int>(state.range(1)), 0.5f, 1.0f,
                                                blankId, 8));
     }
 }
 BENCHMARK(beamSearch)->ArgsProduct({{188, 1000}, {8, 32}})->Unit(benchmark::kMillisecond);
+
+// One and ten minutes of dense input (80 ms frames, a token in nearly every
+// frame), so prefixes grow with the input: the time per frame must not.
+void beamSearchMinutes(benchmark::State& state) {
+    const auto frames = randomFrames(static_cast<int>(state.range(0)));
+    const auto vocabulary = pieces();
+    ARPALanguageModel lm;
+    for (int id = 0; id < 200; ++id) lm.setUnigram(std::to_string(id), {-2.0f, -0.5f});
+    const ARPALanguageModel* model = state.range(1) != 0 ? &lm : nullptr;
+    for (auto _ : state) benchmark::DoNotOptimize(ctcBeamSearch(frames, vocabulary, model, 8, 0.5f, 1.0f, blankId, 8));
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+// Second argument: 1 with the language model, 0 without.
+BENCHMARK(beamSearchMinutes)->ArgsProduct({{750, 7500}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 void arpaLoading(benchmark::State& state) {
     const auto path = std::filesystem::temp_directory_path() / ("bench-" + std::to_string(state.range(0)) + ".arpa");

@@ -5,6 +5,7 @@
 // tokenizer.
 
 #include "Hushframe/Core/Hushframe.hpp"
+#include "Platform/Accel/Float16.hpp"
 #include "Hushframe/Core/Models/WhisperMLModel.hpp"
 #include "PelluxCore/ModelHubKit/Hub/FakeNetworkMonitor.hpp"
 #include "tests/Support/ModelBundleWriter.hpp"
@@ -42,7 +43,7 @@ std::vector<float> halfValues(std::size_t count, std::uint32_t seed, float scale
     for (auto& value : values) {
         state = state * 6364136223846793005ull + 1442695040888963407ull;
         const auto unit = static_cast<float>(state >> 40) / static_cast<float>(1ull << 24);
-        value = static_cast<float>(static_cast<_Float16>(scale * (2.0f * unit - 1.0f)));
+        value = static_cast<float>(static_cast<platform::accel::NativeHalf>(scale * (2.0f * unit - 1.0f)));
     }
     return values;
 }

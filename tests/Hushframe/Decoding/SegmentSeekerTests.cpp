@@ -45,6 +45,12 @@ TEST(SegmentSeekerTests, TimestampPairsCutSegmentsAndDecideTheNextSeek) {
         {"no pair: one segment to the last timestamp", {T, a, b, T + 120, endToken}, 0,
          {{0, 2.4F, {T, a, b, T + 120, endToken}}}, 480000},
         {"no timestamps: the whole window", {a, b, endToken}, 0, {{0, 30, {a, b, endToken}}}, 480000},
+        // The seek follows the second token of the last pair, not the first.
+        {"a pair of two different timestamps", {T, a, T + 50, T + 60, b, T + 70, T + 80, c, endToken}, 0,
+         {{0, 1, {T, a, T + 50}}, {1.2F, 1.4F, {T + 60, b, T + 70}}}, 25599},
+        // Only a timestamp after the window's start gives the duration.
+        {"no pair and only the zero timestamp: the whole window", {T, a, endToken}, 0,
+         {{0, 30, {T, a, endToken}}}, 480000},
         {"a later window shifts every time", {T, a, b, T + 100, T + 100, c, T + 150, endToken}, 480000,
          {{30, 32, {T, a, b, T + 100}}, {32, 33, {T + 100, c, T + 150}}}, 528000},
     };

@@ -107,6 +107,39 @@ TEST(TranscribeTaskTests, TwentySecondsWithAFallbackOnRepetition) {
     EXPECT_EQ(fixture.task->progress()->completedUnitCount(), 320000);
 }
 
+// Each window's progress reports carry one id; a fallback anywhere must not
+// make a later window repeat an earlier id or go below zero.
+TEST(TranscribeTaskTests, WindowIdsStayUniqueAndIncreasingAfterFallbacks) {
+    struct Case {
+        const char* name;
+        WindowScripts scripts;
+        std::vector<std::int64_t> expectedIds;
+    };
+    const std::vector<Case> cases{
+        {"a fallback in the middle window",
+         {{0, {twoSentences(2, 5)}}, {5, {repetitive(), twoSentences(1, 5)}}, {10, {twoSentences(1, 10)}}},
+         {0, 1, 2}},
+        {"two fallbacks in the first window",
+         {{0, {repetitive(), repetitive(), twoSentences(2, 5)}}, {5, {twoSentences(1, 5)}}, {10, {twoSentences(1, 10)}}},
+         {0, 1, 2}},
+        {"fallbacks in every window",
+         {{0, {repetitive(), twoSentences(2, 5)}}, {5, {repetitive(), twoSentences(1, 15)}}},
+         {0, 1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TaskFixture fixture(c.scripts);
+        std::vector<std::int64_t> ids;
+        fixture.task->run(secondMarkedAudio(20), std::nullopt,
+                          [&](const TranscriptionProgress& progress) -> std::optional<bool> {
+                              if (ids.empty() || ids.back() != progress.windowId) ids.push_back(progress.windowId);
+                              return std::nullopt;
+                          });
+        EXPECT_EQ(ids, c.expectedIds);
+        EXPECT_GT(fixture.task->timings().totalDecodingFallbacks, 0);
+    }
+}
+
 TEST(TranscribeTaskTests, TwoMinutesInFourWindowsAndATrailingSilence) {
     TaskFixture fixture({{0, {twoSentences(10, 28)}},
                          {28, {twoSentences(10, 30)}},
@@ -237,6 +270,19 @@ TEST(TranscribeTaskTests, ASecondRunContinuesTheCounts) {
     EXPECT_EQ(windowIds.back(), 1);
     EXPECT_EQ(second->timings().totalDecodingWindows, 2);
     EXPECT_EQ(second->segments().size(), 2u);
+}
+
+// Without detection the run's language is the decoded result's, also when the
+// window's first attempt fell back.
+TEST(TranscribeTaskTests, TheRunKeepsTheLanguageOfTheDecodedResultAcrossAFallback) {
+    Attempt german = twoSentences(1, 19);
+    german.language = de;
+    Attempt repeatedGerman = repetitive();
+    repeatedGerman.language = de;
+    TaskFixture fixture({{0, {repeatedGerman, german}}});
+    const auto result = fixture.task->run(secondMarkedAudio(20), DecodingOptions({.language = "de"}), {});
+    EXPECT_EQ(fixture.task->timings().totalDecodingFallbacks, 1);
+    EXPECT_EQ(result->language(), "de");
 }
 
 TEST(TranscribeTaskTests, DetectsTheLanguageOfEveryWindowAndDecodesInIt) {

@@ -3,6 +3,7 @@
 // runtime's interpreter rather than a script: bundle to result, for real.
 
 #include "Hushframe/Core/DefaultComponents.hpp"
+#include "Platform/Accel/Float16.hpp"
 #include "Hushframe/Core/Models/WhisperMLModel.hpp"
 #include "Hushframe/Decoding/WindowTranscribeTask.hpp"
 #include "tests/Hushframe/Decoding/ScriptedWhisper.hpp"
@@ -27,7 +28,7 @@ std::vector<float> randomValues(std::size_t count, std::uint32_t seed, float sca
     for (auto& value : values) {
         state = state * 6364136223846793005ull + 1442695040888963407ull;
         const auto unit = static_cast<float>(state >> 40) / static_cast<float>(1ull << 24);
-        value = static_cast<float>(static_cast<_Float16>(scale * (2.0f * unit - 1.0f)));
+        value = static_cast<float>(static_cast<platform::accel::NativeHalf>(scale * (2.0f * unit - 1.0f)));
     }
     return values;
 }

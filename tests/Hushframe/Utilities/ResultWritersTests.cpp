@@ -186,6 +186,44 @@ TEST_F(ResultWritersTest, JsonThatCannotBeEncodedFailsAndCreatesNothing) {
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "broken.json"));
 }
 
+// What the writer accepts, the reader must read back: JSON has no infinite or
+// NaN numbers, so a result holding one is refused rather than written as null.
+TEST_F(ResultWritersTest, JsonRefusesNumbersThatAreNotFiniteAndKeepsTheEarlierFile) {
+    constexpr float infinity = std::numeric_limits<float>::infinity();
+    struct Case {
+        const char* name;
+        TranscriptionResult result;
+        const char* key;
+    };
+    auto failedRatio = segment(0.0F, 1.0F, " lost");
+    failedRatio.compressionRatio = infinity;
+    auto silentLogprob = segment(0.0F, 1.0F, " lost");
+    silentLogprob.avgLogprob = -infinity;
+    auto badWord = segment(0.0F, 1.0F, " lost", std::vector{word(" lost", 0.0F, 1.0F)});
+    badWord.words->front().probability = std::numeric_limits<float>::quiet_NaN();
+    TranscriptionTimings badTimings;
+    badTimings.fullPipeline = std::numeric_limits<double>::quiet_NaN();
+    const Case cases[] = {
+        {"infinite compression ratio", result({segment(0.0F, 1.0F, " fine"), failedRatio}), "segments[1].compressionRatio"},
+        {"minus infinite log-probability", result({silentLogprob}), "segments[0].avgLogprob"},
+        {"NaN word probability", result({badWord}), "segments[0].words[0].probability"},
+        {"NaN timing", TranscriptionResult(" lost", {}, "en", badTimings), "timings.fullPipeline"},
+    };
+    ASSERT_TRUE(json.write(result({segment(0.0F, 1.0F, " kept")}), "bad").succeeded());
+    for (const auto& c : cases) {
+        const auto outcome = json.write(c.result, "bad");
+        EXPECT_FALSE(outcome.succeeded()) << c.name;
+        ASSERT_TRUE(outcome.error) << c.name;
+        try {
+            std::rethrow_exception(outcome.error);
+        } catch (const nlohmann::json::exception& error) {
+            EXPECT_THAT(error.what(), ::testing::HasSubstr(std::string("\"") + c.key + "\"")) << c.name;
+        }
+    }
+    const auto kept = nlohmann::ordered_json::parse(platform::files::readFile(folder.path() / "bad.json"));
+    EXPECT_EQ(kept.get<TranscriptionResultStruct>().segments.front().text, " kept");
+}
+
 struct TimeCase {
     const char* name;
     float seconds;

@@ -18,12 +18,19 @@ struct Expected {
     std::int64_t sampleIndex;
 };
 
+VadSegmentationConfig withMinSilence(double seconds) {
+    VadSegmentationConfig config;
+    config.minSilenceDuration = seconds;
+    return config;
+}
+
 TEST(VadStreamingTests, EventsOfChunkSequences) {
     struct Case {
         const char* name;
         std::vector<float> probabilities;
         std::vector<Expected> events;
         std::int64_t startAt = 0;
+        VadSegmentationConfig config{};
     };
     const Case cases[] = {
         {"start at zero is not negative", {0.9f}, {{0, Kind::speechStart, 0}}},
@@ -37,6 +44,14 @@ TEST(VadStreamingTests, EventsOfChunkSequences) {
          {{0, Kind::speechStart, 0}, {4, Kind::speechEnd, 5696}}},
         {"no second start without an end", {0.9f, 0.95f, 0.9f}, {{0, Kind::speechStart, 0}}},
         {"silence while idle changes nothing", {0.1f, 0.1f, 0.1f, 0.1f, 0.1f}, {}},
+        // The run is measured from the end of its first chunk: 8192 samples
+        // after two more chunks, which is at least (not only more than) 0.512 s.
+        {"a run of exactly the minimum silence ends speech", {0.9f, 0.1f, 0.1f, 0.1f, 0.1f},
+         {{0, Kind::speechStart, 0}, {3, Kind::speechEnd, 4096 + 1600}}, 0,
+         withMinSilence(0.512)},
+        {"no minimum silence ends speech at the first silent chunk", {0.9f, 0.1f, 0.9f},
+         {{0, Kind::speechStart, 0}, {1, Kind::speechEnd, 8192 + 1600 - 4096}, {2, Kind::speechStart, 8192 - 1600}}, 0,
+         withMinSilence(0)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -45,7 +60,8 @@ TEST(VadStreamingTests, EventsOfChunkSequences) {
         state.processedSamples = c.startAt;
         std::vector<Expected> seen;
         for (std::size_t i = 0; i < c.probabilities.size(); ++i) {
-            const auto result = manager.processStreamingChunk(std::vector<float>(4096, c.probabilities[i]), state);
+            const auto result =
+                manager.processStreamingChunk(std::vector<float>(4096, c.probabilities[i]), state, c.config);
             if (result.event) seen.push_back({i, result.event->kind, result.event->sampleIndex});
             EXPECT_FALSE(result.event && result.event->time.has_value());
             state = result.state;

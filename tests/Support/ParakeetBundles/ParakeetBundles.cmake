@@ -7,6 +7,7 @@ if(NOT TARGET ParakeetBundleSupport)
     ${CMAKE_CURRENT_LIST_DIR}/ProgramBuilder.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PredictionBundles.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ModelCallRecorder.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CodedBundles.cpp
   )
   target_include_directories(ParakeetBundleSupport PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(ParakeetBundleSupport PUBLIC PlatformCoreML)

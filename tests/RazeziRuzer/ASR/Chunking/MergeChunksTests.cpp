@@ -25,6 +25,10 @@ TEST_F(MergeChunksTest, EmptySideOrNoTimeOverlapJoinsUnchanged) {
     EXPECT_EQ(processor.mergeChunks(left, {}, std::nullopt), left);
     // The right starts on the frame after the left's last token: no overlap.
     EXPECT_EQ(processor.mergeChunks(left, right, std::nullopt), tokens({{A, 10}, {B, 20}, {C, 21}, {D, 30}}));
+    // Even when the right opens inside a word: nothing is cut without an overlap.
+    const auto continuing = tokens({{C, 21}, {F, 30}});
+    const std::unordered_set<int> wordStarts{A, B, F, H};
+    EXPECT_EQ(processor.mergeChunks(left, continuing, wordStarts), tokens({{A, 10}, {B, 20}, {C, 21}, {F, 30}}));
 }
 
 TEST_F(MergeChunksTest, ContiguousRunKeepsLeftCopyAndAppendsRightTail) {

@@ -17,6 +17,7 @@
 // the recogniser must use without changing a token.
 
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/AsrManager.hpp"
+#include "Platform/Accel/Float16.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/AsrModels.hpp"
 #include "RazeziRuzer/DownloadUtils.hpp"
 #include "tests/Support/ParakeetBundles/ModelCallRecorder.hpp"
@@ -113,7 +114,7 @@ Weights makeWeights() {
     const auto durationRows = random.halfValues(durationClasses * jointWidth, 2.4f);
     j.outW.insert(j.outW.end(), durationRows.begin(), durationRows.end());
     j.outB = random.halfValues(tokenClasses + durationClasses, 0.3f);
-    j.outB[tokenClasses - 1] = static_cast<float>(static_cast<_Float16>(j.outB[tokenClasses - 1] + 0.5f));
+    j.outB[tokenClasses - 1] = static_cast<float>(static_cast<platform::accel::NativeHalf>(j.outB[tokenClasses - 1] + 0.5f));
     return w;
 }
 

@@ -3,5 +3,6 @@ include(${PROJECT_SOURCE_DIR}/tests/Support/ParakeetBundles/ParakeetBundles.cmak
 target_sources(${TEST_TARGET} PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ParakeetBundlesEndToEndTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ModelInputLengthTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CodedBundleLongAudioTests.cpp
 )
 target_link_libraries(${TEST_TARGET} PUBLIC RazeziRuzer ParakeetBundleSupport)

@@ -1,4 +1,5 @@
 #include "RazeziRuzer/Diarizer/Clustering/SpeakerManager.hpp"
+#include "RazeziRuzer/Diarizer/Clustering/SpeakerUtilities.hpp"
 
 #include "Platform/Core/Logger.hpp"
 
@@ -75,6 +76,43 @@ TEST(SpeakerManagerTests, MatchesRefineByDistance) {
         }
         EXPECT_EQ(database.speakerThreshold, 0.84f);
     }
+}
+
+TEST(SpeakerManagerTests, ADistanceEqualToAThresholdIsNotBelowIt) {
+    const auto tilted = voice(0, 3.0f);
+    const float distance = SpeakerUtilities::cosineDistance(voice(0), tilted);
+    {
+        SCOPED_TRACE("speaker threshold");
+        SpeakerManager database(distance, 0.1f, 1.0f, 2.0f);
+        database.assignSpeaker(voice(0), 2.0f);
+        EXPECT_EQ(database.assignSpeaker(tilted, 1.0f)->id, "2");
+    }
+    {
+        SCOPED_TRACE("embedding threshold");
+        SpeakerManager database(0.84f, distance, 1.0f, 2.0f);
+        database.assignSpeaker(voice(0), 2.0f);
+        const auto matched = database.assignSpeaker(tilted, 1.0f);
+        EXPECT_EQ(matched->id, "1");
+        EXPECT_EQ(matched->updateCount, 1); // duration only, no refinement
+    }
+}
+
+TEST(SpeakerManagerTests, RefiningKeepsNineTenthsOfTheStoredVoice) {
+    auto database = manager();
+    database.assignSpeaker(voice(0), 2.0f);
+    const auto refined = database.assignSpeaker(voice(0, 1.5f), 1.0f)->currentEmbedding;
+    // The raw voices average to (0.8817, 0.4719) on the main and tilt axes;
+    // 0.9 of that plus 0.1 of the new (0.5547, 0.8321) is (0.8490, 0.5079).
+    EXPECT_NEAR(refined[255] / refined[0], 0.5982, 1e-4);
+}
+
+TEST(SpeakerManagerTests, OfEquallyCloseSpeakersTheFirstIsTaken) {
+    auto database = manager();
+    database.assignSpeaker(voice(0), 2.0f);
+    database.assignSpeaker(voice(1), 2.0f);
+    std::vector<float> between(256, 0.0f);
+    between[0] = between[1] = 1.0f;
+    EXPECT_EQ(database.assignSpeaker(between, 1.0f)->id, "1");
 }
 
 TEST(SpeakerManagerTests, SeedingNeverLetsANewSpeakerReplaceAStoredOne) {

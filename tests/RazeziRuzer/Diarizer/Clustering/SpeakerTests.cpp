@@ -170,5 +170,20 @@ TEST(SpeakerTests, StoredSpeakersKeepTheirValues) {
     EXPECT_THROW(Speaker::fromJSON(json), nlohmann::json::exception);
 }
 
+TEST(SpeakerTests, AnEmbeddingIsUsableAboveASumOfSquaresOf0_01) {
+    struct Case {
+        const char* name;
+        float value; // the one non-zero element
+        std::size_t rawEmbeddings;
+    };
+    const Case cases[] = {{"0.015 is kept", 0.1225f, 1u}, {"0.0081 is dropped", 0.09f, 0u}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Speaker speaker("1", std::nullopt, axisVector(0));
+        speaker.updateMainEmbedding(1.0f, std::vector<float>{c.value, 0, 0, 0}, platform::Uuid(), 0.9f);
+        EXPECT_EQ(speaker.rawEmbeddings.size(), c.rawEmbeddings);
+    }
+}
+
 } // namespace
 } // namespace razeziruzer

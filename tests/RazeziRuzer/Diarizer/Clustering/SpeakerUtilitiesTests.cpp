@@ -55,6 +55,10 @@ TEST(SpeakerUtilitiesTests, AssignmentDecisions) {
         {"too short", 0.5f, 0.5f, mac, false, false, "Duration too short"},
         {"too far", 0.7f, 5.0f, mac, false, false, "Distance too far"},
         {"too far on the smaller preset", 0.6f, 5.0f, SU::AssignmentConfig::iOS(), false, false, "Distance too far"},
+        // Boundaries: 0.2 is no longer very close; the update limit is inclusive, the assignment limit is not.
+        {"exactly 0.2, short", 0.2f, 2.0f, mac, true, false, "Sufficient confidence and duration"},
+        {"exactly the update limit", 0.45f, 5.0f, mac, true, true, "Sufficient confidence and duration"},
+        {"exactly the assignment limit", 0.65f, 5.0f, mac, false, false, "Distance too far"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

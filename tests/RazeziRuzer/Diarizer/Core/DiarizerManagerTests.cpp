@@ -102,14 +102,53 @@ TEST_F(DiarizerManagerTests, LongChunksAreDiarizedPastTheSegmentationWindow) {
     EXPECT_NEAR(result.segments[0].endTimeSeconds, 14.0, 0.02);
 }
 
-TEST_F(DiarizerManagerTests, ChunkingRoundsAndRefusesAStepOfZero) {
-    DiarizerConfig rounded;
-    rounded.chunkDuration = 10.4f;
-    rounded.chunkOverlap = 2.5f;  // 10 and 3 whole seconds: chunks every 7 s
-    auto manager = makeManager(rounded);
-    manager->performCompleteDiarization(std::vector<float>(15 * 16000, 0.0f));
-    EXPECT_EQ(scripted.segmentationCalls->load(), 3);  // at 0, 7 and 14 s
+TEST_F(DiarizerManagerTests, ChunkStepsFollowDurationAndOverlapWithinTheWindow) {
+    struct Case {
+        const char* name;
+        float duration, overlap;
+        int seconds;   // of silent audio
+        int chunks;    // segmentation calls
+    };
+    const Case cases[] = {
+        {"whole seconds, halves away from zero: 10 and 3, chunks every 7 s", 10.4f, 2.5f, 15, 3},
+        {"a 15 s chunk with 12 s overlap steps 3 s", 15, 12, 30, 10},
+        {"a step longer than the window is cut to it", 15, 0, 25, 3},
+        {"an overlap longer than the chunk gives no chunks", 5, 8, 30, 0},
+        {"an overlap longer than a chunk cut to the window still gives none", 15, 16, 30, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DiarizerConfig config;
+        config.chunkDuration = c.duration;
+        config.chunkOverlap = c.overlap;
+        auto manager = makeManager(config);
+        const auto before = scripted.segmentationCalls->load();
+        const auto result =
+            manager->performCompleteDiarization(std::vector<float>(static_cast<std::size_t>(c.seconds) * 16000, 0.0f));
+        EXPECT_EQ(scripted.segmentationCalls->load() - before, c.chunks);
+        EXPECT_TRUE(result.segments.empty());
+    }
+}
 
+TEST_F(DiarizerManagerTests, OverlappingChunksTimeTheirSegmentsFromTheirOwnStart) {
+    DiarizerConfig config;
+    config.chunkDuration = 15;
+    config.chunkOverlap = 12;
+    auto manager = makeManager(config);
+    std::vector<float> audio;
+    appendSpeech(audio, 0, 4);
+    appendSpeech(audio, 2, 2);  // 4 ... 6 s: heard by the chunks at 0 and 3 s
+    appendSpeech(audio, 0, 1);
+    const auto result = manager->performCompleteDiarization(audio);
+    ASSERT_EQ(result.segments.size(), 2u);
+    for (const auto& segment : result.segments) {
+        EXPECT_EQ(segment.speakerId, "1");
+        EXPECT_NEAR(segment.startTimeSeconds, 4.0, 0.02);
+        EXPECT_NEAR(segment.endTimeSeconds, 6.0, 0.02);
+    }
+}
+
+TEST_F(DiarizerManagerTests, AStepOfZeroIsRefused) {
     DiarizerConfig stuck;
     stuck.chunkDuration = 3;
     stuck.chunkOverlap = 3;
@@ -119,6 +158,7 @@ TEST_F(DiarizerManagerTests, ChunkingRoundsAndRefusesAStepOfZero) {
         FAIL() << "no error";
     } catch (const DiarizerError& error) {
         EXPECT_EQ(error.kind(), DiarizerErrorKind::processingFailed);
+        EXPECT_EQ(error.description(), "Processing failed: Chunk overlap must be shorter than the chunk duration");
     }
 }
 
@@ -170,18 +210,25 @@ TEST_F(DiarizerManagerTests, ActivityThresholdsOfLocalSpeakers) {
         int overlapFrames;     // of those, how many also have local speaker 2 (class 5)
         std::size_t segments;
         std::size_t speakers;
+        float minSpeechDuration = 1.0f;
+        double start = 0, end = 0; // of the one segment, chunk at 20 s
     };
     const Case cases[] = {
-        {"a hundred frames make one segment", 100, 200, 0, 1, 1},
+        {"a hundred frames make one segment", 100, 200, 0, 1, 1, 1.0f, 21.6875, 23.375},
         {"exactly the minimum activity is not enough", 100, 110, 0, 0, 0},
+        {"exactly the minimum activity gets no id, however short the minimum speech", 100, 110, 0, 0, 0, 0.1f},
         {"overlapped frames count for activity but not for the mask", 100, 112, 4, 0, 0},
+        {"frames of two speakers feed neither mask", 100, 170, 62, 0, 0},
         {"too short to found a speaker", 100, 150, 0, 0, 0},
+        {"a segment open at the chunk's end ends at frames x step", 500, 589, 0, 1, 1, 1.0f, 28.4375, 29.939375},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<int> classes(diarizertest::frames, 0);
         for (int f = c.from; f < c.to; ++f) classes[static_cast<std::size_t>(f)] = f < c.from + c.overlapFrames ? 5 : 1;
-        DiarizerManager manager;
+        DiarizerConfig config;
+        config.minSpeechDuration = c.minSpeechDuration;
+        DiarizerManager manager(config);
         manager.initialize({classesPerFrame(classes), scripted.embeddingModel(), 0});
         std::vector<float> audio;
         appendSpeech(audio, 1, 10);
@@ -189,11 +236,28 @@ TEST_F(DiarizerManagerTests, ActivityThresholdsOfLocalSpeakers) {
         EXPECT_EQ(result.segments.size(), c.segments);
         EXPECT_EQ(manager.speakerManager.speakerDatabase().size(), c.speakers);
         if (c.segments == 1) {
-            EXPECT_NEAR(result.segments[0].startTimeSeconds, 21.6875, 1e-4);
-            EXPECT_NEAR(result.segments[0].endTimeSeconds, 23.375, 1e-4);
+            EXPECT_NEAR(result.segments[0].startTimeSeconds, c.start, 1e-4);
+            EXPECT_NEAR(result.segments[0].endTimeSeconds, c.end, 1e-4);
             EXPECT_FLOAT_EQ(result.segments[0].qualityScore, std::sqrt(0.98f * 0.98f + 0.2f * 0.2f) / 10);
         }
     }
+}
+
+TEST_F(DiarizerManagerTests, ASegmentAsLongAsTheMinimumSpeechIsKept) {
+    // 64 frames found the speaker; a later run of 11 frames lasts exactly the minimum.
+    std::vector<int> classes(diarizertest::frames, 0);
+    for (int f = 100; f < 164; ++f) classes[static_cast<std::size_t>(f)] = 1;
+    for (int f = 300; f < 311; ++f) classes[static_cast<std::size_t>(f)] = 1;
+    DiarizerConfig config;
+    config.minSpeechDuration = static_cast<float>(11 * 0.016875);
+    DiarizerManager manager(config);
+    manager.initialize({classesPerFrame(classes), scripted.embeddingModel(), 0});
+    std::vector<float> audio;
+    appendSpeech(audio, 1, 10);
+    const auto result = manager.performCompleteDiarization(audio);
+    ASSERT_EQ(result.segments.size(), 2u);
+    EXPECT_NEAR(result.segments[1].startTimeSeconds, 300 * 0.016875, 1e-4);
+    EXPECT_NEAR(result.segments[1].endTimeSeconds, 311 * 0.016875, 1e-4);
 }
 
 TEST_F(DiarizerManagerTests, ATenMinuteConversationKeepsStableSpeakerIds) {

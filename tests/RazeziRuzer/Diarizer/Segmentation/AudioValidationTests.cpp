@@ -34,6 +34,7 @@ TEST(AudioValidationTests, AudioChecksInOrder) {
          {"Audio too short (minimum 1 second)"}},
         {"two seconds of sine", sine(32000, 0.1f), true, 2.0f, {}},
         {"rms just below the floor", std::vector<float>(16000, 0.0099f), false, 1.0f, {"Audio too quiet or silent"}},
+        {"rms just above the floor", std::vector<float>(16000, 0.0101f), true, 1.0f, {}},
     };
     const AudioValidation validation;
     for (const auto& c : cases) {

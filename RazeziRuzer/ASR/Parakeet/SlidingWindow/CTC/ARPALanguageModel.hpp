@@ -1,20 +1,25 @@
 #pragma once
 // A word unigram and bigram language model read from an ARPA back-off file,
 // scoring words in natural-log units. Higher orders in a file are dropped.
+// Each distinct word is stored once; bigrams are kept as pairs of word ids.
 
+#include "RazeziRuzer/ASR/Parakeet/SlidingWindow/CTC/ARPAEntry.hpp"
+#include "RazeziRuzer/ASR/Parakeet/SlidingWindow/CTC/WordPairTable.hpp"
+
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace razeziruzer {
 
 class ARPALanguageModel {
 public:
-    struct Entry {
-        float logProb = 0;
-        float backoff = 0;
-    };
+    using Entry = ARPAEntry;
 
     static const float log10ToNat;
     // The score of a word without a unigram.
@@ -28,10 +33,30 @@ public:
 
     // The bigram log-probability when there is one, else the previous word's
     // backoff plus the word's unigram log-probability.
-    float score(const std::string& word, const std::optional<std::string>& prev) const;
+    float score(std::string_view word, const std::optional<std::string>& prev) const;
 
-    std::unordered_map<std::string, Entry> unigrams;
-    std::unordered_map<std::string, std::unordered_map<std::string, Entry>> bigrams;
+    // Stores or replaces an entry; words are exact, case-sensitive text.
+    void setUnigram(std::string_view word, Entry entry);
+    void setBigram(std::string_view prev, std::string_view word, Entry entry);
+
+    std::optional<Entry> unigram(std::string_view word) const;
+    std::optional<Entry> bigram(std::string_view prev, std::string_view word) const;
+    std::size_t unigramCount() const { return unigramCount_; }
+    std::size_t bigramCount() const { return bigrams_.size(); }
+
+private:
+    struct WordHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view word) const { return std::hash<std::string_view>{}(word); }
+    };
+
+    std::uint32_t idOf(std::string_view word);
+    std::optional<std::uint32_t> findId(std::string_view word) const;
+
+    std::unordered_map<std::string, std::uint32_t, WordHash, std::equal_to<>> wordIds_;
+    std::vector<std::optional<Entry>> unigrams_; // by word id
+    std::size_t unigramCount_ = 0;
+    WordPairTable bigrams_;
 };
 
 } // namespace razeziruzer

@@ -12,11 +12,14 @@ std::optional<ARPALineReader> ARPALineReader::open(const std::filesystem::path& 
     return ARPALineReader(std::move(file));
 }
 
-std::optional<std::string> ARPALineReader::nextLine() {
+std::optional<std::string_view> ARPALineReader::nextLine() {
+    // Bytes already searched for a line feed are not searched again, so a line
+    // longer than a chunk costs no more than its length.
+    std::size_t searched = consumed_;
     for (;;) {
-        const std::size_t feed = buffer_.find('\n', consumed_);
+        const std::size_t feed = buffer_.find('\n', searched);
         if (feed != std::string::npos) {
-            std::string line = buffer_.substr(consumed_, feed - consumed_);
+            const std::string_view line = std::string_view(buffer_).substr(consumed_, feed - consumed_);
             consumed_ = feed + 1;
             return line;
         }
@@ -26,20 +29,17 @@ std::optional<std::string> ARPALineReader::nextLine() {
         buffer_.erase(0, consumed_);
         consumed_ = 0;
         const std::size_t kept = buffer_.size();
+        searched = kept;
         buffer_.resize(kept + chunkSize);
         file_.read(buffer_.data() + kept, static_cast<std::streamsize>(chunkSize));
         const auto got = static_cast<std::size_t>(file_.gcount());
         buffer_.resize(kept + got);
         if (got == 0) atEnd_ = true;
     }
-    if (consumed_ >= buffer_.size()) {
-        buffer_.clear();
-        consumed_ = 0;
-        return std::nullopt;
-    }
-    std::string last = buffer_.substr(consumed_);
-    buffer_.clear();
-    consumed_ = 0;
+    if (consumed_ >= buffer_.size()) return std::nullopt;
+    // The last line has no line feed; it stays in the buffer while it is used.
+    const std::string_view last = std::string_view(buffer_).substr(consumed_);
+    consumed_ = buffer_.size();
     return last;
 }
 

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace razeziruzer {
 
@@ -18,8 +19,9 @@ public:
     // Absent when the file cannot be opened for reading.
     static std::optional<ARPALineReader> open(const std::filesystem::path& path);
 
-    // The raw bytes of the next line without its line feed; absent at the end.
-    std::optional<std::string> nextLine();
+    // The raw bytes of the next line without its line feed; absent at the
+    // end. The view stays valid until the next call.
+    std::optional<std::string_view> nextLine();
     // Bytes read from the file and not yet returned as lines.
     std::size_t pendingBytes() const { return buffer_.size() - consumed_; }
 

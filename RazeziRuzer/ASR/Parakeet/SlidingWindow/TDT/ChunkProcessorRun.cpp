@@ -96,14 +96,22 @@ ChunkProcessor::decodeChunksInParallel(const WorkerPool& pool, const ChunkLayout
             warmupReaching(start, requestedWarmup, layout.chunkSamples, coverageTarget(nextStart, totalSamples));
         const std::int64_t end = start + std::max(layout.chunkSamples - warmupUsed, frameSamples);
         const std::int64_t clippedEnd = std::min(end, totalSamples);
-        const std::int64_t left =
-            std::min(start, warmupUsed > 0 ? warmupUsed : (n > 0 ? layout.melContextSamples : std::int64_t{0}));
+        const bool isLast = end >= totalSamples;
+        // The chunk that ends the recording is flushed: its decoder asks the
+        // joint again at the final frames, which stays consistent only when it
+        // has decoded every frame the encoder heard. A mel-context frame is
+        // heard but never decoded (it would let the last token come out
+        // twice), so that chunk starts at its own audio, as the first does.
+        const std::int64_t melContext = (n > 0 && !isLast) ? layout.melContextSamples : 0;
+        const std::int64_t left = std::min(start, warmupUsed > 0 ? warmupUsed : melContext);
         const std::int64_t readStart = start - left;
 
         ChunkWindow window{readSamples(readStart, clippedEnd - readStart),
-                           (warmupUsed == 0 && n > 0) ? left : 0,
-                           warmupUsed > 0 ? readStart : start,
-                           end >= totalSamples,
+                           warmupUsed == 0 ? left : 0,
+                           // Frame 0 of the window is the recording's frame at readStart,
+                           // context or prefix included, so token times are the recording's.
+                           readStart,
+                           isLast,
                            warmupUsed > 0 ? std::optional<int>(static_cast<int>(start / frameSamples)) : std::nullopt,
                            modelWindowSamples};
 
@@ -124,7 +132,7 @@ ChunkProcessor::decodeChunksInParallel(const WorkerPool& pool, const ChunkLayout
         });
         ++inFlight;
 
-        if (end >= totalSamples) break;
+        if (isLast) break;
         if (progressHandler) {
             progressHandler(std::clamp(static_cast<double>(clippedEnd) / static_cast<double>(totalSamples), 0.0, 1.0));
         }

@@ -143,19 +143,19 @@ void StreamingEouAsrManager::injectSilence(double seconds) {
 
 std::string StreamingEouAsrManager::finish() {
     const Lock lock(mutex_);
-    // Every pending sample is decoded. A chunk decodes the frames of its
-    // first shiftSamples, so the tail is padded with zeros to a whole chunk
-    // and advanced by the shift until no real sample is left.
+    // Every pending sample is decoded: whole chunks while more than one chunk
+    // is pending, then the rest as one chunk padded with zeros, as a stream
+    // that never held more than one chunk is finished.
     const auto g = geometry(chunkSize_);
     const auto chunk = static_cast<std::size_t>(g.chunkSamples);
-    const auto shift = static_cast<std::size_t>(g.shiftSamples);
-    processBufferedAudio();
-    auto realSamples = audioBuffer_.size();
-    while (realSamples > 0) {
-        audioBuffer_.resize(std::max(audioBuffer_.size(), chunk), 0.0f);
+    const auto shift = static_cast<std::ptrdiff_t>(g.shiftSamples);
+    while (audioBuffer_.size() > chunk) {
         processChunk(std::span<const float>(audioBuffer_).first(chunk));
-        audioBuffer_.erase(audioBuffer_.begin(), audioBuffer_.begin() + static_cast<std::ptrdiff_t>(shift));
-        realSamples = realSamples > shift ? realSamples - shift : 0;
+        audioBuffer_.erase(audioBuffer_.begin(), audioBuffer_.begin() + shift);
+    }
+    if (!audioBuffer_.empty()) {
+        audioBuffer_.resize(chunk, 0.0f);
+        processChunk(audioBuffer_);
     }
     audioBuffer_.clear();
     if (!tokenizer_) return "";

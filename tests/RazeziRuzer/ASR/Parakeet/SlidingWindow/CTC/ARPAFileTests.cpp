@@ -69,9 +69,40 @@ TEST(ARPAFile, AMillionLinesAreReadWithOnlyAChunkBuffered) {
     EXPECT_GT(std::filesystem::file_size(path), 10 * ARPALineReader::chunkSize);
 
     const auto model = ARPALanguageModel::load(path);
-    EXPECT_EQ(model.unigrams.size(), 999'995u);
-    EXPECT_FLOAT_EQ(model.unigrams.at("w999994").logProb, -(999994 % 7 + 0.5f) * 2.3025851f);
-    EXPECT_FLOAT_EQ(model.unigrams.at("w0").backoff, -0.25f * 2.3025851f);
+    EXPECT_EQ(model.unigramCount(), 999'995u);
+    EXPECT_FLOAT_EQ(model.unigram("w999994")->logProb, -(999994 % 7 + 0.5f) * 2.3025851f);
+    EXPECT_FLOAT_EQ(model.unigram("w0")->backoff, -0.25f * 2.3025851f);
+}
+
+// Enough pairs to grow the bigram storage many times; the last lines repeat
+// earlier pairs with new values, which replace the old ones.
+TEST(ARPAFile, EveryBigramOfALargeModelReadsBack) {
+    constexpr int firstWords = 500;
+    constexpr int secondWords = 600;
+    constexpr int repeated = 1000;
+    testsupport::TemporaryDirectory folder;
+    const auto path = folder / "bigrams.arpa";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "\\2-grams:\n";
+        for (int i = 0; i < firstWords * secondWords; ++i) {
+            out << "-" << (i % 9) << ".25\tf" << i / secondWords << " s" << i % secondWords << "\t-0.5\n";
+        }
+        for (int i = 0; i < repeated; ++i) out << "-3\tf" << i / secondWords << " s" << i % secondWords << "\n";
+    }
+    const auto model = ARPALanguageModel::load(path);
+    EXPECT_EQ(model.bigramCount(), static_cast<std::size_t>(firstWords * secondWords));
+    EXPECT_EQ(model.unigramCount(), 0u);
+    for (const int i : {repeated, 12'345, 299'999}) {
+        const auto entry = model.bigram("f" + std::to_string(i / secondWords), "s" + std::to_string(i % secondWords));
+        ASSERT_TRUE(entry) << i;
+        EXPECT_FLOAT_EQ(entry->logProb, -(i % 9 + 0.25f) * 2.3025851f) << i;
+        EXPECT_FLOAT_EQ(entry->backoff, -0.5f * 2.3025851f) << i;
+    }
+    EXPECT_EQ(model.bigram("f0", "s599")->logProb, -3 * 2.3025851f);
+    EXPECT_EQ(model.bigram("f0", "s599")->backoff, 0.0f);
+    EXPECT_FALSE(model.bigram("s0", "f0"));
+    EXPECT_FALSE(model.bigram("f500", "s0"));
 }
 
 // The English phone model shipped by the recogniser's Debian data package,
@@ -88,12 +119,10 @@ TEST(ARPAFile, ReadsAnARPAFileWrittenByARealConverter) {
 
     const auto model = ARPALanguageModel::load(arpa);
     // The file's header counts: 43 unigrams and 1509 bigrams (trigrams are dropped).
-    EXPECT_EQ(model.unigrams.size(), 43u);
-    std::size_t bigrams = 0;
-    for (const auto& [first, seconds] : model.bigrams) bigrams += seconds.size();
-    EXPECT_EQ(bigrams, 1509u);
-    EXPECT_FLOAT_EQ(model.unigrams.at("<s>").logProb, -99.0f * 2.3025851f);
-    EXPECT_FLOAT_EQ(model.bigrams.at("AA").at("</s>").logProb, -3.3213f * 2.3025851f);
+    EXPECT_EQ(model.unigramCount(), 43u);
+    EXPECT_EQ(model.bigramCount(), 1509u);
+    EXPECT_FLOAT_EQ(model.unigram("<s>")->logProb, -99.0f * 2.3025851f);
+    EXPECT_FLOAT_EQ(model.bigram("AA", "</s>")->logProb, -3.3213f * 2.3025851f);
     EXPECT_FLOAT_EQ(model.score("</s>", "AA"), -3.3213f * 2.3025851f);
 }
 

@@ -20,14 +20,13 @@ ARPALanguageModel loadText(const std::string& text) {
 
 TEST(ARPALanguageModel, ReadsTheWorkedFileInNaturalLogs) {
     const auto model = loadText(workedFile);
-    ASSERT_EQ(model.unigrams.size(), 2u);
-    EXPECT_FLOAT_EQ(model.unigrams.at("hello").logProb, -2.3025851f);
-    EXPECT_FLOAT_EQ(model.unigrams.at("hello").backoff, -1.1512926f);
-    EXPECT_FLOAT_EQ(model.unigrams.at("world").logProb, -4.6051702f);
-    EXPECT_EQ(model.unigrams.at("world").backoff, 0.0f);
-    ASSERT_EQ(model.bigrams.size(), 1u);
-    ASSERT_EQ(model.bigrams.at("hello").size(), 1u);
-    EXPECT_FLOAT_EQ(model.bigrams.at("hello").at("world").logProb, -0.6907756f);
+    ASSERT_EQ(model.unigramCount(), 2u);
+    EXPECT_FLOAT_EQ(model.unigram("hello")->logProb, -2.3025851f);
+    EXPECT_FLOAT_EQ(model.unigram("hello")->backoff, -1.1512926f);
+    EXPECT_FLOAT_EQ(model.unigram("world")->logProb, -4.6051702f);
+    EXPECT_EQ(model.unigram("world")->backoff, 0.0f);
+    ASSERT_EQ(model.bigramCount(), 1u);
+    EXPECT_FLOAT_EQ(model.bigram("hello", "world")->logProb, -0.6907756f);
 }
 
 TEST(ARPALanguageModel, ScoresByBigramElseBackoffPlusUnigram) {
@@ -65,31 +64,29 @@ TEST(ARPALanguageModel, AcceptsTheLineFormsOfRealFiles) {
     };
     for (const auto& c : cases) {
         const auto model = loadText(c.text);
-        EXPECT_EQ(model.unigrams.size(), c.unigrams) << c.name;
-        std::size_t pairs = 0;
-        for (const auto& [first, seconds] : model.bigrams) pairs += seconds.size();
-        EXPECT_EQ(pairs, c.bigrams) << c.name;
+        EXPECT_EQ(model.unigramCount(), c.unigrams) << c.name;
+        EXPECT_EQ(model.bigramCount(), c.bigrams) << c.name;
     }
     const auto model = loadText(cases[0].text);
-    EXPECT_FLOAT_EQ(model.bigrams.at("hello").at("world").logProb, -0.6907756f);
-    EXPECT_FLOAT_EQ(model.bigrams.at("hello").at("world").backoff, -0.4605170f);
-    EXPECT_FLOAT_EQ(model.unigrams.at("hello").backoff, -1.1512926f);
+    EXPECT_FLOAT_EQ(model.bigram("hello", "world")->logProb, -0.6907756f);
+    EXPECT_FLOAT_EQ(model.bigram("hello", "world")->backoff, -0.4605170f);
+    EXPECT_FLOAT_EQ(model.unigram("hello")->backoff, -1.1512926f);
 }
 
 TEST(ARPALanguageModel, LaterEntriesReplaceEarlierOnesAndBadBackoffsAreZero) {
     const auto model = loadText("\\1-grams:\n-1\ta\t-0.5\n-2\ta\tx\n\\2-grams:\n-1\ta\tb\n-0.5\ta\tb\t0x1p-1\n");
-    EXPECT_FLOAT_EQ(model.unigrams.at("a").logProb, -2 * 2.3025851f);
-    EXPECT_EQ(model.unigrams.at("a").backoff, 0.0f);
-    EXPECT_FLOAT_EQ(model.bigrams.at("a").at("b").logProb, -0.5f * 2.3025851f);
-    EXPECT_FLOAT_EQ(model.bigrams.at("a").at("b").backoff, 0.5f * 2.3025851f);
+    EXPECT_FLOAT_EQ(model.unigram("a")->logProb, -2 * 2.3025851f);
+    EXPECT_EQ(model.unigram("a")->backoff, 0.0f);
+    EXPECT_FLOAT_EQ(model.bigram("a", "b")->logProb, -0.5f * 2.3025851f);
+    EXPECT_FLOAT_EQ(model.bigram("a", "b")->backoff, 0.5f * 2.3025851f);
 }
 
 TEST(ARPALanguageModel, SkipsADataLineWhoseFirstFieldIsNotANumber) {
     platform::ScopedLogCapture log;
     const auto model = loadText("\\1-grams:\n-1x\tbad\n-1\tgood\n");
     EXPECT_TRUE(log.contains("Skipping malformed ARPA line: -1x\tbad"));
-    EXPECT_EQ(model.unigrams.size(), 1u);
-    EXPECT_TRUE(model.unigrams.contains("good"));
+    EXPECT_EQ(model.unigramCount(), 1u);
+    EXPECT_TRUE(model.unigram("good").has_value());
 }
 
 TEST(ARPALanguageModel, RefusesShiftedOrNaNLinesNamingTheLineNumber) {
@@ -108,9 +105,28 @@ TEST(ARPALanguageModel, RefusesShiftedOrNaNLinesNamingTheLineNumber) {
         platform::ScopedLogCapture log;
         const auto model = loadText("\\data\\\n\\1-grams:\n" + c.line + "\n-1\tkept\n");
         EXPECT_TRUE(log.contains(c.message)) << c.name;
-        EXPECT_EQ(model.unigrams.size(), 1u) << c.name;
-        EXPECT_TRUE(model.unigrams.contains("kept")) << c.name;
+        EXPECT_EQ(model.unigramCount(), 1u) << c.name;
+        EXPECT_TRUE(model.unigram("kept").has_value()) << c.name;
     }
+}
+
+// Only the numeric fields are judged: a word that reads as a number is a word.
+TEST(ARPALanguageModel, WordsThatReadAsNumbersAreWords) {
+    platform::ScopedLogCapture log;
+    const auto model = loadText("\\1-grams:\n-1\tmy\t-0.5\n-2\tnan\n-2\tinf\t-0.25\n-3\tbad\tnan\n"
+                                "\\2-grams:\n-0.3\tmy nan\n-0.4\tmy\tinf\t-0.1\n-0.5\tnan\tinf\tNaN\n");
+    for (const int sound : {3, 4, 7, 8}) {
+        EXPECT_FALSE(log.contains("Skipping malformed ARPA line " + std::to_string(sound) + " ")) << sound;
+    }
+    EXPECT_TRUE(log.contains("Skipping malformed ARPA line 5 (backoff is not a number)"));
+    EXPECT_TRUE(log.contains("Skipping malformed ARPA line 9 (backoff is not a number)"));
+    EXPECT_EQ(model.unigramCount(), 3u);
+    EXPECT_EQ(model.bigramCount(), 2u);
+    EXPECT_FLOAT_EQ(model.score("nan", "my"), -0.6907756f);
+    EXPECT_FLOAT_EQ(model.score("inf", "my"), -0.4f * 2.3025851f);
+    EXPECT_FLOAT_EQ(model.bigram("my", "inf")->backoff, -0.2302585f);
+    EXPECT_FLOAT_EQ(model.unigram("inf")->backoff, -0.25f * 2.3025851f);
+    EXPECT_FALSE(model.bigram("nan", "inf").has_value());
 }
 
 TEST(ARPALanguageModel, ALineThatIsNotUtf8FailsTheWholeRead) {

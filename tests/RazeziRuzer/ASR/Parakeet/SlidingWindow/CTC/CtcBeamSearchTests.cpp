@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <random>
@@ -122,10 +123,10 @@ TEST(CtcBeamSearch, ABlankIdOutsideTheFrameMakesEveryTokenACandidate) {
 
 ARPALanguageModel catModel() {
     ARPALanguageModel lm;
-    lm.unigrams["the"] = {-1.0f, -0.5f};
-    lm.unigrams["cats"] = {-3.0f, 0};
-    lm.unigrams["cat"] = {-2.0f, 0};
-    lm.bigrams["the"]["cats"] = {-0.25f, 0};
+    lm.setUnigram("the", {-1.0f, -0.5f});
+    lm.setUnigram("cats", {-3.0f, 0});
+    lm.setUnigram("cat", {-2.0f, 0});
+    lm.setBigram("the", "cats", {-0.25f, 0});
     return lm;
 }
 
@@ -160,6 +161,112 @@ TEST(CtcBeamSearch, ALoneWordStartMarkEndsTheWordAndStartsAnEmptyOne) {
     ASSERT_NE(beam, nullptr);
     // "the" when the lone mark arrives, then "cat" after "the" at the end (backoff + unigram).
     EXPECT_FLOAT_EQ(beam->lmScore, -1.0f + (-0.5f + -2.0f));
+}
+
+// The search with a plain copy of every prefix, merged through an ordered map:
+// the oracle for the search with shared prefixes, which must give the same
+// beams, bit for bit, in the same order.
+std::vector<CtcBeam> referenceBeams(const CtcLogProbFrames& frames, const Vocabulary& vocabulary,
+                                    const ARPALanguageModel* lm, std::size_t width, float weight, float bonus,
+                                    int blankId, std::size_t candidateCount) {
+    const auto joined = [](const std::vector<std::string>& pieces) {
+        std::string word;
+        for (const auto& piece : pieces) word += piece;
+        return word;
+    };
+    std::vector<CtcBeam> beams{CtcBeam{}};
+    for (const auto& frame : frames) {
+        const float blank = frame[static_cast<std::size_t>(blankId)];
+        std::vector<int> ids;
+        for (int id = 0; id < static_cast<int>(frame.size()); ++id) {
+            if (id != blankId) ids.push_back(id);
+        }
+        std::stable_sort(ids.begin(), ids.end(), [&](int a, int b) { return frame[a] > frame[b]; });
+        ids.resize(std::min(candidateCount, ids.size()));
+        std::vector<CtcBeam> next;
+        std::map<std::vector<int>, std::size_t> index;
+        const auto merge = [&](CtcBeam beam) {
+            const auto [slot, inserted] = index.try_emplace(beam.prefix, next.size());
+            if (inserted) return next.push_back(std::move(beam));
+            next[slot->second].pBlank = logAddExp(next[slot->second].pBlank, beam.pBlank);
+            next[slot->second].pNonBlank = logAddExp(next[slot->second].pNonBlank, beam.pNonBlank);
+        };
+        for (const auto& beam : beams) {
+            const float total = beam.totalAcoustic();
+            merge({beam.prefix, blank + total, minusInfinity, beam.lmScore, beam.wordPieces, beam.prevWord});
+            for (const int c : ids) {
+                const std::string piece = vocabulary.contains(c) ? vocabulary.at(c) : "";
+                float score = 0;
+                auto pieces = beam.wordPieces;
+                auto prev = beam.prevWord;
+                if (lm && piece.starts_with(mark)) {
+                    if (const auto word = joined(pieces); !word.empty()) {
+                        score = weight * lm->score(word, prev) + bonus;
+                        prev = word;
+                    }
+                    pieces.clear();
+                    if (piece.size() > mark.size()) pieces.push_back(piece.substr(mark.size()));
+                } else if (lm) {
+                    pieces.push_back(piece);
+                }
+                auto extended = beam.prefix;
+                extended.push_back(c);
+                const bool repeat = beam.lastToken() == c;
+                if (repeat) merge({beam.prefix, minusInfinity, beam.pNonBlank + frame[c], beam.lmScore, beam.wordPieces, beam.prevWord});
+                merge({extended, minusInfinity, (repeat ? beam.pBlank : total) + frame[c], beam.lmScore + score, pieces, prev});
+            }
+        }
+        std::stable_sort(next.begin(), next.end(), [](const CtcBeam& a, const CtcBeam& b) { return a.total() > b.total(); });
+        if (next.size() > width) next.resize(width);
+        beams = std::move(next);
+    }
+    for (auto& beam : beams) {
+        if (const auto word = joined(beam.wordPieces); lm && !word.empty()) beam.lmScore += weight * lm->score(word, beam.prevWord) + bonus;
+    }
+    return beams;
+}
+
+TEST(CtcBeamSearch, SharedPrefixesGiveTheBeamsOfPlainCopies) {
+    const Vocabulary vocabulary = {{1, mark + "the"}, {2, mark + "cat"}, {3, "s"},     {4, mark + "a"},
+                                   {5, "t"},          {6, mark},         {7, "cat"},   {8, mark + "dog"}};
+    const auto lm = catModel();
+    struct Case {
+        const char* name;
+        int frames;
+        int width;
+        int candidates;
+        bool withModel;
+    };
+    // The long cases make enough prefixes for the arena to drop dead ones many times.
+    const std::vector<Case> cases = {
+        {"short, wide", 40, 16, 6, true},
+        {"long, language model", 800, 4, 4, true},
+        {"long, acoustic only", 800, 6, 3, false},
+    };
+    for (const auto& c : cases) {
+        std::mt19937 random(11);
+        std::normal_distribution<float> logit(0.0f, 2.0f);
+        CtcLogProbFrames frames(static_cast<std::size_t>(c.frames), std::vector<float>(9));
+        for (auto& frame : frames) {
+            float sum = 0;
+            for (auto& value : frame) sum += std::exp(value = logit(random));
+            for (auto& value : frame) value -= std::log(sum);
+        }
+        const ARPALanguageModel* model = c.withModel ? &lm : nullptr;
+        const auto expected = referenceBeams(frames, vocabulary, model, static_cast<std::size_t>(c.width), 0.7f, 0.3f, 0,
+                                             static_cast<std::size_t>(c.candidates));
+        const auto beams = ctcPrefixBeams(frames, vocabulary, model, c.width, 0.7f, 0.3f, 0, c.candidates);
+        ASSERT_EQ(beams.size(), expected.size()) << c.name;
+        EXPECT_GT(expected.front().prefix.size(), static_cast<std::size_t>(c.frames / 4)) << c.name;
+        for (std::size_t i = 0; i < beams.size(); ++i) {
+            EXPECT_EQ(beams[i].prefix, expected[i].prefix) << c.name << ", beam " << i;
+            EXPECT_EQ(beams[i].pBlank, expected[i].pBlank) << c.name << ", beam " << i;
+            EXPECT_EQ(beams[i].pNonBlank, expected[i].pNonBlank) << c.name << ", beam " << i;
+            EXPECT_EQ(beams[i].lmScore, expected[i].lmScore) << c.name << ", beam " << i;
+            EXPECT_EQ(beams[i].wordPieces, expected[i].wordPieces) << c.name << ", beam " << i;
+            EXPECT_EQ(beams[i].prevWord, expected[i].prevWord) << c.name << ", beam " << i;
+        }
+    }
 }
 
 TEST(CtcBeamSearch, MultiArrayGivesTheSameTextAsTheListForm) {

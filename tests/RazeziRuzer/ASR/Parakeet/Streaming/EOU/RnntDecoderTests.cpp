@@ -87,6 +87,14 @@ TEST(RnntDecoderTests, AtMostTwoSymbolsPerFrame) {
     EXPECT_EQ(d.decoder.hState()[0].doubleValue(), 6.0);
 }
 
+TEST(RnntDecoderTests, TheMarkEndsTheChunkAtOnce) {
+    Decoder d;
+    const auto result = d.decoder.decodeWithEOU(encoderFrames({2, scriptedeou::eouMark, 3, 4}), 0, 0, std::nullopt);
+    EXPECT_EQ(result.tokenIds, (std::vector<std::int64_t>{2}));
+    EXPECT_TRUE(result.eouDetected);
+    EXPECT_EQ(d.decoder.lastToken(), 2);
+}
+
 TEST(RnntDecoderTests, BlanksKeepTheState) {
     Decoder d;
     d.decoder.decodeWithEOU(encoderFrames({6}), 0, 0, std::nullopt);
@@ -100,7 +108,7 @@ TEST(RnntDecoderTests, BlanksKeepTheState) {
 }
 
 TEST(RnntDecoderTests, OnlyTheLastDecoderTimeStepReachesTheJoint) {
-    for (const std::int64_t steps : {1, 3}) {
+    for (const std::int64_t steps : {1, 2, 3}) {
         SCOPED_TRACE(steps);
         Decoder d({.decoderTimeSteps = steps});
         const auto result = d.decoder.decodeWithEOU(encoderFrames({0, 1, 2}), 0, 0, std::nullopt);

@@ -183,7 +183,13 @@ ScriptedEou::ScriptedEou(const std::filesystem::path& folder, StreamingChunkSize
                 for (int symbol = 0; symbol <= tokenCount && loudest > -5.0f; ++symbol) {
                     if (bands[static_cast<std::size_t>(symbol)] == band) code = symbol == tokenCount ? eouCode : symbol + 1;
                 }
-                if (code > 0 && code != eouCode && j < g.validOutputLen) ++count;
+                if (j == g.validOutputLen) {
+                    // Past the decoded frames: a token the joint would answer.
+                    encoded[{0, 0, j}] = tokenCount;
+                    encoded[{0, 1, j}] = count + 1;
+                    continue;
+                }
+                if (code > 0 && code != eouCode) ++count;
                 encoded[{0, 0, j}] = code;
                 encoded[{0, 1, j}] = code > 0 && code != eouCode ? count : 0;
             }

@@ -132,7 +132,11 @@ TEST_F(EouTests, ScriptedStreamsGiveTheScriptedTextTimesAndEndOfUtterance) {
                 EXPECT_TRUE(manager.getEouTimestampsMs().empty());
                 EXPECT_TRUE(eouTexts.empty());
             }
-            EXPECT_EQ(stream.finish(), expectedText(script));
+            // finish decodes the rest as one chunk: the frames of its first shift.
+            const auto finished = stream.finish();
+            const auto finalFrames =
+                std::min(script.size(), static_cast<std::size_t>(manager.processedChunks() * g.validOutputLen));
+            EXPECT_EQ(finished, expectedText(std::vector<int>(script.begin(), script.begin() + finalFrames)));
             EXPECT_EQ(manager.bufferedSampleCount(), 0u);
         }
     }
@@ -233,21 +237,43 @@ TEST_F(EouTests, EncoderInputsAndCachesCarry) {
     EXPECT_EQ(calls[1].time, 0.0);  // the encoder returned no time cache
 }
 
-TEST_F(EouTests, FinishDecodesEveryPendingSample) {
-    for (const auto size : allStreamingChunkSizes) {
-        SCOPED_TRACE(sizeName(size));
+// What finish decodes: one padded chunk for a buffer that fits one, as a
+// stream that never held more is finished; whole chunks before that while
+// more is pending. A chunk decodes the frames of its first shift.
+TEST_F(EouTests, FinishDecodesWholeChunksThenTheRestAsOneChunk) {
+    struct Case {
+        StreamingChunkSize size;
+        int pendingFrames; // never processed before finish
+        int chunks;        // decoded by finish
+    };
+    const Case cases[] = {
+        {StreamingChunkSize::ms160, 3, 1},   // 1,920 samples: one 2,560-sample chunk
+        {StreamingChunkSize::ms160, 4, 1},   // exactly one chunk
+        {StreamingChunkSize::ms160, 40, 19}, // 25,600: 18 shifts leave one chunk
+        {StreamingChunkSize::ms320, 5, 1},   // 6,400: more than a shift, less than a chunk
+        {StreamingChunkSize::ms320, 7, 1},
+        {StreamingChunkSize::ms320, 40, 10}, // 51,200: 9 shifts leave 5,120
+        {StreamingChunkSize::ms1280, 16, 1},
+        {StreamingChunkSize::ms1280, 40, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(sizeName(c.size)) + ", " + std::to_string(c.pendingFrames) + " frames");
         testsupport::TemporaryDirectory modelFolder;
-        ScriptedEou models(modelFolder.path(), size);
-        StreamingEouAsrManager manager({}, size);
+        ScriptedEou models(modelFolder.path(), c.size);
+        StreamingEouAsrManager manager({}, c.size);
         manager.loadModels(modelFolder.path());
-        // Never processed before finish: far more than one chunk.
         std::vector<int> frames;
-        for (int i = 0; i < 40; ++i) frames.push_back(i % 8);
-        append(manager, size, frames);
-        EXPECT_EQ(manager.finish(), expectedText(frames));
+        for (int i = 0; i < c.pendingFrames; ++i) frames.push_back(i % 8);
+        append(manager, c.size, frames);
+        const auto decoded = std::min<std::size_t>(frames.size(), static_cast<std::size_t>(c.chunks) *
+                                                                       static_cast<std::size_t>(geometry(c.size).validOutputLen));
+        EXPECT_EQ(manager.finish(), expectedText(std::vector<int>(frames.begin(), frames.begin() + decoded)));
+        EXPECT_EQ(manager.processedChunks(), c.chunks);
+        EXPECT_EQ(models.record()->encoderCalls.size(), static_cast<std::size_t>(c.chunks));
         EXPECT_EQ(manager.bufferedSampleCount(), 0u);
         EXPECT_TRUE(manager.getTokenTimestampsMs().empty());
         EXPECT_EQ(manager.finish(), "");
+        EXPECT_EQ(manager.processedChunks(), c.chunks);
     }
 }
 
@@ -344,6 +370,7 @@ TEST_F(EouTests, TheFusedSwitchIsExactlyOne) {
         StreamingEouAsrManager manager({}, StreamingChunkSize::ms160);
         manager.loadModels(modelFolder.path());
         append(manager, StreamingChunkSize::ms160, {3, 4, 5, 6});
+        manager.processBufferedAudio();
         EXPECT_EQ(manager.finish(), "w3 w4 w5 w6");
         EXPECT_EQ(models.record()->fusedCalls > 0, c.fused);
         EXPECT_EQ(models.record()->jointCalls > 0, !c.fused);
