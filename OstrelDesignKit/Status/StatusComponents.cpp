@@ -1,6 +1,7 @@
 #include "OstrelDesignKit/Status/StatusComponents.hpp"
 
 #include "OstrelDesignKit/Tokens/Color.hpp"
+#include "OstrelDesignKit/Tokens/LogicalFontSize.hpp"
 
 #include <QFontDatabase>
 
@@ -11,7 +12,7 @@ namespace {
 
 QFont systemFont(double size, QFont::Weight weight) {
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setPointSizeF(size);
+    setLogicalSize(font, size);
     font.setWeight(weight);
     return font;
 }

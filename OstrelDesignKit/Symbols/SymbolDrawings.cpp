@@ -177,6 +177,7 @@ Table makeTable() {
         {"exclamationmark.circle.fill", inFilledCircle(exclamationmark)},
         {"questionmark", outlined(questionmark)},
         {"pause.circle", inCircle(pause)},
+        {"arrow.right", outlined(arrowRight)},
         {"arrow.right.circle", inCircle(arrowRight)},
 
         {"arrow.up.and.down", outlined(arrowUpAndDown)},
@@ -235,6 +236,9 @@ Table makeTable() {
         {"slider.horizontal.3", outlined(sliders)},
         {"textformat.size", outlined(textformatSize)},
         {"text.badge.minus", withBadge(outlined(textLines), minus)},
+        {"text.badge.checkmark", withBadge(outlined(textLines), checkmark)},
+        {"textformat", outlined(textformat)},
+        {"brain.head.profile", outlined(brainHeadProfile)},
         {"quote.opening", outlined(quoteOpening)},
         {"paragraphsign", outlined(paragraphsign)},
         {"paintpalette", outlined(paintpalette)},

@@ -657,6 +657,51 @@ void textformatSize(QPainter& painter) {
     painter.drawPath(letters);
 }
 
+void textformat(QPainter& painter) {
+    outlineOnly(painter);
+    QPainterPath letters;
+    // A capital A.
+    letters.moveTo(2, 19);
+    letters.lineTo(7.5, 4.5);
+    letters.lineTo(13, 19);
+    letters.moveTo(4, 14);
+    letters.lineTo(11, 14);
+    // A small a: its bowl and its stem.
+    letters.addEllipse(QPointF(18, 15.5), 3, 3.5);
+    letters.moveTo(21, 10.5);
+    letters.lineTo(21, 19);
+    painter.drawPath(letters);
+}
+
+void brainHeadProfile(QPainter& painter) {
+    outlineOnly(painter);
+    QPainterPath head;
+    // Neck, back of the head, crown, forehead, nose, chin.
+    head.moveTo(7, 21.5);
+    head.lineTo(7, 17);
+    head.cubicTo(4, 15, 3, 12, 3, 10);
+    head.cubicTo(3, 5, 7, 2, 12, 2);
+    head.cubicTo(17, 2, 20, 5.5, 20, 9.5);
+    head.lineTo(21.5, 13);
+    head.lineTo(19.5, 13.5);
+    head.lineTo(19.5, 16.5);
+    head.cubicTo(19.5, 18, 18.5, 18.5, 17, 18.5);
+    head.lineTo(15, 18.5);
+    head.lineTo(15, 21.5);
+    painter.drawPath(head);
+    QPainterPath brain;
+    // The folds of the brain inside the skull.
+    brain.moveTo(8, 11);
+    brain.cubicTo(6.5, 11, 6.5, 8, 8.5, 8);
+    brain.cubicTo(8.5, 5.5, 12, 5, 12.5, 7);
+    brain.cubicTo(14, 5.5, 16.5, 7, 15.5, 9);
+    brain.cubicTo(17, 10, 16, 12.5, 14, 12);
+    brain.cubicTo(13, 13.5, 10, 13.5, 9.5, 12);
+    brain.moveTo(12, 9);
+    brain.lineTo(12, 12.5);
+    painter.drawPath(brain);
+}
+
 void textLines(QPainter& painter) {
     line(painter, 3, 6, 21, 6);
     line(painter, 3, 12, 21, 12);

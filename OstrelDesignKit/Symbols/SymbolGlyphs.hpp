@@ -67,6 +67,8 @@ void speakerMinus(QPainter& painter);
 void sliders(QPainter& painter);
 void textformatSize(QPainter& painter);
 void textLines(QPainter& painter);
+void textformat(QPainter& painter);
+void brainHeadProfile(QPainter& painter);
 void quoteOpening(QPainter& painter);
 void paragraphsign(QPainter& painter);
 void paintpalette(QPainter& painter);

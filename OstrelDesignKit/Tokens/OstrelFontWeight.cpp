@@ -1,5 +1,7 @@
 #include "OstrelDesignKit/Tokens/OstrelFontWeight.hpp"
 
+#include "OstrelDesignKit/Tokens/LogicalFontSize.hpp"
+
 namespace ostreldesignkit {
 
 std::string_view fontName(OstrelFontWeight weight) {
@@ -29,7 +31,7 @@ QStringList ostrelFontFamilies() { return {QStringLiteral("Lato"), QStringLitera
 QFont ostrelFont(double size, OstrelFontWeight weight) {
     QFont font;
     font.setFamilies(ostrelFontFamilies());
-    font.setPointSizeF(size);
+    setLogicalSize(font, size);
     font.setWeight(qtWeight(weight));
     return font;
 }

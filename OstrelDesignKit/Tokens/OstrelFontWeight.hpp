@@ -19,7 +19,7 @@ QFont::Weight qtWeight(OstrelFontWeight weight);
 // The families tried in order for the kit's faces.
 QStringList ostrelFontFamilies();
 
-// The kit's face of `weight` at `size` points.
+// The kit's face of `weight` at `size` logical pixels.
 QFont ostrelFont(double size, OstrelFontWeight weight);
 
 } // namespace ostreldesignkit

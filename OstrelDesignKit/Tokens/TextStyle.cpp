@@ -1,6 +1,7 @@
 #include "OstrelDesignKit/Tokens/TextStyle.hpp"
 
 #include "OstrelDesignKit/Tokens/Color.hpp"
+#include "OstrelDesignKit/Tokens/LogicalFontSize.hpp"
 
 #include <QFontDatabase>
 #include <QPalette>
@@ -40,9 +41,9 @@ void applyTextStyle(QWidget& widget, TextStyle style) {
     widget.setPalette(palette);
 }
 
-QFont systemFont(double pointSize, bool monospaced) {
+QFont systemFont(double size, bool monospaced) {
     QFont font = QFontDatabase::systemFont(monospaced ? QFontDatabase::FixedFont : QFontDatabase::GeneralFont);
-    font.setPointSizeF(pointSize);
+    setLogicalSize(font, size);
     return font;
 }
 

@@ -28,8 +28,8 @@ QFont textStyleFont(TextStyle style);
 // Sets `widget`'s font and, where the style names one, its text colour.
 void applyTextStyle(QWidget& widget, TextStyle style);
 
-// The platform's font at `pointSize`; its fixed-pitch face when asked.
-QFont systemFont(double pointSize, bool monospaced = false);
+// The platform's font at `size` logical pixels; its fixed-pitch face when asked.
+QFont systemFont(double size, bool monospaced = false);
 // Sets the colour of `widget`'s text (labels and editable text alike).
 void setTextColor(QWidget& widget, const QColor& color);
 

@@ -7,10 +7,16 @@ namespace {
 
 const std::string clientName = "OstrelVirorez Devices";
 
+// Recording through the server's default source needs no list from the
+// server, so it is offered even before (or without) an answer.
+AudioInputDevice systemDefault() { return {0, "System Default", ""}; }
+
 } // namespace
 
 AudioDeviceManager::AudioDeviceManager(platform::MainQueue& mainQueue)
-    : mainQueue_(mainQueue), self_(std::make_shared<AudioDeviceManager*>(this)) {}
+    : inputDevices_(std::vector<AudioInputDevice>{systemDefault()}),
+      mainQueue_(mainQueue),
+      self_(std::make_shared<AudioDeviceManager*>(this)) {}
 
 AudioDeviceManager::~AudioDeviceManager() { removeListener(); }
 
@@ -25,7 +31,7 @@ void AudioDeviceManager::refreshDevices() {
 std::optional<std::vector<AudioInputDevice>> AudioDeviceManager::readSources(PulseConnection& connection) const {
     auto sources = platform::audio::listCaptureSources(connection);
     if (!sources) return std::nullopt;
-    std::vector<AudioInputDevice> devices{{0, "System Default", ""}};
+    std::vector<AudioInputDevice> devices{systemDefault()};
     for (auto& source : *sources) {
         // A source without a name cannot be chosen again, nor one without a text to show.
         if (source.name.empty() || source.description.empty()) continue;

@@ -1,8 +1,9 @@
 #pragma once
 // The list of microphones the user can choose from: "System Default" first,
 // then every capture source of the sound server that is not the monitor of an
-// output. It follows the server's source changes once the listener is
-// installed. Main queue only.
+// output. "System Default" is listed even while no sound server answers. It
+// follows the server's source changes once the listener is installed. Main
+// queue only.
 
 #include "OstrelVirorez/App/Ports/AudioDeviceManaging.hpp"
 #include "OstrelVirorez/Audio/AudioInputDevice.hpp"

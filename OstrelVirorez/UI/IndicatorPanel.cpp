@@ -26,12 +26,17 @@ IndicatorPanel::IndicatorPanel(IndicatorStyle style, const IndicatorInputs& inpu
     setFocusPolicy(Qt::NoFocus);
     setFixedSize(IndicatorPlacement::panelSize(style).toSize());
     switch (style) {
-    case IndicatorStyle::notch: view_ = notchView_ = new NotchIndicatorView(geometry, inputs.state, this); break;
+    case IndicatorStyle::notch:
+        view_ = notchView_ = new NotchIndicatorView(geometry, inputs.state, this);
+        notchView_->animateWith(animations_);
+        break;
     case IndicatorStyle::overlay:
         view_ = overlayView_ = new OverlayIndicatorView(inputs.state, IndicatorPlacement::overlayClosedWidth, this);
+        overlayView_->animateWith(animations_);
         break;
     case IndicatorStyle::minimal:
         view_ = minimalView_ = new MinimalIndicatorView(inputs.state, inputs.pillPosition, this);
+        minimalView_->animateWith(animations_);
         break;
     }
     view_->setGeometry(rect());
@@ -82,8 +87,9 @@ void IndicatorPanel::present() {
     if (fadeFinished_) mainQueue_.post(std::exchange(fadeFinished_, nullptr));
     animations_.makeOpaque();
     setWindowOpacity(1);
-    show();
+    mask_.refresh();
     pushMotion();
+    show();
     ticker_.start();
 }
 
@@ -116,12 +122,15 @@ void IndicatorPanel::pushMotion() {
     if (notchView_ != nullptr) {
         notchView_->setLevel(level);
         notchView_->setMotion(animations_.pulse(), animations_.breath(), animations_.openness(), spinner);
+        mask_.follow(notchView_->visibleOutline());
     } else if (overlayView_ != nullptr) {
         overlayView_->setLevel(level);
         overlayView_->setMotion(animations_.pulse(), animations_.ringPhase(), animations_.ringOpacity(), spinner);
+        mask_.follow(overlayView_->visibleOutline());
     } else if (minimalView_ != nullptr) {
         minimalView_->setLevel(level);
         minimalView_->setMotion(animations_.pulse(), spinner);
+        mask_.follow(minimalView_->visibleOutline());
     }
 }
 

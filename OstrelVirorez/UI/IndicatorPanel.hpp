@@ -8,6 +8,7 @@
 #include "OstrelVirorez/UI/Indicator/FrameTicker.hpp"
 #include "OstrelVirorez/UI/Indicator/IndicatorAnimations.hpp"
 #include "OstrelVirorez/UI/Indicator/IndicatorInputs.hpp"
+#include "OstrelVirorez/UI/Indicator/IndicatorWindowMask.hpp"
 #include "OstrelVirorez/UI/Indicator/ScreenDescription.hpp"
 
 #include <QWidget>
@@ -62,6 +63,7 @@ private:
     platform::MainQueue& mainQueue_;
     IndicatorAnimations animations_;
     FrameTicker ticker_;
+    IndicatorWindowMask mask_{*this};
     QWidget* view_ = nullptr;
     NotchIndicatorView* notchView_ = nullptr;
     OverlayIndicatorView* overlayView_ = nullptr;

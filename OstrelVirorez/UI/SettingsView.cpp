@@ -153,7 +153,8 @@ void SettingsView::placeOverlays() {
     shell_->setGeometry(rect());
     leadingOverlay_->move(24, 16);
     leadingOverlay_->raise();
-    statusToggle_->move(width() - 20 - statusToggle_->width(), 18);
+    // At the tab's trailing edge, which the status panel does not move.
+    statusToggle_->move(fixedSize.width() - 20 - statusToggle_->width(), 18);
     statusToggle_->raise();
 }
 
@@ -175,6 +176,8 @@ void SettingsView::applyState() {
     for (auto* row : rows_) row->setSelected(row->tab() == model_.selectedTab());
     if (shownTab_ != model_.selectedTab()) showTab();
     shell_->setSidebarCollapsed(model_.isSidebarCollapsed(), true);
+    // Without the sidebar the window buttons float over the tab: it starts below them.
+    tabHost_->setContentsMargins(0, model_.isSidebarCollapsed() ? collapsedTabTopInset : 0, 0, 0);
     sidebarTooltip_->setText(model_.sidebarToggleHelp());
     statusToggle_->setActive(model_.isStatusPanelOpen());
     openStatusPanel(model_.isStatusPanelOpen());
@@ -182,6 +185,8 @@ void SettingsView::applyState() {
 
 void SettingsView::openStatusPanel(bool open) {
     if (open == (statusPanel_ != nullptr)) return;
+    // The panel opens beside the tab, which keeps its width: the window widens.
+    setFixedSize(open ? fixedSize + QSize(statusPanelWidth + 8, 0) : fixedSize);
     if (!open) {
         contentRow_->removeWidget(statusPanel_);
         statusPanel_->hide();

@@ -2,7 +2,8 @@
 // The settings window's root view: on the kit's split shell, a sidebar of the
 // seven tabs and the selected tab's view; over it the kit's window buttons
 // with the sidebar button at the top left and the status panel's button at
-// the top right; the "Status" panel at the right edge while open. While it
+// the top right; the "Status" panel beside the tab while open (the view
+// widens by the panel's column, so the tab keeps its width). While it
 // exists it answers the two sheet notifications by presenting the feedback or
 // the onboarding sheet over its window (one sheet at a time, the newer one
 // replacing the older). Everything is drawn dark, whatever the desktop's
@@ -40,6 +41,8 @@ class SettingsView final : public QWidget {
 public:
     static constexpr QSize fixedSize{700, 760};
     static constexpr int statusPanelWidth = 320;
+    // Room above the tab for the window buttons while the sidebar is collapsed.
+    static constexpr int collapsedTabTopInset = 40;
 
     explicit SettingsView(const SettingsEnvironment& environment, QWidget* parent = nullptr);
     ~SettingsView() override;

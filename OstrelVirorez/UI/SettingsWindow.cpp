@@ -7,9 +7,11 @@
 #include "OstrelVirorez/UI/SettingsView.hpp"
 #include "Platform/Defaults/UserDefaults.hpp"
 
+#include <QAction>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QLayout>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
@@ -28,6 +30,7 @@ SettingsWindow::SettingsWindow(const SettingsEnvironment& environment, std::func
     // The menu bar lies on the window's own translucent background.
     menuBar()->setPalette(view_->palette());
     menuBar()->setAutoFillBackground(false);
+    keepMenuOffTheView();
     // The window takes exactly the size its menu bar and the fixed view need.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     applyWindowFlags();
@@ -37,6 +40,18 @@ SettingsWindow::SettingsWindow(const SettingsEnvironment& environment, std::func
 }
 
 SettingsWindow::~SettingsWindow() { settingsChanged_.disconnect(); }
+
+void SettingsWindow::keepMenuOffTheView() {
+    // A desktop-wide menu bar shows the menus elsewhere. Without one, a strip
+    // above the view would make the window taller than its fixed size and push
+    // the kit's window buttons down; the strip stays hidden and the menus'
+    // shortcuts work on the window itself.
+    if (menuBar()->platformMenuBar() != nullptr) return;
+    menuBar()->hide();
+    for (QAction* menu : menuBar()->actions()) {
+        if (menu->menu() != nullptr) addActions(menu->menu()->actions());
+    }
+}
 
 void SettingsWindow::setShowsTaskbarEntry(bool shows) {
     if (shows == showsTaskbarEntry_) return;
@@ -82,6 +97,7 @@ void SettingsWindow::bringForward() {
 
 void SettingsWindow::paintEvent(QPaintEvent*) {
     // The view draws its own background; the menu bar above it gets the same.
+    if (!menuBar()->isVisible()) return;
     const auto colors = view_->model().shellColors();
     QPainter painter(this);
     ostreldesignkit::OstrelHudBackground{colors.baseColor, colors.baseOpacity}.paint(painter,

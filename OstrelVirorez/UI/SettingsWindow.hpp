@@ -4,7 +4,9 @@
 // resizable nor minimizable. It is translucent and frameless: the view draws
 // the background and the kit's own window buttons, and dragging an empty
 // part of it moves the window. Closing only hides it; its menu bar carries
-// the application menu. Without a taskbar entry it behaves like a tool window.
+// the application menu, shown by a desktop-wide menu bar where there is one
+// and never inside the window. Without a taskbar entry it behaves like a tool
+// window.
 
 #include "OstrelVirorez/UI/Settings/SettingsEnvironment.hpp"
 #include "Platform/Core/Signal.hpp"
@@ -39,6 +41,7 @@ protected:
 
 private:
     void applyWindowFlags();
+    void keepMenuOffTheView();
 
     SettingsView* view_;
     bool showsTaskbarEntry_ = true;

@@ -1,12 +1,13 @@
 #pragma once
 // The one QApplication of a design-kit test process, made on first use on the
 // offscreen platform and let go before the process's static objects; and the
-// folder where render tests leave their images for a person to look at.
+// comparison of a render with the kit's kept reference images.
+
+#include "tests/Support/Qt/ReferenceImage.hpp"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QImage>
 #include <QString>
 
@@ -38,10 +39,10 @@ inline QApplication& kitApplication() {
     return *instance;
 }
 
-// Saves `image` as "<name>.png" under "renders/" of the working folder.
-inline void keepRender(const QImage& image, const QString& name) {
-    QDir().mkpath(QStringLiteral("renders"));
-    image.save(QStringLiteral("renders/%1.png").arg(name));
+// Compares `image` with tests/OstrelDesignKit/references/<name>.png; the
+// render is also left under "renders/" for a person to look at.
+inline void expectLooksAsKept(const QImage& image, const QString& name) {
+    EXPECT_TRUE(testsupport::matchesReference(image, {"OstrelDesignKit", name.toStdString()}));
 }
 
 } // namespace ostreldesignkit::testing

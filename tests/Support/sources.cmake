@@ -17,3 +17,4 @@ target_sources(TestSupport PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/SecretServiceTestServer.cpp
 )
 target_link_libraries(TestSupport PUBLIC PkgConfig::DBUS)
+include(${CMAKE_CURRENT_LIST_DIR}/Qt/sources.cmake)

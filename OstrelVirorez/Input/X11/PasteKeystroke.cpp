@@ -10,8 +10,23 @@
 
 #include <array>
 #include <string_view>
+#include <vector>
 
 namespace ostrelvirorez::x11 {
+namespace {
+
+bool classIsOneOf(const std::string& instance, const std::string& className,
+                  const auto& names) {
+    for (const auto& name : {instance, className}) {
+        const auto lower = platform::text::lowercased(name);
+        for (const std::string_view known : names) {
+            if (lower == known) return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
 
 bool isTerminalWindowClass(const std::string& instance, const std::string& className) {
     static constexpr std::array<std::string_view, 26> terminals{
@@ -19,39 +34,52 @@ bool isTerminalWindowClass(const std::string& instance, const std::string& class
         "xfce4-terminal", "terminator", "tilix", "alacritty", "kitty", "urxvt", "rxvt", "st", "st-256color",
         "foot", "wezterm", "org.wezfurlong.wezterm", "lxterminal", "mate-terminal", "qterminal", "terminology",
         "sakura", "guake", "tilda"};
-    for (const auto& name : {instance, className}) {
-        const auto lower = platform::text::lowercased(name);
-        for (const auto terminal : terminals) {
-            if (lower == terminal) return true;
-        }
-    }
-    return false;
+    return classIsOneOf(instance, className, terminals);
 }
 
-bool synthesizePaste(X11Display& connection) {
+PasteChord pasteChordFor(const std::string& instance, const std::string& className) {
+    // In the rxvt family Control-Shift starts entering a character by its code.
+    static constexpr std::array<std::string_view, 4> xtermFamily{"xterm", "uxterm", "urxvt", "rxvt"};
+    if (classIsOneOf(instance, className, xtermFamily)) return PasteChord::shiftInsert;
+    if (isTerminalWindowClass(instance, className)) return PasteChord::controlShiftV;
+    return PasteChord::controlV;
+}
+
+PasteChord focusedPasteChord(X11Display& connection) {
+    Display* display = connection.get();
+    auto target = activeWindow(display);
+    if (!target) target = focusWindow(display);
+    const auto targetClass = target ? windowClass(display, *target) : std::nullopt;
+    return targetClass ? pasteChordFor(targetClass->instance, targetClass->className) : PasteChord::controlV;
+}
+
+bool synthesizePaste(X11Display& connection, PasteChord chord) {
     Display* display = connection.get();
     int event = 0;
     int error = 0;
     int major = 0;
     int minor = 0;
     if (!XTestQueryExtension(display, &event, &error, &major, &minor)) return false;
-    const auto control = XKeysymToKeycode(display, XK_Control_L);
-    const auto shift = XKeysymToKeycode(display, XK_Shift_L);
-    const auto v = XKeysymToKeycode(display, XK_v);
-    if (control == 0 || v == 0) return false;
 
-    auto target = activeWindow(display);
-    if (!target) target = focusWindow(display);
-    const auto targetClass = target ? windowClass(display, *target) : std::nullopt;
-    const bool terminal = targetClass && isTerminalWindowClass(targetClass->instance, targetClass->className);
-    if (terminal && shift == 0) return false;
+    std::vector<KeySym> modifiers;
+    KeySym key = XK_v;
+    switch (chord) {
+    case PasteChord::controlV: modifiers = {XK_Control_L}; break;
+    case PasteChord::controlShiftV: modifiers = {XK_Control_L, XK_Shift_L}; break;
+    case PasteChord::shiftInsert:
+        modifiers = {XK_Shift_L};
+        key = XK_Insert;
+        break;
+    }
+    std::vector<KeyCode> codes;
+    for (const KeySym symbol : modifiers) codes.push_back(XKeysymToKeycode(display, symbol));
+    codes.push_back(XKeysymToKeycode(display, key));
+    for (const KeyCode code : codes) {
+        if (code == 0) return false;
+    }
 
-    XTestFakeKeyEvent(display, control, True, CurrentTime);
-    if (terminal) XTestFakeKeyEvent(display, shift, True, CurrentTime);
-    XTestFakeKeyEvent(display, v, True, CurrentTime);
-    XTestFakeKeyEvent(display, v, False, CurrentTime);
-    if (terminal) XTestFakeKeyEvent(display, shift, False, CurrentTime);
-    XTestFakeKeyEvent(display, control, False, CurrentTime);
+    for (const KeyCode code : codes) XTestFakeKeyEvent(display, code, True, CurrentTime);
+    for (auto code = codes.rbegin(); code != codes.rend(); ++code) XTestFakeKeyEvent(display, *code, False, CurrentTime);
     XFlush(display);
     return true;
 }

@@ -31,8 +31,8 @@ std::string atomName(Display* display, Atom atom) {
 } // namespace
 
 struct X11Clipboard::Atoms {
-    explicit Atoms(Display* display)
-        : clipboard(XInternAtom(display, "CLIPBOARD", False)),
+    Atoms(Display* display, const std::string& selectionName)
+        : selection(XInternAtom(display, selectionName.c_str(), False)),
           targets(XInternAtom(display, "TARGETS", False)),
           timestamp(XInternAtom(display, "TIMESTAMP", False)),
           incr(XInternAtom(display, "INCR", False)),
@@ -44,7 +44,7 @@ struct X11Clipboard::Atoms {
         }
     }
 
-    Atom clipboard;
+    Atom selection;
     Atom targets;
     Atom timestamp;
     Atom incr;
@@ -54,17 +54,17 @@ struct X11Clipboard::Atoms {
     std::set<Atom> notData;
 };
 
-std::unique_ptr<X11Clipboard> X11Clipboard::open(const std::string& displayName) {
+std::unique_ptr<X11Clipboard> X11Clipboard::open(const std::string& displayName, const std::string& selection) {
     auto display = X11Display::open(displayName);
     if (!display) return nullptr;
     Display* x = display->get();
     const Window window = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 1, 1, 0, 0, 0);
     XSelectInput(x, window, PropertyChangeMask);
-    return std::unique_ptr<X11Clipboard>(new X11Clipboard(std::move(display), window));
+    return std::unique_ptr<X11Clipboard>(new X11Clipboard(std::move(display), window, selection));
 }
 
-X11Clipboard::X11Clipboard(std::unique_ptr<X11Display> display, unsigned long window)
-    : display_(std::move(display)), window_(window), atoms_(std::make_unique<Atoms>(display_->get())) {}
+X11Clipboard::X11Clipboard(std::unique_ptr<X11Display> display, unsigned long window, const std::string& selection)
+    : display_(std::move(display)), window_(window), atoms_(std::make_unique<Atoms>(display_->get(), selection)) {}
 
 X11Clipboard::~X11Clipboard() {
     XDestroyWindow(display_->get(), window_);
@@ -72,7 +72,7 @@ X11Clipboard::~X11Clipboard() {
 
 bool X11Clipboard::ownsSelection() {
     processPendingEvents();
-    return owner_ && XGetSelectionOwner(display_->get(), atoms_->clipboard) == window_;
+    return owner_ && XGetSelectionOwner(display_->get(), atoms_->selection) == window_;
 }
 
 std::uint64_t X11Clipboard::changeCount() {
@@ -87,7 +87,7 @@ std::uint64_t X11Clipboard::changeCount() {
 ClipboardSnapshot X11Clipboard::snapshot() {
     if (ownsSelection()) return offered_;
     ClipboardSnapshot result;
-    if (XGetSelectionOwner(display_->get(), atoms_->clipboard) == None) return result;
+    if (XGetSelectionOwner(display_->get(), atoms_->selection) == None) return result;
     const auto list = readTarget(atoms_->targets);
     if (!list || list->format != 32) return result;
     const auto* targets = reinterpret_cast<const long*>(list->data.data());
@@ -104,7 +104,7 @@ ClipboardSnapshot X11Clipboard::snapshot() {
 std::optional<ClipboardSnapshot::Entry> X11Clipboard::readTarget(unsigned long target) {
     Display* x = display_->get();
     XDeleteProperty(x, window_, atoms_->transfer);
-    XConvertSelection(x, atoms_->clipboard, target, atoms_->transfer, window_, CurrentTime);
+    XConvertSelection(x, atoms_->selection, target, atoms_->transfer, window_, CurrentTime);
     XEvent notify;
     if (!waitForEvent(SelectionNotify, replyTimeout, &notify) || notify.xselection.property == None) return std::nullopt;
 
@@ -186,7 +186,7 @@ void X11Clipboard::setText(const std::string& text) {
 
 void X11Clipboard::restore(const ClipboardSnapshot& snapshot) {
     if (snapshot.empty()) {
-        if (ownsSelection()) XSetSelectionOwner(display_->get(), atoms_->clipboard, None, CurrentTime);
+        if (ownsSelection()) XSetSelectionOwner(display_->get(), atoms_->selection, None, CurrentTime);
         owner_ = false;
         offered_ = {};
         ++changeCount_;
@@ -199,8 +199,8 @@ void X11Clipboard::restore(const ClipboardSnapshot& snapshot) {
 void X11Clipboard::offer(ClipboardSnapshot content) {
     Display* x = display_->get();
     offered_ = std::move(content);
-    XSetSelectionOwner(x, atoms_->clipboard, window_, CurrentTime);
-    owner_ = XGetSelectionOwner(x, atoms_->clipboard) == window_;
+    XSetSelectionOwner(x, atoms_->selection, window_, CurrentTime);
+    owner_ = XGetSelectionOwner(x, atoms_->selection) == window_;
     ++changeCount_;
     XFlush(x);
 }
@@ -220,7 +220,7 @@ void X11Clipboard::handleEvent(void* opaque) {
     auto* event = static_cast<XEvent*>(opaque);
     if (event->type == SelectionRequest) {
         answerRequest(&event->xselectionrequest);
-    } else if (event->type == SelectionClear && event->xselectionclear.selection == atoms_->clipboard) {
+    } else if (event->type == SelectionClear && event->xselectionclear.selection == atoms_->selection) {
         if (owner_) ++changeCount_;
         owner_ = false;
         offered_ = {};
@@ -241,7 +241,7 @@ void X11Clipboard::answerRequest(const void* opaque) {
     // Obsolete clients name no property and expect the target's name.
     const Atom property = request->property == None ? request->target : request->property;
 
-    if (owner_ && request->selection == atoms_->clipboard) {
+    if (owner_ && request->selection == atoms_->selection) {
         if (request->target == atoms_->targets) {
             std::vector<long> atoms{static_cast<long>(atoms_->targets), static_cast<long>(atoms_->timestamp)};
             for (const auto& entry : offered_.entries) {

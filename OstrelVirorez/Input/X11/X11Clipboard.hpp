@@ -1,7 +1,8 @@
 #pragma once
-// The session's CLIPBOARD selection seen from one X connection: reads every
-// type the current owner offers, and owns the selection to offer text or a
-// snapshot, answering other clients' requests while it does.
+// One selection of the session (CLIPBOARD, or PRIMARY, the text selected
+// last) seen from one X connection: reads every type the current owner
+// offers, and owns the selection to offer text or a snapshot, answering other
+// clients' requests while it does.
 
 #include "OstrelVirorez/Input/ClipboardSnapshot.hpp"
 
@@ -18,7 +19,8 @@ class X11Display;
 class X11Clipboard {
 public:
     // nullptr when no X server answers at `displayName`.
-    static std::unique_ptr<X11Clipboard> open(const std::string& displayName = {});
+    static std::unique_ptr<X11Clipboard> open(const std::string& displayName = {},
+                                              const std::string& selection = "CLIPBOARD");
     ~X11Clipboard();
     X11Clipboard(const X11Clipboard&) = delete;
     X11Clipboard& operator=(const X11Clipboard&) = delete;
@@ -38,7 +40,7 @@ public:
 private:
     struct Atoms;
 
-    X11Clipboard(std::unique_ptr<X11Display> display, unsigned long window);
+    X11Clipboard(std::unique_ptr<X11Display> display, unsigned long window, const std::string& selection);
     void offer(ClipboardSnapshot content);
     void handleEvent(void* event);
     void answerRequest(const void* request);

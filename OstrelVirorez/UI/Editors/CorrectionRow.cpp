@@ -2,6 +2,7 @@
 
 #include "OstrelDesignKit/Tokens/Color.hpp"
 #include "OstrelVirorez/UI/Editors/DictionarySettingsModel.hpp"
+#include "OstrelVirorez/UI/Editors/ElidingLabel.hpp"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -26,9 +27,14 @@ QIcon applicationIcon(const std::string& icon) {
     return QIcon::fromTheme(name);
 }
 
-// A one-line text that gives way to the delete button when space runs out.
-QLabel* shrinkable(QLabel* label) {
-    label->setMinimumWidth(20);
+// A one-line text that gives way to the delete button when space runs out,
+// ending in an ellipsis.
+QLabel* shrinkable(const QString& text, double size, OstrelFontWeight weight, const QColor& color, QWidget* parent) {
+    auto* label = new ElidingLabel(text, parent);
+    label->setFont(ostreldesignkit::ostrelFont(size, weight));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
     return label;
 }
 
@@ -49,10 +55,10 @@ QWidget* CorrectionRow::makeMainLine() {
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(12);
     const QColor tertiary = Color::ostrelTextTertiary();
-    row->addWidget(shrinkable(makeText("\"" + qtText(correction_.source) + "\"", 12, OstrelFontWeight::regular,
-                                   Color::ostrelTextSecondary(), line)));
+    row->addWidget(shrinkable("\"" + qtText(correction_.source) + "\"", 12, OstrelFontWeight::regular,
+                              Color::ostrelTextSecondary(), line));
     row->addWidget(makeSymbol("arrow.right", 10, tertiary, line));
-    row->addWidget(shrinkable(makeText(qtText(correction_.replacement), 12, OstrelFontWeight::medium, Color::primary(), line)));
+    row->addWidget(shrinkable(qtText(correction_.replacement), 12, OstrelFontWeight::medium, Color::primary(), line));
     if (correction_.caseSensitive) {
         auto* badge = makeSymbol("textformat", 10, tertiary, line);
         badge->setObjectName("caseSensitiveBadge");

@@ -27,12 +27,9 @@ std::vector<DictionaryCorrection> withLearnedFlag(const std::vector<DictionaryCo
     return part;
 }
 
-std::string removalMessage(std::size_t shown, std::size_t hidden) {
-    std::string message = "This removes " + std::to_string(shown) + " auto-learned correction" +
-                          (shown == 1 ? "." : "s.");
-    if (hidden > 0)
-        message += " " + std::to_string(hidden) + " hidden by the search " + (hidden == 1 ? "is" : "are") + " kept.";
-    return message;
+std::string removalMessage(std::size_t count) {
+    if (count == 1) return "This removes 1 auto-learned correction.";
+    return "This removes all " + std::to_string(count) + " auto-learned corrections, also those the search hides.";
 }
 
 } // namespace
@@ -148,15 +145,14 @@ std::optional<std::string> DictionarySettingsModel::appIcon(const std::string& b
 }
 
 void DictionarySettingsModel::requestRemoveAutoLearned() {
-    const auto shown = autoLearned();
-    if (shown.empty()) return;
+    const auto learned = withLearnedFlag(dictionary_.corrections(), true);
+    if (learned.empty()) return;
     std::vector<platform::Uuid> ids;
-    std::ranges::transform(shown, std::back_inserter(ids), &DictionaryCorrection::id);
-    const auto hidden = withLearnedFlag(dictionary_.corrections(), true).size() - shown.size();
-    // The question names what is on screen now; corrections learned while it
-    // is open are not part of the answer.
-    confirmation_ = ConfirmationRequest{"Remove Auto-Learned Corrections?", removalMessage(shown.size(), hidden),
-                                        "Remove", [this, ids] { dictionary_.removeAll(ids); }};
+    std::ranges::transform(learned, std::back_inserter(ids), &DictionaryCorrection::id);
+    // The question names what is stored now; corrections learned while it is
+    // open are not part of the answer.
+    confirmation_ = ConfirmationRequest{"Remove Auto-Learned Corrections?", removalMessage(learned.size()), "Remove",
+                                        [this, ids] { dictionary_.removeAll(ids); }};
     notify();
 }
 

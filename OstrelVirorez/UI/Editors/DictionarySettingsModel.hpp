@@ -64,8 +64,8 @@ public:
     void unassignApp(const DictionaryCorrection& row, const std::string& bundleIdentifier);
     std::optional<std::string> appIcon(const std::string& bundleIdentifier) const;
 
-    // Asks before removing the auto-learned corrections the user sees; those
-    // hidden by the search are kept.
+    // Asks before removing every auto-learned correction of the store, also
+    // those the search hides, naming how many.
     void requestRemoveAutoLearned();
     // Asks before replacing the whole dictionary by the built-in defaults.
     void requestReset();

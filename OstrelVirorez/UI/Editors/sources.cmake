@@ -6,6 +6,7 @@ target_sources(OstrelVirorezCore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/DictionarySettingsModel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DictionarySettingsView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EditorWidgets.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ElidingLabel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SnippetEditSheet.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SnippetRow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SnippetsSettingsModel.cpp

@@ -20,6 +20,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSysInfo>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -27,6 +28,13 @@ namespace ostrelvirorez {
 namespace {
 
 using namespace sheetstyle;
+
+// The running system's name ("Linux"), labelling its version among the facts.
+QString systemName() {
+    QString name = QSysInfo::kernelType();
+    if (!name.isEmpty()) name[0] = name[0].toUpper();
+    return name;
+}
 
 constexpr int standardPadding = 16;
 constexpr int previewMaxHeight = 160;
@@ -201,7 +209,7 @@ QWidget* FeedbackSheet::diagnosticsSection() {
     };
     userName_ = addRow(QStringLiteral("Absender"));
     appVersion_ = addRow(QStringLiteral("App-Version"));
-    osVersion_ = addRow(QStringLiteral("macOS"));
+    osVersion_ = addRow(systemName());
     if (!model_->herkunft().empty()) addRow(QStringLiteral("Bereich"))->setText(qt(model_->herkunft()));
     layout->addLayout(facts);
     auto* disclosure = new QToolButton(content);
@@ -221,7 +229,7 @@ QWidget* FeedbackSheet::diagnosticsSection() {
     diagnoseText_->setWordWrap(true);
     layout->addWidget(diagnoseText_);
     layout->addWidget(textLabel(
-        QStringLiteral("Enthält Engine-/Hotkey-/Berechtigungs-Status und deinen macOS-Benutzernamen (oben als "
+        QStringLiteral("Enthält Engine-/Hotkey-/Berechtigungs-Status und deinen Benutzernamen (oben als "
                        "'Absender'). Keine Diktat-Inhalte, keine Passwörter/API-Keys."),
         SystemTextStyle::caption2, true, content));
     return formSection(QStringLiteral("Wird automatisch mitgeschickt (zur Diagnose)"), content, this);

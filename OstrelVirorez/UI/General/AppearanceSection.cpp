@@ -42,7 +42,7 @@ AppearanceSection::AppearanceSection(AppearanceModel& model, QWidget* parent) : 
 
     section->addContent(new OstrelRow(QStringLiteral("Preset"), std::string("paintpalette"), presets_));
     section->addContent(
-        kitCaption(QStringLiteral("\u201EClaude Colors\u201C übernimmt die Farbpalette der Claude-Mac-App.")));
+        kitCaption(QStringLiteral("\u201EClaude Colors\u201C übernimmt die Farbpalette der Claude-Desktop-App.")));
     section->addContent(new OstrelAppDivider);
     section->addContent(
         new OstrelRow(QStringLiteral("Transparenz"), std::string("circle.lefthalf.filled"), transparency_));

@@ -28,7 +28,7 @@ SystemSectionModel::SystemSectionModel(AppSettings& settings, Desktop desktop)
     toggles_ = {
         {"Launch at Login", "arrow.right.circle", "launchAtLogin", [this] { return settings_.launchAtLogin(); },
          [this](bool on) { settings_.setLaunchAtLogin(on); }},
-        {"Show Dock Icon", "dock.rectangle", showDockIconKey,
+        {"Show Taskbar Entry", "dock.rectangle", showDockIconKey,
          [this] { return settings_.userDefaults().boolOrFalse(showDockIconKey); },
          [this](bool on) { settings_.userDefaults().set(showDockIconKey, platform::DefaultsValue(on)); }},
     };

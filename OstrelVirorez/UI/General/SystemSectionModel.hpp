@@ -31,7 +31,7 @@ public:
 
     SystemSectionModel(AppSettings& settings, Desktop desktop);
 
-    // "Launch at Login", "Show Dock Icon".
+    // "Launch at Login", "Show Taskbar Entry".
     const std::vector<general::SettingToggle>& toggles() const { return toggles_; }
     // Why the last change of "Launch at Login" failed; cleared by the next change.
     const std::optional<std::string>& launchAtLoginError() const { return launchAtLoginError_; }

@@ -110,7 +110,7 @@ HistorySettingsView::~HistorySettingsView() { modelObserver_.disconnect(); }
 QWidget* HistorySettingsView::makeHistorySection() {
     auto* section = new OstrelSection(QStringLiteral("Diktat-Verlauf"), this);
     auto* note = caption(QStringLiteral("Speichert jedes Diktat lokal und durchsuchbar — Text, Zeitstempel, Ziel-App. "
-                                        "Verlässt nie deinen Mac. Default aus, da diktierter Text sensibel sein kann."),
+                                        "Verlässt nie deinen Rechner. Default aus, da diktierter Text sensibel sein kann."),
                          section);
     note->setContentsMargins(0, 0, 0, 4);
     section->addContent(note);

@@ -68,6 +68,28 @@ void IndicatorAnimations::fadeOut() { alpha_ = to(alpha_, 0, fadeOutDuration, Cu
 
 void IndicatorAnimations::makeOpaque() { alpha_ = Tween::hold(1); }
 
+void IndicatorAnimations::retarget(Tween& tween, double target, const Easing& easing, bool animated) const {
+    if (!animated) tween = Tween::hold(target);
+    else if (target != tween.target()) tween = to(tween, target, easing.duration, easing.curve);
+}
+
+void IndicatorAnimations::setShape(const ShapeMeasures& target, const ShapeTiming& timing, bool animated) {
+    retarget(shapeWidth_, target.width, timing.width, animated);
+    retarget(shapeHeight_, target.height, timing.height, animated);
+    retarget(shapeRadius_, target.cornerRadius, timing.cornerRadius, animated);
+}
+
+void IndicatorAnimations::crossFadeContent(const Easing& easing) {
+    contentBlend_ = Tween::between(0, 1, now(), easing.duration, easing.curve);
+}
+
+ShapeMeasures IndicatorAnimations::shape() const {
+    const auto at = now();
+    return {shapeWidth_.value(at), shapeHeight_.value(at), shapeRadius_.value(at)};
+}
+
+double IndicatorAnimations::contentBlend() const { return contentBlend_.value(now()); }
+
 double IndicatorAnimations::level() const { return level_.value(now()); }
 double IndicatorAnimations::pulse() const { return pulse_.value(now()); }
 double IndicatorAnimations::breath() const { return breath_.value(now()); }
@@ -85,7 +107,8 @@ bool IndicatorAnimations::isFadedOut() const { return alpha_.target() == 0 && al
 
 bool IndicatorAnimations::isAnimating() const {
     const auto at = now();
-    for (const Tween* tween : {&level_, &pulse_, &breath_, &ringPhase_, &ringOpacity_, &openness_, &alpha_}) {
+    for (const Tween* tween : {&level_, &pulse_, &breath_, &ringPhase_, &ringOpacity_, &openness_, &alpha_,
+                               &shapeWidth_, &shapeHeight_, &shapeRadius_, &contentBlend_}) {
         if (!tween->isFinished(at)) return true;
     }
     return false;

@@ -1,12 +1,13 @@
 #pragma once
 // The moving values of the indicator, read from a replaceable clock: the
 // recording dot's pulse, the glow's breathing, the waveform rings' phase and
-// fade, the notch view's opening, the spinner's turn, the panel's fade and
-// the input level's smoothing.
+// fade, the notch view's opening, the spinner's turn, the panel's fade, the
+// input level's smoothing, and the hosted view's shape and content cross-fade.
 // Each starts from its value at the moment it is changed, so a change in the
 // middle of a motion continues smoothly.
 
 #include "OstrelVirorez/Model/DictationState.hpp"
+#include "OstrelVirorez/UI/Indicator/IndicatorShape.hpp"
 #include "OstrelVirorez/UI/Indicator/Tween.hpp"
 
 #include <chrono>
@@ -49,6 +50,11 @@ public:
     // opaque at once.
     void fadeOut();
     void makeOpaque();
+    // The drawn shape moves to `target`, each measure that changes along its
+    // own easing, from where it stands; `animated` false puts it there at once.
+    void setShape(const ShapeMeasures& target, const ShapeTiming& timing, bool animated = true);
+    // A new state's content fades in over the old one's.
+    void crossFadeContent(const Easing& easing);
 
     double level() const;
     double pulse() const;       // 0 (at rest) … 1 (pulsed)
@@ -58,6 +64,9 @@ public:
     double openness() const;    // 0 (closed) … 1 (open)
     double alpha() const;       // the panel's opacity
     double spinnerAngle() const; // degrees, one turn a second
+    ShapeMeasures shape() const;
+    // 0 shows the previous state's content, 1 the current one's.
+    double contentBlend() const;
     bool isFadedOut() const;
     // Whether any value still moves (a repeating motion always does).
     bool isAnimating() const;
@@ -65,6 +74,7 @@ public:
 private:
     Tween::TimePoint now() const;
     Tween to(const Tween& current, double target, std::chrono::milliseconds duration, Curve curve) const;
+    void retarget(Tween& tween, double target, const Easing& easing, bool animated) const;
 
     const platform::Clock& clock_;
     Tween::TimePoint epoch_;
@@ -77,6 +87,10 @@ private:
     Tween ringOpacity_ = Tween::hold(0);
     Tween openness_ = Tween::hold(0);
     Tween alpha_ = Tween::hold(1);
+    Tween shapeWidth_ = Tween::hold(0);
+    Tween shapeHeight_ = Tween::hold(0);
+    Tween shapeRadius_ = Tween::hold(0);
+    Tween contentBlend_ = Tween::hold(1);
 };
 
 } // namespace ostrelvirorez

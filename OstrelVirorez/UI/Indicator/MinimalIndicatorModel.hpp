@@ -5,6 +5,7 @@
 
 #include "OstrelVirorez/Model/DictationState.hpp"
 #include "OstrelVirorez/Model/SettingEnums.hpp"
+#include "OstrelVirorez/UI/Indicator/IndicatorShape.hpp"
 
 #include <QColor>
 #include <QMarginsF>
@@ -27,6 +28,12 @@ public:
     static constexpr double dotDiameter = 6;
     static constexpr double iconSize = 14;
     static constexpr double spacing = 8;
+    // The capsule's size and its content follow a state change, easing in
+    // and out over 0.2 s.
+    static constexpr ShapeTiming shapeTiming{{std::chrono::milliseconds(200), Curve::easeInOut},
+                                             {std::chrono::milliseconds(200), Curve::easeInOut},
+                                             {std::chrono::milliseconds(200), Curve::easeInOut},
+                                             {std::chrono::milliseconds(200), Curve::easeInOut}};
 
     // The view starts pulsing when it is built during a recording, so the
     // first dictation after a panel is built pulses like every later one.

@@ -1,6 +1,7 @@
 #include "OstrelVirorez/UI/Indicator/MinimalIndicatorView.hpp"
 
 #include "OstrelDesignKit/Tokens/Color.hpp"
+#include "OstrelVirorez/UI/Indicator/IndicatorAnimations.hpp"
 #include "OstrelVirorez/UI/Indicator/IndicatorPlacement.hpp"
 #include "OstrelVirorez/UI/Indicator/IndicatorStatus.hpp"
 
@@ -56,18 +57,40 @@ QString twoLines(const QString& text, const QFont& font, double width) {
     return head.trimmed() + QChar('\n') + QFontMetricsF(font).elidedText(rest, Qt::ElideRight, width);
 }
 
+QColor mixed(const QColor& from, const QColor& to, double t) {
+    const auto mix = [t](double a, double b) { return a + (b - a) * t; };
+    return QColor::fromRgbF(float(mix(from.redF(), to.redF())), float(mix(from.greenF(), to.greenF())),
+                            float(mix(from.blueF(), to.blueF())), float(mix(from.alphaF(), to.alphaF())));
+}
+
 } // namespace
 
 MinimalIndicatorView::MinimalIndicatorView(const DictationState& initial, PillPosition position, QWidget* parent)
-    : QWidget(parent), model_(initial), position_(position) {
+    : QWidget(parent), model_(initial), previousState_(initial), position_(position) {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     resize(IndicatorPlacement::panelSize(IndicatorStyle::minimal).toSize());
 }
 
-void MinimalIndicatorView::setState(const DictationState& state) {
-    model_.stateChanged(state);
+void MinimalIndicatorView::animateWith(IndicatorAnimations& animations) {
+    animations_ = &animations;
+    animations_->setShape(targetShape(), MinimalIndicatorModel::shapeTiming, false);
     update();
+}
+
+void MinimalIndicatorView::retarget() {
+    if (animations_ != nullptr) animations_->setShape(targetShape(), MinimalIndicatorModel::shapeTiming);
+    update();
+}
+
+void MinimalIndicatorView::setState(const DictationState& state) {
+    const DictationState before = model_.state();
+    model_.stateChanged(state);
+    if (!(before == state)) {
+        previousState_ = before;
+        if (animations_ != nullptr) animations_->crossFadeContent(MinimalIndicatorModel::shapeTiming.content);
+    }
+    retarget();
 }
 
 void MinimalIndicatorView::setLevel(double level) {
@@ -77,7 +100,7 @@ void MinimalIndicatorView::setLevel(double level) {
 
 void MinimalIndicatorView::setTargetIcon(QImage icon) {
     targetIcon_ = std::move(icon);
-    update();
+    retarget();
 }
 
 void MinimalIndicatorView::setPillPosition(PillPosition position) {
@@ -93,30 +116,55 @@ void MinimalIndicatorView::setMotion(double pulse, double spinnerAngle) {
 
 double MinimalIndicatorView::messageHeight() const { return 2 * QFontMetricsF(messageFont()).lineSpacing(); }
 
-QRectF MinimalIndicatorView::capsuleRect() const {
+ShapeMeasures MinimalIndicatorView::targetShape() const {
     const QSizeF size = MinimalIndicatorModel::capsuleSize(model_.state(), !targetIcon_.isNull(), messageHeight());
-    const double x = std::floor((width() - size.width()) / 2); // whole pixels keep the edges crisp
-    const double y = MinimalIndicatorModel::alignsToBottom(position_) ? height() - size.height() : 0;
-    return QRectF(QPointF(x, y), size);
+    return {size.width(), size.height(), size.height() / 2};
+}
+
+ShapeMeasures MinimalIndicatorView::currentShape() const {
+    return animations_ != nullptr ? animations_->shape() : targetShape();
+}
+
+QRectF MinimalIndicatorView::capsuleRect() const {
+    const ShapeMeasures shape = currentShape();
+    const double x = std::floor((width() - shape.width) / 2); // whole pixels keep the edges crisp
+    const double y = MinimalIndicatorModel::alignsToBottom(position_) ? height() - shape.height : 0;
+    return QRectF(x, y, shape.width, shape.height);
+}
+
+QRegion MinimalIndicatorView::visibleOutline() const {
+    const double radius = currentShape().cornerRadius;
+    QPainterPath shape;
+    shape.addRoundedRect(capsuleRect(), radius, radius);
+    return QRegion(shape.toFillPolygon().toPolygon());
 }
 
 void MinimalIndicatorView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF capsule = capsuleRect();
-    const CapsuleLook look = MinimalIndicatorModel::look(model_.state());
-    const double radius = capsule.height() / 2;
+    const double blend = animations_ != nullptr ? animations_->contentBlend() : 1;
+    const CapsuleLook before = MinimalIndicatorModel::look(previousState_);
+    const CapsuleLook now = MinimalIndicatorModel::look(model_.state());
+    const auto look = [blend](const QColor& from, const QColor& to) { return mixed(from, to, blend); };
+    const double radius = currentShape().cornerRadius;
     QPainterPath shape;
     shape.addRoundedRect(capsule, radius, radius);
-    painter.fillPath(shape.translated(0, CapsuleLook::shadowOffsetY), look.shadow);
-    painter.fillPath(shape, look.fill);
-    painter.setPen(QPen(look.stroke, 1));
+    painter.fillPath(shape.translated(0, CapsuleLook::shadowOffsetY), look(before.shadow, now.shadow));
+    painter.fillPath(shape, look(before.fill, now.fill));
+    painter.setPen(QPen(look(before.stroke, now.stroke), 1));
     painter.drawRoundedRect(capsule.adjusted(0.5, 0.5, -0.5, -0.5), radius - 0.5, radius - 0.5);
-    paintContent(painter, capsule.marginsRemoved(MinimalIndicatorModel::padding(model_.state())));
+    // While the capsule grows or shrinks, its content stays inside it.
+    painter.setClipPath(shape);
+    if (blend < 1) paintContent(painter, previousState_, capsule, 1 - blend);
+    paintContent(painter, model_.state(), capsule, blend);
 }
 
-void MinimalIndicatorView::paintContent(QPainter& painter, const QRectF& inner) const {
-    const DictationState& state = model_.state();
+void MinimalIndicatorView::paintContent(QPainter& painter, const DictationState& state, const QRectF& capsule,
+                                        double opacity) const {
+    if (opacity <= 0) return;
+    painter.setOpacity(opacity);
+    const QRectF inner = capsule.marginsRemoved(MinimalIndicatorModel::padding(state));
     double x = inner.left();
     const double midY = inner.center().y();
     if (!targetIcon_.isNull() && MinimalIndicatorModel::showsTargetIcon(state)) {
@@ -125,7 +173,7 @@ void MinimalIndicatorView::paintContent(QPainter& painter, const QRectF& inner) 
         QPainterPath clip;
         clip.addRoundedRect(iconRect, 3, 3);
         painter.save();
-        painter.setClipPath(clip);
+        painter.setClipPath(clip, Qt::IntersectClip);
         painter.drawImage(iconRect, targetIcon_);
         painter.restore();
         x += MinimalIndicatorModel::iconSize + MinimalIndicatorModel::spacing;

@@ -4,6 +4,7 @@
 // band and the recording dot's scale and pulse.
 
 #include "OstrelVirorez/Model/DictationState.hpp"
+#include "OstrelVirorez/UI/Indicator/IndicatorShape.hpp"
 #include "OstrelVirorez/UI/Indicator/NotchGeometry.hpp"
 
 namespace ostrelvirorez {
@@ -18,6 +19,12 @@ public:
     static constexpr double feedbackHeight = 40;
     static constexpr double transcriptHeight = 42; // 30 pt text plus 6 pt above and below
     static constexpr double glowOutset = 6;
+    // Width and height ease out over 0.24 s; the corner radius and the
+    // content follow a state change, easing in and out over 0.18 s.
+    static constexpr ShapeTiming shapeTiming{{std::chrono::milliseconds(240), Curve::easeOut},
+                                             {std::chrono::milliseconds(240), Curve::easeOut},
+                                             {std::chrono::milliseconds(180), Curve::easeInOut},
+                                             {std::chrono::milliseconds(180), Curve::easeInOut}};
 
     // A view built during a recording pulses at once, like every later one.
     explicit NotchIndicatorModel(const DictationState& initial);

@@ -3,6 +3,7 @@
 #include "OstrelDesignKit/Symbols/SymbolImage.hpp"
 #include "OstrelDesignKit/Tokens/Color.hpp"
 #include "OstrelVirorez/UI/Indicator/GlowBorder.hpp"
+#include "OstrelVirorez/UI/Indicator/IndicatorAnimations.hpp"
 #include "OstrelVirorez/UI/Indicator/IndicatorPlacement.hpp"
 #include "OstrelVirorez/UI/Indicator/IndicatorStatus.hpp"
 #include "OstrelVirorez/UI/Indicator/NotchShape.hpp"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace ostrelvirorez {
 namespace {
@@ -45,18 +47,39 @@ void paintMark(QPainter& painter, QPointF centre, double size, const QColor& col
     }
 }
 
+QRectF unrolled(const QRectF& shape, double open) {
+    // Opening unrolls the shape from the top edge: closed, 0.1 % of it shows.
+    return QRectF(shape.left(), shape.top(), shape.width(), shape.height() * (0.001 + 0.999 * std::clamp(open, 0.0, 1.0)));
+}
+
 } // namespace
 
 NotchIndicatorView::NotchIndicatorView(const NotchGeometry& geometry, const DictationState& initial, QWidget* parent)
-    : QWidget(parent), geometry_(geometry), model_(initial) {
+    : QWidget(parent), geometry_(geometry), model_(initial), previousState_(initial) {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     resize(IndicatorPlacement::panelSize(IndicatorStyle::notch).toSize());
 }
 
-void NotchIndicatorView::setState(const DictationState& state) {
-    model_.stateChanged(state);
+void NotchIndicatorView::animateWith(IndicatorAnimations& animations) {
+    animations_ = &animations;
+    animations_->setShape(targetShape(), NotchIndicatorModel::shapeTiming, false);
     update();
+}
+
+void NotchIndicatorView::retarget() {
+    if (animations_ != nullptr) animations_->setShape(targetShape(), NotchIndicatorModel::shapeTiming);
+    update();
+}
+
+void NotchIndicatorView::setState(const DictationState& state) {
+    const DictationState before = model_.state();
+    model_.stateChanged(state);
+    if (!(before == state)) {
+        previousState_ = before;
+        if (animations_ != nullptr) animations_->crossFadeContent(NotchIndicatorModel::shapeTiming.content);
+    }
+    retarget();
 }
 
 void NotchIndicatorView::setLevel(double level) {
@@ -66,13 +89,13 @@ void NotchIndicatorView::setLevel(double level) {
 
 void NotchIndicatorView::setTextFeedback(bool on) {
     textFeedback_ = on;
-    update();
+    retarget();
 }
 
 void NotchIndicatorView::setLiveTranscript(bool active, QString preview) {
     transcriptActive_ = active;
     preview_ = std::move(preview);
-    update();
+    retarget();
 }
 
 void NotchIndicatorView::setTargetIcon(QImage icon) {
@@ -85,59 +108,107 @@ void NotchIndicatorView::setMotion(double pulse, double breath, double openness,
     breath_ = breath;
     openness_ = openness;
     spinnerAngle_ = spinnerAngle;
-    update();
+    // The geometry may have been measured on another display since.
+    retarget();
 }
 
-QRectF NotchIndicatorView::shapeRect() const {
+ShapeMeasures NotchIndicatorView::targetShape() const {
     const DictationState& state = model_.state();
-    const double w = NotchIndicatorModel::width(geometry_, state, textFeedback_);
     double h = geometry_.notchHeight();
     if (transcriptActive_) h += NotchIndicatorModel::transcriptHeight;
     if (NotchIndicatorModel::hasFeedback(state, textFeedback_)) h += NotchIndicatorModel::feedbackHeight;
-    return QRectF(std::floor((width() - w) / 2), 0, w, h);
+    return {NotchIndicatorModel::width(geometry_, state, textFeedback_), h,
+            NotchIndicatorModel::cornerRadius(state, textFeedback_)};
+}
+
+ShapeMeasures NotchIndicatorView::currentShape() const {
+    return animations_ != nullptr ? animations_->shape() : targetShape();
+}
+
+double NotchIndicatorView::openness() const { return openness_.value_or(geometry_.isPresented() ? 1 : 0); }
+
+double NotchIndicatorView::contentBlend() const { return animations_ != nullptr ? animations_->contentBlend() : 1; }
+
+QRectF NotchIndicatorView::shapeRect() const {
+    const ShapeMeasures shape = currentShape();
+    return QRectF(std::floor((width() - shape.width) / 2), 0, shape.width, shape.height);
+}
+
+double NotchIndicatorView::cornerRadius() const { return currentShape().cornerRadius; }
+
+QRegion NotchIndicatorView::visibleOutline() const {
+    const double open = openness();
+    if (open <= 0) return {};
+    const QRectF shape = shapeRect();
+    QPainterPath shown;
+    shown.addRect(unrolled(shape, open));
+    const QPainterPath outline = NotchShape{cornerRadius(), 0}.path(shape).intersected(shown);
+    return QRegion(outline.toFillPolygon().toPolygon());
 }
 
 void NotchIndicatorView::paintEvent(QPaintEvent*) {
-    const double open = openness_.value_or(geometry_.isPresented() ? 1 : 0);
+    const double open = openness();
     if (open <= 0) return;
-    const DictationState& state = model_.state();
     const QRectF shape = shapeRect();
+    const double radius = cornerRadius();
+    const double fade = std::min(open, 1.0);
+    const double blend = contentBlend();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setOpacity(std::min(open, 1.0));
-    if (NotchIndicatorModel::showsGlow(state)) {
-        const double outset = NotchIndicatorModel::glowOutset;
-        GlowBorder{float(level_), IndicatorStatus::stateColor(state),
-                   NotchIndicatorModel::glowCornerRadius(state, textFeedback_), breath_.value_or(1)}
-            .paint(painter, shape.adjusted(-outset, -outset, outset, outset));
-    }
-    // Opening unrolls the shape from the top edge: closed, 0.1 % of it shows.
-    const double unrolled = 0.001 + 0.999 * std::clamp(open, 0.0, 1.0);
-    painter.setClipRect(QRectF(shape.left(), shape.top(), shape.width(), shape.height() * unrolled));
-    painter.fillPath(NotchShape{NotchIndicatorModel::cornerRadius(state, textFeedback_), 0}.path(shape), Qt::black);
+    paintGlow(painter, shape, radius, fade, blend);
 
-    const double earY = geometry_.notchHeight() / 2;
-    paintEar(painter, NotchIndicatorModel::leftEar(state), QPointF(shape.left() + 20 + 7, earY));
-    paintEar(painter, NotchIndicatorModel::rightEar(state),
-             QPointF(shape.right() - NotchIndicatorModel::rightEarPadding(geometry_) - 7, earY));
+    painter.setOpacity(fade);
+    const QPainterPath outline = NotchShape{radius, 0}.path(shape);
+    painter.setClipRect(unrolled(shape, open));
+    painter.fillPath(outline, Qt::black);
+    painter.setClipPath(outline, Qt::IntersectClip);
+    if (blend < 1) paintContent(painter, previousState_, shape, fade * (1 - blend));
+    paintContent(painter, model_.state(), shape, fade * blend);
 
-    double y = geometry_.notchHeight();
     if (transcriptActive_) {
-        const QRectF text(shape.left() + 24, y + 6, shape.width() - 48, 30);
+        const QRectF text(shape.left() + 24, geometry_.notchHeight() + 6, shape.width() - 48, 30);
+        painter.setOpacity(fade);
         painter.setFont(systemFont(12, QFont::Normal));
         painter.setPen(Color::withOpacity(Qt::white, 0.85));
         // The newest words stay visible: the start gives way to an ellipsis.
         const QString shown = QFontMetricsF(painter.font()).elidedText(preview_, Qt::ElideLeft, text.width() * 2 - 12);
         painter.drawText(text, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, shown);
-        y += NotchIndicatorModel::transcriptHeight;
-    }
-    if (NotchIndicatorModel::hasFeedback(state, textFeedback_)) {
-        paintFeedback(painter, QRectF(shape.left() + 24, y, shape.width() - 48, NotchIndicatorModel::feedbackHeight));
     }
 }
 
-void NotchIndicatorView::paintEar(QPainter& painter, EarContent content, QPointF centre) const {
-    const QColor stateColor = IndicatorStatus::stateColor(model_.state());
+// The glow fades in with a recording's content and out with it; its outline
+// keeps its distance from the shape's, corners included.
+void NotchIndicatorView::paintGlow(QPainter& painter, const QRectF& shape, double radius, double fade,
+                                   double blend) const {
+    const double outset = NotchIndicatorModel::glowOutset;
+    const QRectF around = shape.adjusted(-outset, -outset, outset, outset);
+    for (const auto& [state, weight] : {std::pair{previousState_, blend < 1 ? 1 - blend : 0.0},
+                                        std::pair{model_.state(), blend}}) {
+        if (!NotchIndicatorModel::showsGlow(state) || weight <= 0) continue;
+        painter.setOpacity(fade * weight);
+        GlowBorder{float(level_), IndicatorStatus::stateColor(state), radius + outset, breath_.value_or(1)}.paint(
+            painter, around);
+    }
+}
+
+void NotchIndicatorView::paintContent(QPainter& painter, const DictationState& state, const QRectF& shape,
+                                      double opacity) const {
+    if (opacity <= 0) return;
+    painter.setOpacity(opacity);
+    const double earY = geometry_.notchHeight() / 2;
+    paintEar(painter, state, NotchIndicatorModel::leftEar(state), QPointF(shape.left() + 20 + 7, earY));
+    paintEar(painter, state, NotchIndicatorModel::rightEar(state),
+             QPointF(shape.right() - NotchIndicatorModel::rightEarPadding(geometry_) - 7, earY));
+    if (NotchIndicatorModel::hasFeedback(state, textFeedback_)) {
+        double y = geometry_.notchHeight();
+        if (transcriptActive_) y += NotchIndicatorModel::transcriptHeight;
+        paintFeedback(painter, state, QRectF(shape.left() + 24, y, shape.width() - 48, NotchIndicatorModel::feedbackHeight));
+    }
+}
+
+void NotchIndicatorView::paintEar(QPainter& painter, const DictationState& state, EarContent content,
+                                  QPointF centre) const {
+    const QColor stateColor = IndicatorStatus::stateColor(state);
     const double pulse = pulse_.value_or(model_.dotPulse() ? 1 : 0);
     const auto dot = [&] {
         // Pulsed, the dot is 1.3 times larger with a brighter, wider glow.
@@ -186,8 +257,8 @@ void NotchIndicatorView::paintEar(QPainter& painter, EarContent content, QPointF
     }
 }
 
-void NotchIndicatorView::paintFeedback(QPainter& painter, const QRectF& band) const {
-    const auto row = IndicatorStatus::feedback(model_.state());
+void NotchIndicatorView::paintFeedback(QPainter& painter, const DictationState& state, const QRectF& band) const {
+    const auto row = IndicatorStatus::feedback(state);
     if (!row) return; // the band stays, empty
     const QFont font = systemFont(11, QFont::Medium);
     const QFontMetricsF metrics(font);

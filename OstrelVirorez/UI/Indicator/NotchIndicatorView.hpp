@@ -7,11 +7,14 @@
 #include "OstrelVirorez/UI/Indicator/NotchIndicatorModel.hpp"
 
 #include <QImage>
+#include <QRegion>
 #include <QWidget>
 
 #include <optional>
 
 namespace ostrelvirorez {
+
+class IndicatorAnimations;
 
 class NotchIndicatorView final : public QWidget {
 public:
@@ -27,19 +30,36 @@ public:
     // still: pulsed as the model says, fully breathed, and open or closed as
     // the geometry says.
     void setMotion(double pulse, double breath, double openness, double spinnerAngle);
+    // From now on the shape eases to every new size and corner radius, and a
+    // new state's content fades in over the old one's, along `animations`
+    // (the host's, which outlives the view). Without it, changes show at once.
+    void animateWith(IndicatorAnimations& animations);
     const NotchIndicatorModel& model() const { return model_; }
-    // The black shape's rectangle in the view.
+    // The black shape's rectangle and bottom corner radius where they stand now.
     QRectF shapeRect() const;
+    double cornerRadius() const;
+    // The pixels the view covers now: the black shape as far as it has
+    // unrolled (the glow's soft edge left out); empty while closed.
+    QRegion visibleOutline() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void paintEar(QPainter& painter, EarContent content, QPointF centre) const;
-    void paintFeedback(QPainter& painter, const QRectF& band) const;
+    ShapeMeasures targetShape() const;
+    ShapeMeasures currentShape() const;
+    double openness() const;
+    double contentBlend() const;
+    void retarget();
+    void paintGlow(QPainter& painter, const QRectF& shape, double radius, double fade, double blend) const;
+    void paintContent(QPainter& painter, const DictationState& state, const QRectF& shape, double opacity) const;
+    void paintEar(QPainter& painter, const DictationState& state, EarContent content, QPointF centre) const;
+    void paintFeedback(QPainter& painter, const DictationState& state, const QRectF& band) const;
 
     const NotchGeometry& geometry_;
     NotchIndicatorModel model_;
+    DictationState previousState_;
+    IndicatorAnimations* animations_ = nullptr;
     double level_ = 0;
     bool textFeedback_ = true;
     bool transcriptActive_ = false;

@@ -7,6 +7,7 @@
 
 #include "OstrelVirorez/Model/DictationState.hpp"
 #include "OstrelVirorez/Model/SettingEnums.hpp"
+#include "OstrelVirorez/UI/Indicator/IndicatorShape.hpp"
 
 #include <QString>
 
@@ -36,6 +37,12 @@ public:
     static constexpr double sectionVerticalPadding = 10;
     static constexpr int transcriptLines = 3;
     static constexpr int feedbackLines = 2;
+    // The width eases in and out over 0.25 s; the height and the content
+    // follow a state change, easing in and out over 0.2 s.
+    static constexpr ShapeTiming shapeTiming{{std::chrono::milliseconds(250), Curve::easeInOut},
+                                             {std::chrono::milliseconds(200), Curve::easeInOut},
+                                             {std::chrono::milliseconds(200), Curve::easeInOut},
+                                             {std::chrono::milliseconds(200), Curve::easeInOut}};
 
     // A view built during a recording pulses at once, like every later one.
     explicit OverlayIndicatorModel(const DictationState& initial, double closedWidth = defaultClosedWidth);

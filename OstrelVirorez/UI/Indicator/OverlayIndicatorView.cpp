@@ -2,6 +2,7 @@
 
 #include "OstrelDesignKit/Symbols/SymbolImage.hpp"
 #include "OstrelDesignKit/Tokens/Color.hpp"
+#include "OstrelVirorez/UI/Indicator/IndicatorAnimations.hpp"
 #include "OstrelVirorez/UI/Indicator/IndicatorPlacement.hpp"
 #include "OstrelVirorez/UI/Indicator/IndicatorStatus.hpp"
 #include "OstrelVirorez/UI/Indicator/IndicatorText.hpp"
@@ -43,15 +44,31 @@ double linesHeight(const QStringList& lines, const QFont& font) {
 } // namespace
 
 OverlayIndicatorView::OverlayIndicatorView(const DictationState& initial, double closedWidth, QWidget* parent)
-    : QWidget(parent), model_(initial, closedWidth) {
+    : QWidget(parent), model_(initial, closedWidth), previousState_(initial) {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     resize(IndicatorPlacement::panelSize(IndicatorStyle::overlay).toSize());
 }
 
-void OverlayIndicatorView::setState(const DictationState& state) {
-    model_.stateChanged(state);
+void OverlayIndicatorView::animateWith(IndicatorAnimations& animations) {
+    animations_ = &animations;
+    animations_->setShape(targetShape(), Model::shapeTiming, false);
     update();
+}
+
+void OverlayIndicatorView::retarget() {
+    if (animations_ != nullptr) animations_->setShape(targetShape(), Model::shapeTiming);
+    update();
+}
+
+void OverlayIndicatorView::setState(const DictationState& state) {
+    const DictationState before = model_.state();
+    model_.stateChanged(state);
+    if (!(before == state)) {
+        previousState_ = before;
+        if (animations_ != nullptr) animations_->crossFadeContent(Model::shapeTiming.content);
+    }
+    retarget();
 }
 
 void OverlayIndicatorView::setLevel(double level) {
@@ -61,7 +78,7 @@ void OverlayIndicatorView::setLevel(double level) {
 
 void OverlayIndicatorView::setTextFeedback(bool on) {
     textFeedback_ = on;
-    update();
+    retarget();
 }
 
 void OverlayIndicatorView::setPillPosition(PillPosition position) {
@@ -72,7 +89,7 @@ void OverlayIndicatorView::setPillPosition(PillPosition position) {
 void OverlayIndicatorView::setLiveTranscript(bool active, QString preview) {
     transcriptActive_ = active;
     preview_ = std::move(preview);
-    update();
+    retarget();
 }
 
 void OverlayIndicatorView::setTargetIcon(QImage icon) {
@@ -88,17 +105,29 @@ void OverlayIndicatorView::setMotion(double pulse, double ringPhase, double ring
     update();
 }
 
-double OverlayIndicatorView::pillWidth() const { return model_.width(model_.state(), textFeedback_); }
+double OverlayIndicatorView::pillWidth(const DictationState& state) const { return model_.width(state, textFeedback_); }
+
+ShapeMeasures OverlayIndicatorView::targetShape() const {
+    const DictationState& state = model_.state();
+    return {pillWidth(state), Model::rowHeight + transcriptHeight() + feedbackHeight(state), Model::cornerRadius};
+}
+
+ShapeMeasures OverlayIndicatorView::currentShape() const {
+    return animations_ != nullptr ? animations_->shape() : targetShape();
+}
 
 QStringList OverlayIndicatorView::transcriptLines() const {
     if (!Model::showsTranscript(transcriptActive_, preview_)) return {};
-    return wrappedLines(preview_, transcriptFont(), pillWidth() - 2 * Model::sidePadding, Model::transcriptLines);
+    return wrappedLines(preview_, transcriptFont(), pillWidth(model_.state()) - 2 * Model::sidePadding,
+                        Model::transcriptLines);
 }
 
-QStringList OverlayIndicatorView::feedbackLines() const {
-    const auto row = IndicatorStatus::feedback(model_.state());
-    if (!Model::hasExpandedContent(model_.state(), textFeedback_) || !row) return {};
-    const double textWidth = pillWidth() - 2 * Model::sidePadding - feedbackIconSize - feedbackSpacing;
+QStringList OverlayIndicatorView::feedbackLines() const { return feedbackLines(model_.state()); }
+
+QStringList OverlayIndicatorView::feedbackLines(const DictationState& state) const {
+    const auto row = IndicatorStatus::feedback(state);
+    if (!Model::hasExpandedContent(state, textFeedback_) || !row) return {};
+    const double textWidth = pillWidth(state) - 2 * Model::sidePadding - feedbackIconSize - feedbackSpacing;
     return wrappedLines(row->text, feedbackFont(), textWidth, Model::feedbackLines);
 }
 
@@ -108,22 +137,27 @@ double OverlayIndicatorView::transcriptHeight() const {
     return 1 + 2 * Model::sectionVerticalPadding + linesHeight(lines, transcriptFont());
 }
 
-double OverlayIndicatorView::feedbackHeight() const {
-    if (!Model::hasExpandedContent(model_.state(), textFeedback_)) return 0;
-    const double text = std::max(linesHeight(feedbackLines(), feedbackFont()), feedbackIconSize);
+double OverlayIndicatorView::feedbackHeight(const DictationState& state) const {
+    if (!Model::hasExpandedContent(state, textFeedback_)) return 0;
+    const double text = std::max(linesHeight(feedbackLines(state), feedbackFont()), feedbackIconSize);
     return 1 + 2 * Model::sectionVerticalPadding + text;
 }
 
 QRectF OverlayIndicatorView::pillRect() const {
-    const double w = pillWidth();
-    const double h = Model::rowHeight + transcriptHeight() + feedbackHeight();
-    const double x = std::floor((width() - w) / 2); // whole pixels keep the edges crisp
-    const double y = Model::alignsToBottom(position_) ? height() - h : 0;
-    return QRectF(x, y, w, h);
+    const ShapeMeasures shape = currentShape();
+    const double x = std::floor((width() - shape.width) / 2); // whole pixels keep the edges crisp
+    const double y = Model::alignsToBottom(position_) ? height() - shape.height : 0;
+    return QRectF(x, y, shape.width, shape.height);
 }
 
-double OverlayIndicatorView::leftWidth() const {
-    switch (Model::leftStatus(model_.state())) {
+QRegion OverlayIndicatorView::visibleOutline() const {
+    QPainterPath shape;
+    shape.addRoundedRect(pillRect(), Model::cornerRadius, Model::cornerRadius);
+    return QRegion(shape.toFillPolygon().toPolygon());
+}
+
+double OverlayIndicatorView::leftWidth(const DictationState& state) const {
+    switch (Model::leftStatus(state)) {
     case OverlayLeft::nothing: return 0;
     case OverlayLeft::iconAndDot:
         return (targetIcon_.isNull() ? 0 : Model::iconSize + labelSpacing) + Model::dotDiameter;
@@ -133,32 +167,31 @@ double OverlayIndicatorView::leftWidth() const {
     return 0;
 }
 
-double OverlayIndicatorView::rightWidth() const {
-    switch (Model::rightContent(model_.state(), textFeedback_)) {
+double OverlayIndicatorView::rightWidth(const DictationState& state, double pillWidth) const {
+    switch (Model::rightContent(state, textFeedback_)) {
     case OverlayRight::nothing: return 0;
     case OverlayRight::recordingDot: return Model::dotDiameter;
     case OverlayRight::spinner: return spinnerSize;
     case OverlayRight::labelAndSpinner:
-        return QFontMetricsF(labelFont()).horizontalAdvance(Model::processingLabel(model_.state())) + labelSpacing +
+        return QFontMetricsF(labelFont()).horizontalAdvance(Model::processingLabel(state)) + labelSpacing +
                spinnerSize;
     case OverlayRight::doneWord: return QFontMetricsF(doneFont()).horizontalAdvance(QStringLiteral("Done"));
-    case OverlayRight::errorMessage: {
+    case OverlayRight::errorMessage:
         // The message takes whatever the row leaves; it is cut to fit.
-        const double left = leftWidth();
-        return pillWidth() - 2 * Model::sidePadding - left - 2 * Model::rowSpacing;
-    }
+        return pillWidth - 2 * Model::sidePadding - leftWidth(state) - 2 * Model::rowSpacing;
     }
     return 0;
 }
 
-QRectF OverlayIndicatorView::waveformRect() const {
-    if (!Model::showsWaveform(model_.state())) return {};
-    const QRectF pill = pillRect();
+QRectF OverlayIndicatorView::waveformRect() const { return waveformRect(model_.state(), pillRect()); }
+
+QRectF OverlayIndicatorView::waveformRect(const DictationState& state, const QRectF& pill) const {
+    if (!Model::showsWaveform(state)) return {};
     const double inner = pill.width() - 2 * Model::sidePadding;
     // The rings and the spacer after them share the room the fixed parts leave.
-    const double free = inner - leftWidth() - rightWidth() - 3 * Model::rowSpacing;
+    const double free = inner - leftWidth(state) - rightWidth(state, pill.width()) - 3 * Model::rowSpacing;
     const double w = std::max(free / 2, 0.0);
-    const double x = pill.left() + Model::sidePadding + leftWidth() + Model::rowSpacing;
+    const double x = pill.left() + Model::sidePadding + leftWidth(state) + Model::rowSpacing;
     const double centreY = pill.top() + Model::rowHeight / 2;
     return QRectF(x, centreY - Model::ringMaxHeight / 2, w, Model::ringMaxHeight);
 }
@@ -185,19 +218,31 @@ void OverlayIndicatorView::paintEvent(QPaintEvent*) {
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(pill.adjusted(0.5, 0.5, -0.5, -0.5), Model::cornerRadius - 0.5, Model::cornerRadius - 0.5);
 
-    paintRow(painter, QRectF(pill.left(), pill.top(), pill.width(), Model::rowHeight));
-    double y = pill.top() + Model::rowHeight;
+    // While the pill grows or shrinks, its content stays inside it.
+    painter.setClipPath(shape);
+    const double blend = animations_ != nullptr ? animations_->contentBlend() : 1;
+    if (blend < 1) paintContent(painter, previousState_, pill, 1 - blend);
+    paintContent(painter, model_.state(), pill, blend);
+    painter.setOpacity(1);
     const double transcript = transcriptHeight();
     if (transcript > 0) {
-        paintTranscript(painter, QRectF(pill.left(), y, pill.width(), transcript));
-        y += transcript;
+        paintTranscript(painter, QRectF(pill.left(), pill.top() + Model::rowHeight, pill.width(), transcript));
     }
-    const double feedback = feedbackHeight();
-    if (feedback > 0) paintFeedback(painter, QRectF(pill.left(), y, pill.width(), feedback));
 }
 
-void OverlayIndicatorView::paintRow(QPainter& painter, const QRectF& row) const {
-    const DictationState& state = model_.state();
+void OverlayIndicatorView::paintContent(QPainter& painter, const DictationState& state, const QRectF& pill,
+                                        double opacity) const {
+    if (opacity <= 0) return;
+    painter.setOpacity(opacity);
+    paintRow(painter, state, QRectF(pill.left(), pill.top(), pill.width(), Model::rowHeight));
+    const double feedback = feedbackHeight(state);
+    if (feedback > 0) {
+        const double y = pill.top() + Model::rowHeight + transcriptHeight();
+        paintFeedback(painter, state, QRectF(pill.left(), y, pill.width(), feedback));
+    }
+}
+
+void OverlayIndicatorView::paintRow(QPainter& painter, const DictationState& state, const QRectF& row) const {
     const double midY = row.center().y();
     double x = row.left() + Model::sidePadding;
     switch (Model::leftStatus(state)) {
@@ -208,12 +253,12 @@ void OverlayIndicatorView::paintRow(QPainter& painter, const QRectF& row) const 
             QPainterPath clip;
             clip.addRoundedRect(iconRect, 4, 4);
             painter.save();
-            painter.setClipPath(clip);
+            painter.setClipPath(clip, Qt::IntersectClip);
             painter.drawImage(iconRect, targetIcon_);
             painter.restore();
             x += Model::iconSize + labelSpacing;
         }
-        paintDot(painter, QPointF(x + Model::dotDiameter / 2, midY));
+        paintDot(painter, state, QPointF(x + Model::dotDiameter / 2, midY));
         break;
     case OverlayLeft::filledCheck:
         paintSymbol(painter, "checkmark.circle.fill", QPointF(x + Model::statusSymbolSize / 2, midY),
@@ -225,49 +270,50 @@ void OverlayIndicatorView::paintRow(QPainter& painter, const QRectF& row) const 
         break;
     }
 
-    const QRectF rings = waveformRect();
+    const QRectF rings = waveformRect(state, row);
     if (!rings.isEmpty()) {
         painter.save();
-        painter.setClipRect(rings);
+        painter.setClipRect(rings, Qt::IntersectClip);
         painter.translate(rings.topLeft());
-        painter.setOpacity(ringOpacity_);
+        painter.setOpacity(painter.opacity() * ringOpacity_);
         WaveformRings::paint(painter, rings.size(), Model::ringCount, state, level_, ringPhase_);
         painter.restore();
     }
 
     const double right = row.right() - Model::sidePadding;
-    const double rightLeft = right - rightWidth();
+    const double available = rightWidth(state, row.width());
+    const double rightLeft = right - available;
     switch (Model::rightContent(state, textFeedback_)) {
     case OverlayRight::nothing: return;
-    case OverlayRight::recordingDot: paintDot(painter, QPointF(right - Model::dotDiameter / 2, midY)); return;
+    case OverlayRight::recordingDot: paintDot(painter, state, QPointF(right - Model::dotDiameter / 2, midY)); return;
     case OverlayRight::spinner: paintSpinner(painter, QPointF(right - spinnerSize / 2, midY)); return;
     case OverlayRight::labelAndSpinner:
         painter.setFont(labelFont());
         painter.setPen(Color::withOpacity(Qt::white, 0.7));
-        painter.drawText(QRectF(rightLeft, row.top(), rightWidth(), row.height()), Qt::AlignLeft | Qt::AlignVCenter,
+        painter.drawText(QRectF(rightLeft, row.top(), available, row.height()), Qt::AlignLeft | Qt::AlignVCenter,
                          Model::processingLabel(state));
         paintSpinner(painter, QPointF(right - spinnerSize / 2, midY));
         return;
     case OverlayRight::doneWord:
         painter.setFont(doneFont());
         painter.setPen(Color::withOpacity(IndicatorStatus::systemGreen(), 0.9));
-        painter.drawText(QRectF(rightLeft, row.top(), rightWidth(), row.height()), Qt::AlignRight | Qt::AlignVCenter,
+        painter.drawText(QRectF(rightLeft, row.top(), available, row.height()), Qt::AlignRight | Qt::AlignVCenter,
                          QStringLiteral("Done"));
         return;
     case OverlayRight::errorMessage: {
         painter.setFont(errorFont());
         painter.setPen(Color::withOpacity(Color::systemRed(), 0.9));
         const QString message = QString::fromStdString(state.message().value_or(""));
-        const QString shown = QFontMetricsF(errorFont()).elidedText(message, Qt::ElideRight, rightWidth());
-        painter.drawText(QRectF(rightLeft, row.top(), rightWidth(), row.height()), Qt::AlignRight | Qt::AlignVCenter,
+        const QString shown = QFontMetricsF(errorFont()).elidedText(message, Qt::ElideRight, available);
+        painter.drawText(QRectF(rightLeft, row.top(), available, row.height()), Qt::AlignRight | Qt::AlignVCenter,
                          shown);
         return;
     }
     }
 }
 
-void OverlayIndicatorView::paintDot(QPainter& painter, QPointF centre) const {
-    const QColor color = IndicatorStatus::stateColor(model_.state());
+void OverlayIndicatorView::paintDot(QPainter& painter, const DictationState& state, QPointF centre) const {
+    const QColor color = IndicatorStatus::stateColor(state);
     const double radius = Model::dotDiameter * Model::dotScale(level_) / 2;
     const DotShadow shadow = Model::dotShadow(pulse_);
     painter.save();
@@ -303,9 +349,9 @@ void OverlayIndicatorView::paintTranscript(QPainter& painter, const QRectF& sect
     painter.drawText(text, Qt::AlignLeft | Qt::AlignTop, transcriptLines().join(QChar('\n')));
 }
 
-void OverlayIndicatorView::paintFeedback(QPainter& painter, const QRectF& section) const {
+void OverlayIndicatorView::paintFeedback(QPainter& painter, const DictationState& state, const QRectF& section) const {
     painter.fillRect(QRectF(section.left(), section.top(), section.width(), 1), Color::withOpacity(Qt::white, 0.1));
-    const auto row = IndicatorStatus::feedback(model_.state());
+    const auto row = IndicatorStatus::feedback(state);
     if (!row) return;
     const QRectF inner = section.adjusted(Model::sidePadding, 1 + Model::sectionVerticalPadding, -Model::sidePadding,
                                           -Model::sectionVerticalPadding);
@@ -314,7 +360,7 @@ void OverlayIndicatorView::paintFeedback(QPainter& painter, const QRectF& sectio
     painter.setFont(feedbackFont());
     painter.setPen(Color::withOpacity(Qt::white, 0.9));
     const QRectF text = inner.adjusted(feedbackIconSize + feedbackSpacing, 0, 0, 0);
-    painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, feedbackLines().join(QChar('\n')));
+    painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, feedbackLines(state).join(QChar('\n')));
 }
 
 } // namespace ostrelvirorez

@@ -7,10 +7,13 @@
 #include "OstrelVirorez/UI/Indicator/OverlayIndicatorModel.hpp"
 
 #include <QImage>
+#include <QRegion>
 #include <QStringList>
 #include <QWidget>
 
 namespace ostrelvirorez {
+
+class IndicatorAnimations;
 
 class OverlayIndicatorView final : public QWidget {
 public:
@@ -26,9 +29,16 @@ public:
     // The moving values: dot pulse 0…1, ring phase (radians), ring drawing
     // opacity 0…1 and the spinner's angle in degrees.
     void setMotion(double pulse, double ringPhase, double ringOpacity, double spinnerAngle);
+    // From now on the pill eases to every new width and height, and a new
+    // state's content fades in over the old one's, along `animations` (the
+    // host's, which outlives the view). Without it, changes show at once.
+    void animateWith(IndicatorAnimations& animations);
 
     const OverlayIndicatorModel& model() const { return model_; }
+    // Where the pill stands now.
     QRectF pillRect() const;
+    // The pixels the view covers now: the pill (its shadow left out).
+    QRegion visibleOutline() const;
     // The lines of the live transcript and of the feedback text as drawn.
     QStringList transcriptLines() const;
     QStringList feedbackLines() const;
@@ -39,18 +49,26 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    double pillWidth() const;
+    ShapeMeasures targetShape() const;
+    ShapeMeasures currentShape() const;
+    void retarget();
+    double pillWidth(const DictationState& state) const;
+    QStringList feedbackLines(const DictationState& state) const;
     double transcriptHeight() const;
-    double feedbackHeight() const;
-    double leftWidth() const;
-    double rightWidth() const;
-    void paintRow(QPainter& painter, const QRectF& row) const;
-    void paintDot(QPainter& painter, QPointF centre) const;
+    double feedbackHeight(const DictationState& state) const;
+    double leftWidth(const DictationState& state) const;
+    double rightWidth(const DictationState& state, double pillWidth) const;
+    QRectF waveformRect(const DictationState& state, const QRectF& pill) const;
+    void paintContent(QPainter& painter, const DictationState& state, const QRectF& pill, double opacity) const;
+    void paintRow(QPainter& painter, const DictationState& state, const QRectF& row) const;
+    void paintDot(QPainter& painter, const DictationState& state, QPointF centre) const;
     void paintSpinner(QPainter& painter, QPointF centre) const;
     void paintTranscript(QPainter& painter, const QRectF& section) const;
-    void paintFeedback(QPainter& painter, const QRectF& section) const;
+    void paintFeedback(QPainter& painter, const DictationState& state, const QRectF& section) const;
 
     OverlayIndicatorModel model_;
+    DictationState previousState_;
+    IndicatorAnimations* animations_ = nullptr;
     double level_ = 0;
     bool textFeedback_ = true;
     PillPosition position_ = PillPosition::island;

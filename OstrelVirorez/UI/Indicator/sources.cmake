@@ -1,6 +1,7 @@
 # The dictation indicator: screens, notch geometry and outline, placement, the
 # per-state looks of its views, the waveform rings, the glow border and the
-# animations that move them.
+# animations that move them, and the window mask that stands in for
+# translucency where nothing composites.
 target_sources(OstrelVirorezCore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/FrameTicker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GlowBorder.cpp
@@ -8,6 +9,7 @@ target_sources(OstrelVirorezCore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/IndicatorPlacement.cpp
   ${CMAKE_CURRENT_LIST_DIR}/IndicatorStatus.cpp
   ${CMAKE_CURRENT_LIST_DIR}/IndicatorText.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/IndicatorWindowMask.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MinimalIndicatorModel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MinimalIndicatorView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/NotchGeometry.cpp

@@ -103,7 +103,23 @@ void OnboardingModel::openSystemSettings(const std::string& pane) {
     if (const auto url = systemSettingsURL(pane); url && dependencies_.openURL) dependencies_.openURL(*url);
 }
 
+std::optional<std::string> OnboardingModel::engineUnavailableReason(EngineType engine) {
+    switch (engine) {
+    case EngineType::appleSpeech: return "Unter Linux nicht verfügbar: diese System-Spracherkennung gibt es hier nicht.";
+    case EngineType::nemotron:
+#if defined(__x86_64__) || defined(__i386__)
+        return "Auf x86-64-Prozessoren nicht verfügbar: die Streaming-Modelle laden hier nicht.";
+#else
+        return std::nullopt;
+#endif
+    case EngineType::parakeet:
+    case EngineType::hushframe: return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 void OnboardingModel::chooseEngine(EngineType engine) {
+    if (engineUnavailableReason(engine)) return;
     dependencies_.settings.setSelectedEngine(engine);
     notify();
     if (dependencies_.loadSelectedEngine) dependencies_.loadSelectedEngine();

@@ -69,6 +69,9 @@ public:
     static std::optional<std::string> systemSettingsURL(const std::string& pane);
     static std::string engineName(EngineType engine);
     static std::string engineDescription(EngineType engine);
+    // Why `engine` cannot run on this computer; absent when it can. Such an
+    // engine is shown, disabled, with this reason, and cannot be chosen.
+    static std::optional<std::string> engineUnavailableReason(EngineType engine);
 
     // Re-reads both permissions; runs when the sheet is shown and after the
     // requests and step changes below.

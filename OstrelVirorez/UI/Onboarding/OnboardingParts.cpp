@@ -101,6 +101,8 @@ EngineCard::EngineCard(const QString& name, const QString& description, bool sel
 
 void EngineCard::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    // An engine that cannot run here is drawn faded.
+    if (!isEnabled()) painter.setOpacity(0.45);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF area(rect());
     painter.setPen(Qt::NoPen);

@@ -6,6 +6,7 @@
 #include "OstrelDesignKit/Tokens/Color.hpp"
 #include "OstrelVirorez/App/AppState.hpp"
 #include "OstrelVirorez/UI/Onboarding/OnboardingParts.hpp"
+#include "OstrelVirorez/UI/Onboarding/ProminentButton.hpp"
 #include "OstrelVirorez/UI/Onboarding/SheetWidgets.hpp"
 #include "OstrelVirorez/UI/SettingsRows/SettingsRows.hpp"
 #include "OstrelVirorez/UI/SettingsRows/VirorezColors.hpp"
@@ -15,7 +16,6 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPushButton>
 #include <QScrollArea>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -58,6 +58,8 @@ QWidget* grantedLabel(QWidget* parent) {
     auto* text = new QLabel(QStringLiteral("Erteilt"), label);
     setTextColor(*text, systemGreen());
     layout->addWidget(text);
+    // The seal stays beside its word however wide the row is.
+    layout->addStretch(1);
     return label;
 }
 
@@ -171,9 +173,7 @@ QWidget* OnboardingSheet::makeFooter() {
     auto* layout = new QHBoxLayout(footer);
     layout->setContentsMargins(16, 16, 16, 16);
     leftButton_ = plainButton({}, footer, [this] { model_->pressLeft(); });
-    auto* right = new QPushButton(footer);
-    right->setDefault(true);
-    applyProminentStyle(*right);
+    auto* right = new ProminentButton(footer);
     connect(right, &QAbstractButton::clicked, this, [this] { model_->pressRight(); });
     rightButton_ = right;
     layout->addWidget(leftButton_);
@@ -224,7 +224,7 @@ QWidget* OnboardingSheet::makeWelcomeStep() {
                                  step));
     layout->addWidget(featureRow("lock.shield", QStringLiteral("Lokal & privat"),
                                  QStringLiteral("Parakeet / Hushframe laufen vollständig on-device. Audio verlässt "
-                                                "deinen Mac nur, wenn du Claude bewusst einsetzt."),
+                                                "deinen Rechner nur, wenn du Claude bewusst einsetzt."),
                                  step));
     layout->addSpacing(4);
     layout->addWidget(textLabel(QStringLiteral("Im nächsten Schritt erteilst du Mikrofon- und "
@@ -292,9 +292,11 @@ QWidget* OnboardingSheet::makeEngineStep() {
     layout->addWidget(textLabel(QStringLiteral("Welche Sprach-Engine soll OstrelVirorez nutzen?"),
                                 SystemTextStyle::headline, false, step));
     for (const EngineType engine : allEngineTypes) {
+        const auto unavailable = OnboardingModel::engineUnavailableReason(engine);
         auto* card = new EngineCard(qt(OnboardingModel::engineName(engine)),
-                                    qt(OnboardingModel::engineDescription(engine)),
+                                    qt(unavailable.value_or(OnboardingModel::engineDescription(engine))),
                                     model_->isEngineSelected(engine), step);
+        card->setEnabled(!unavailable);
         connect(card, &QAbstractButton::clicked, this, [this, engine] { model_->chooseEngine(engine); });
         layout->addWidget(card);
     }

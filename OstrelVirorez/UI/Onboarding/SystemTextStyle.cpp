@@ -1,5 +1,7 @@
 #include "OstrelVirorez/UI/Onboarding/SystemTextStyle.hpp"
 
+#include "OstrelDesignKit/Tokens/LogicalFontSize.hpp"
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QWidget>
@@ -26,9 +28,9 @@ StyleSpec spec(SystemTextStyle style) {
 
 } // namespace
 
-QFont systemFont(double pointSize, bool monospaced) {
+QFont systemFont(double size, bool monospaced) {
     QFont font = monospaced ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : QApplication::font();
-    font.setPointSizeF(pointSize);
+    ostreldesignkit::setLogicalSize(font, size);
     return font;
 }
 

@@ -17,8 +17,8 @@ namespace ostrelvirorez::sheetstyle {
 enum class SystemTextStyle { title2, title3, headline, callout, caption, caption2 };
 
 QFont systemTextFont(SystemTextStyle style);
-// The system font of a fixed size; `monospaced` picks the fixed-pitch face.
-QFont systemFont(double pointSize, bool monospaced = false);
+// The system font at `size` logical pixels; `monospaced` picks the fixed-pitch face.
+QFont systemFont(double size, bool monospaced = false);
 
 // Secondary text, symbols and fills on the sheet's dark ground.
 QColor secondaryColor();

@@ -2,6 +2,7 @@
 
 #include "OstrelDesignKit/Status/StatusWidgets.hpp"
 #include "OstrelDesignKit/Tokens/Color.hpp"
+#include "OstrelDesignKit/Tokens/LogicalFontSize.hpp"
 #include "OstrelVirorez/UI/Rewriting/ApiCompactSectionModel.hpp"
 #include "OstrelVirorez/UI/Rewriting/LabelStyling.hpp"
 #include "OstrelVirorez/UI/Rewriting/SymbolButton.hpp"
@@ -87,7 +88,7 @@ QWidget* ApiCompactSection::keyRow() {
     row->setSpacing(4);
     keyField_ = new QLineEdit(host);
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    mono.setPointSizeF(10);
+    ostreldesignkit::setLogicalSize(mono, 10);
     keyField_->setFont(mono);
     keyField_->setPlaceholderText(qt(ApiCompactSectionModel::keyPlaceholder()));
     QObject::connect(keyField_, &QLineEdit::textEdited,

@@ -4,6 +4,7 @@
 #include "OstrelVirorez/Claude/SystemLanguageModel.hpp"
 #include "OstrelVirorez/Model/AppSettings.hpp"
 #include "OstrelVirorez/Model/KeychainHelper.hpp"
+#include "OstrelVirorez/Services/ApiKeyStatus.hpp"
 #include "OstrelVirorez/UI/SettingsRows/VirorezColors.hpp"
 #include "Platform/Text/Whitespace.hpp"
 
@@ -49,16 +50,30 @@ const std::string& ApiCompactSectionModel::localAvailableNote() {
 
 const std::string& ApiCompactSectionModel::localUnavailableNote() {
     static const std::string text =
-        "„Lokal“ braucht macOS 26+ mit aktivierter Apple Intelligence — auf diesem Mac gerade nicht verfügbar.";
+        "„Lokal“ braucht ein Sprachmodell auf dem Gerät, das es unter Linux nicht gibt — auf diesem Rechner nicht "
+        "verfügbar.";
     return text;
 }
 
 ApiCompactSectionModel::ApiCompactSectionModel(AppSettings& settings, platform::Keychain& keychain,
-                                               std::string keychainKey, const SystemLanguageModel& onDeviceModel)
-    : settings_(settings), keychain_(keychain), keychainKey_(std::move(keychainKey)), onDeviceModel_(onDeviceModel) {}
+                                               std::string keychainKey, const SystemLanguageModel& onDeviceModel,
+                                               ApiKeyStatus* keyStatus)
+    : settings_(settings), keychain_(keychain), keychainKey_(std::move(keychainKey)), onDeviceModel_(onDeviceModel),
+      keyStatus_(keyStatus) {
+    if (!keyStatus_) return;
+    keyStatusWatch_ = keyStatus_->changed().connect([this] {
+        if (apiKey_.empty() && keyStatus_->key()) apiKey_ = *keyStatus_->key();
+        changed_.emit();
+    });
+}
 
 void ApiCompactSectionModel::appear() {
-    apiKey_ = KeychainHelper::load(keychainKey_, keychain_).value_or("");
+    if (keyStatus_) {
+        apiKey_ = keyStatus_->key().value_or("");
+        keyStatus_->refresh();
+    } else {
+        apiKey_ = KeychainHelper::load(keychainKey_, keychain_).value_or("");
+    }
     changed_.emit();
 }
 
@@ -74,11 +89,15 @@ void ApiCompactSectionModel::toggleShowKey() {
 }
 
 bool ApiCompactSectionModel::hasStoredKey() const {
+    if (keyStatus_) return keyStatus_->presence() == ApiKeyStatus::Presence::configured;
     const auto stored = KeychainHelper::load(keychainKey_, keychain_);
     return stored && !stored->empty();
 }
 
 QColor ApiCompactSectionModel::keyStatusColor() const {
+    if (keyStatus_ && keyStatus_->presence() == ApiKeyStatus::Presence::unknown) {
+        return ostreldesignkit::Color::ostrelTextSecondary();
+    }
     return hasStoredKey() ? VirorezColors::success() : VirorezColors::warning();
 }
 
@@ -97,6 +116,7 @@ bool ApiCompactSectionModel::save() {
     if (saved) {
         apiKey_ = key;
         saveError_.reset();
+        if (keyStatus_) keyStatus_->stored(key);
     } else {
         saveError_ = saveFailedMessage();
     }

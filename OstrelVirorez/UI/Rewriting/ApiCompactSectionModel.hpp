@@ -19,6 +19,7 @@ class Keychain;
 
 namespace ostrelvirorez {
 
+class ApiKeyStatus;
 class AppSettings;
 class SystemLanguageModel;
 
@@ -40,8 +41,10 @@ public:
     static const std::string& localAvailableNote();
     static const std::string& localUnavailableNote();
 
+    // With `keyStatus` the key is read through it, never waiting for the
+    // keychain; without it, from the keychain directly.
     ApiCompactSectionModel(AppSettings& settings, platform::Keychain& keychain, std::string keychainKey,
-                           const SystemLanguageModel& onDeviceModel);
+                           const SystemLanguageModel& onDeviceModel, ApiKeyStatus* keyStatus = nullptr);
 
     // Loads the stored key into the field (empty when there is none).
     void appear();
@@ -52,7 +55,9 @@ public:
     void toggleShowKey();
     std::string revealSymbol() const { return showKey_ ? "eye.slash" : "eye"; }
 
-    // Read from the keychain at each call, not from the field.
+    // Read from the keychain (or the key status) at each call, not from the
+    // field; a status that has not answered yet reads as no key, and its
+    // colour is neutral.
     bool hasStoredKey() const;
     QColor keyStatusColor() const;
     // A key is saved without surrounding blanks and line breaks; a field of
@@ -87,6 +92,8 @@ private:
     platform::Keychain& keychain_;
     std::string keychainKey_;
     const SystemLanguageModel& onDeviceModel_;
+    ApiKeyStatus* keyStatus_;
+    platform::Connection keyStatusWatch_;
     std::string apiKey_;
     bool showKey_ = false;
     std::optional<std::string> saveError_;

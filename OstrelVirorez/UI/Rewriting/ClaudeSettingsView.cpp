@@ -40,13 +40,14 @@ ClaudeSettingsView::ClaudeSettingsView(AppSettings& settings, AppState& appState
     // Linux has no on-device language model.
     : ClaudeSettingsView(settings,
                          Services{appState.keychain(), appState.claudeKeychainKey(),
-                                  SystemLanguageModel::unavailable(), DesktopAppCatalog::shared()},
+                                  SystemLanguageModel::unavailable(), DesktopAppCatalog::shared(),
+                                  &appState.apiKeyStatus()},
                          parent) {}
 
 ClaudeSettingsView::ClaudeSettingsView(AppSettings& settings, Services services, QWidget* parent)
     : QWidget(parent), settings_(settings), services_(std::move(services)),
       sectionModel_(std::make_unique<ApiCompactSectionModel>(settings, services_.keychain, services_.keychainKey,
-                                                             services_.onDeviceModel)),
+                                                             services_.onDeviceModel, services_.keyStatus)),
       listModel_(std::make_unique<ProfileListModel>(settings)) {
     sectionModel_->appear();
     listModel_->appear();

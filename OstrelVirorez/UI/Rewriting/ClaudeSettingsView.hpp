@@ -32,6 +32,7 @@ class AppCatalog;
 class AppSettings;
 class AppState;
 class ProfileDetailView;
+class ApiKeyStatus;
 class ProfileListModel;
 class ProfileListView;
 class SystemLanguageModel;
@@ -45,6 +46,8 @@ public:
         std::string keychainKey;
         const SystemLanguageModel& onDeviceModel;
         AppCatalog& catalog;
+        // Reads the key without waiting for the keychain, when given.
+        ApiKeyStatus* keyStatus = nullptr;
     };
 
     // The application's tab: its keychain, "claudeAPIKey", the platform's

@@ -20,6 +20,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace ostrelvirorez {
 namespace {
 
@@ -96,6 +98,13 @@ ProfileDetailView::ProfileDetailView(AppSettings& settings, AppCatalog& catalog,
     setWidget(content);
     modelChanged_ = model_.changed().connect([this] { refresh(); });
     refresh();
+}
+
+QSize ProfileDetailView::minimumSizeHint() const {
+    const QSize scrolling = QScrollArea::minimumSizeHint();
+    if (widget() == nullptr) return scrolling;
+    const int margins = contentsMargins().left() + contentsMargins().right();
+    return QSize(std::max(scrolling.width(), widget()->minimumSizeHint().width() + margins), scrolling.height());
 }
 
 ProfileDetailView::~ProfileDetailView() {

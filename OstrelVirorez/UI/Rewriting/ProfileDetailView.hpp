@@ -31,6 +31,10 @@ public:
                       QWidget* parent = nullptr);
     ~ProfileDetailView() override;
 
+    // As wide as the editor's narrowest layout: it scrolls only up and down,
+    // so the pane beside it gives way instead of cutting it off.
+    QSize minimumSizeHint() const override;
+
     ProfileDetailModel& model() { return model_; }
     void refresh();
 

@@ -18,7 +18,7 @@ namespace {
 class FeedbackSheetHost final : public QWidget {
 public:
     FeedbackSheetHost(const SettingsEnvironment& environment, std::function<void()> dismiss, QWidget* parent)
-        : QWidget(parent), diagnostics_(environment.permissions, environment.appState.keychain()) {
+        : QWidget(parent), diagnostics_(environment.permissions, environment.appState.apiKeyStatus()) {
         auto* layout = new QVBoxLayout(this); // owned by this widget
         layout->setContentsMargins(0, 0, 0, 0);
         QPointer<QWidget> self(this);

@@ -61,6 +61,8 @@ void SettingsStatusPanel::refresh() {
 
     engineLine_ = new QLabel(model_.engineStatusText(), this);
     engineLine_->setFont(ostreldesignkit::ostrelFont(12, OstrelFontWeight::medium));
+    // An engine's error can be long: it wraps at word boundaries.
+    engineLine_->setWordWrap(true);
     setTextColor(*engineLine_, model_.engineStatusColor());
     stack_->addLayout(block(microText(QStringLiteral("Engine"), this), engineLine_));
 

@@ -63,9 +63,12 @@ OstrelRow::OstrelRow(const QString& title, const std::optional<std::string>& ico
     }
     auto* label = new QLabel(title, this);
     label->setFont(ostreldesignkit::ostrelFont(M::titleSize, OstrelFontWeight::regular));
+    // In a narrow pane a long title takes a second line instead of pushing
+    // the control out of the card.
+    label->setWordWrap(true);
     title_ = label;
-    row->addWidget(label);
-    row->addStretch(1);
+    // The title takes the free room itself, so it wraps only when the row is truly narrow.
+    row->addWidget(label, 1);
     if (control) row->addWidget(control);
 }
 

@@ -34,7 +34,7 @@ TEST(OstrelFloatingPanel, HeaderButtonsOnlyForGivenActionsExpandBeforeClose) {
     QImage image(full.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     full.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    testing::keepRender(image, "floating-panel");
+    testing::expectLooksAsKept(image, "floating-panel");
     EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);                 // rounded corner
     EXPECT_NEAR(image.pixelColor(120, 280).alphaF(), 0.05, 0.01); // card fill below the content
 }

@@ -1,4 +1,4 @@
 target_sources(${TEST_TARGET} PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/OstrelFloatingPanelTests.cpp
 )
-target_link_libraries(${TEST_TARGET} PUBLIC OstrelDesignKit)
+target_link_libraries(${TEST_TARGET} PUBLIC OstrelDesignKit QtTestSupport)

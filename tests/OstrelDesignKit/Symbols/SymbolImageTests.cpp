@@ -1,11 +1,15 @@
 #include "OstrelDesignKit/Symbols/SymbolImage.hpp"
+#include "tests/Support/Qt/ReferenceImage.hpp"
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QPainter>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
 #include <map>
 #include <string>
 #include <vector>
@@ -13,93 +17,42 @@
 namespace ostreldesignkit {
 namespace {
 
-// The names the windows and the indicator ask for.
-const std::vector<std::string> namesTheViewsUse{
-    "antenna.radiowaves.left.and.right",
-    "app",
-    "arrow.right.circle",
-    "arrow.triangle.2.circlepath",
-    "arrow.up.and.down",
-    "arrow.up.left.and.arrow.down.right",
-    "bubble.left.fill",
-    "capslock",
-    "character.book.closed",
-    "checkmark",
-    "checkmark.circle",
-    "checkmark.circle.fill",
-    "checkmark.seal.fill",
-    "chevron.left.forwardslash.chevron.right",
-    "circle",
-    "circle.dotted",
-    "circle.lefthalf.filled",
-    "clipboard",
-    "clock.arrow.circlepath",
-    "command",
-    "cpu",
-    "doc.on.clipboard",
-    "doc.richtext",
-    "doc.text",
-    "dock.rectangle",
-    "envelope.badge",
-    "envelope.fill",
-    "exclamationmark.circle.fill",
-    "exclamationmark.triangle",
-    "exclamationmark.triangle.fill",
-    "eye",
-    "eye.slash",
-    "film",
-    "gearshape",
-    "gearshape.arrow.triangle.2.circlepath",
-    "globe",
-    "hand.raised",
-    "hand.tap",
-    "keyboard",
-    "keyboard.badge.eye",
-    "largecircle.fill.circle",
-    "lock.shield",
-    "magnifyingglass",
-    "megaphone.fill",
-    "menubar.rectangle",
-    "mic",
-    "mic.badge.plus",
-    "mic.fill",
-    "mic.fill.badge.plus",
-    "minus",
-    "minus.circle",
-    "minus.circle.fill",
-    "note.text",
-    "paintpalette",
-    "paragraphsign",
-    "pause.circle",
-    "pencil",
-    "plus",
-    "plus.circle",
-    "questionmark",
-    "quote.opening",
-    "rectangle.inset.filled",
-    "scroll",
-    "sidebar.leading",
-    "sidebar.left",
-    "slider.horizontal.3",
-    "sparkles",
-    "speaker.minus",
-    "speaker.wave.2",
-    "star.fill",
-    "text.badge.minus",
-    "text.book.closed",
-    "text.bubble",
-    "text.cursor",
-    "textformat.size",
-    "timer",
-    "trash",
-    "wand.and.stars",
-    "waveform",
-    "waveform.badge.magnifyingglass",
-    "waveform.path.ecg",
-    "xmark",
-    "xmark.circle",
-    "xmark.circle.fill",
-};
+// Literals in the sources that look like symbol names but name something
+// else: files, reverse-domain application identifiers, JSON fields.
+bool isNotASymbol(const std::string& literal) {
+    static const std::set<std::string> others{"feedback.png", "instance.lock", "instance.socket", "md.obsidian",
+                                              "icon", "id", "name", "prompt"};
+    for (const char* prefix : {"org.", "zar.", "com."})
+        if (literal.starts_with(prefix)) return true;
+    return others.contains(literal);
+}
+
+// Every symbol name the windows and the indicator ask for, read from their
+// sources: dotted lowercase literals anywhere, and single-word literals on
+// lines that speak of a symbol or an icon.
+std::set<std::string> namesTheSourcesUse() {
+    static const std::regex dotted(R"re("([a-z][a-z0-9]*(\.[a-z0-9]+)+)")re");
+    static const std::regex word(R"re("([a-z][a-z0-9]*)")re");
+    static const std::regex mentionsSymbol("symbol|icon", std::regex::icase);
+    std::set<std::string> names;
+    for (const char* folder : {"OstrelVirorez", "OstrelDesignKit"}) {
+        for (const auto& entry :
+             std::filesystem::recursive_directory_iterator(std::filesystem::path(OSTREL_SOURCE_DIR) / folder)) {
+            const auto extension = entry.path().extension();
+            if (extension != ".cpp" && extension != ".hpp") continue;
+            std::ifstream file(entry.path());
+            for (std::string line; std::getline(file, line);) {
+                for (std::sregex_iterator it(line.begin(), line.end(), dotted), end; it != end; ++it)
+                    names.insert((*it)[1]);
+                if (!std::regex_search(line, mentionsSymbol)) continue;
+                for (std::sregex_iterator it(line.begin(), line.end(), word), end; it != end; ++it)
+                    names.insert((*it)[1]);
+            }
+        }
+    }
+    std::erase_if(names, isNotASymbol);
+    return names;
+}
 
 // How many pixels are drawn at all, whether every opaque one has `color`,
 // and whether any lies on the image's outermost ring of pixels.
@@ -131,8 +84,12 @@ QByteArray bytes(const QImage& image) {
     return QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
 }
 
-TEST(SymbolImage, KnowsEveryNameTheViewsUse) {
-    for (const std::string& name : namesTheViewsUse) EXPECT_TRUE(SymbolImage::isKnown(name)) << name;
+TEST(SymbolImage, KnowsEveryNameTheSourcesUse) {
+    const std::set<std::string> names = namesTheSourcesUse();
+    // The reading itself works: names from a row table, a badge and a toggle row.
+    for (const char* sample : {"gearshape", "brain.head.profile", "text.badge.checkmark", "mic"})
+        EXPECT_TRUE(names.contains(sample)) << sample;
+    for (const std::string& name : names) EXPECT_TRUE(SymbolImage::isKnown(name)) << name;
 }
 
 TEST(SymbolImage, EveryKnownSymbolDrawsInsideItsBoxInTheGivenColour) {
@@ -174,7 +131,7 @@ TEST(SymbolImage, AnUnknownNameGivesAnEmptyImage) {
     EXPECT_TRUE(SymbolImage::render("mic", 0, Qt::black).isNull());
 }
 
-// A sheet of every symbol at two sizes, for a person to look at.
+// A sheet of every symbol at two sizes: a changed drawing shows against the kept one.
 TEST(SymbolImage, RendersAContactSheet) {
     const auto names = SymbolImage::knownNames();
     constexpr int cell = 56;
@@ -189,8 +146,7 @@ TEST(SymbolImage, RendersAContactSheet) {
         painter.drawImage(origin + QPoint(38, 4), SymbolImage::render(names[i], 14, Qt::black));
     }
     painter.end();
-    QDir().mkpath("renders");
-    EXPECT_TRUE(sheet.save("renders/symbols.png"));
+    EXPECT_TRUE(testsupport::matchesReference(sheet, {"OstrelDesignKit/Symbols", "symbols"}));
 }
 
 } // namespace

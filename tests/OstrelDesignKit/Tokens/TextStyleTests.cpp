@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QGraphicsDropShadowEffect>
+#include <QFontInfo>
 #include <QLabel>
 
 #include <string>
@@ -56,7 +57,9 @@ TEST(TextStyle, TableOfSizesWeightsAndColours) {
         EXPECT_EQ(spec.weight, r.weight);
         EXPECT_EQ(spec.foreground.has_value(), r.coloured);
         const QFont font = textStyleFont(r.style);
-        EXPECT_EQ(font.pointSizeF(), r.size);
+        // Logical pixels, as every other length: at 96 dpi a point size would draw 4/3 as large.
+        EXPECT_EQ(font.pixelSize(), r.size);
+        EXPECT_EQ(QFontInfo(font).pixelSize(), r.size);
         EXPECT_EQ(font.weight(), qtWeight(r.weight));
     }
 }

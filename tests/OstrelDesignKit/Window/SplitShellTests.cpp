@@ -127,7 +127,7 @@ TEST_F(SplitShellTest, PaintsTheTintOverTheWholeWidgetAndTheCardWithItsOwnColour
     QImage image(shell.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     shell.render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
-    testing::keepRender(image, "split-shell");
+    testing::expectLooksAsKept(image, "split-shell");
     EXPECT_EQ(image.pixelColor(400, 400).rgb(), QColor(20, 40, 200).rgb()) << "content column";
     EXPECT_EQ(image.pixelColor(3, 400).rgb(), QColor(20, 40, 200).rgb()) << "card margin";
     EXPECT_EQ(image.pixelColor(100, 400).rgb(), QColor(200, 30, 30).rgb()) << "sidebar card";
@@ -135,7 +135,7 @@ TEST_F(SplitShellTest, PaintsTheTintOverTheWholeWidgetAndTheCardWithItsOwnColour
     shell.setSidebarCollapsed(true);
     image.fill(Qt::transparent);
     shell.render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
-    testing::keepRender(image, "split-shell-collapsed");
+    testing::expectLooksAsKept(image, "split-shell-collapsed");
     EXPECT_EQ(image.pixelColor(100, 400).rgb(), QColor(20, 40, 200).rgb());
 }
 

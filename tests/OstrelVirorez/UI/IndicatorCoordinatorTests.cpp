@@ -154,6 +154,7 @@ TEST_F(IndicatorCoordinatorTest, TheViewFollowsTheDictation) {
 
     settings.setIndicatorTextFeedback(true); // read afresh at the next change
     appState->state.set(DictationState::transcribing(DictationMode::raw));
+    queue.advance(300ms); // the pill widens over 0.25 s
     EXPECT_EQ(view->pillRect().width(), 340);
     EXPECT_FALSE(view->model().dotPulse());
 }

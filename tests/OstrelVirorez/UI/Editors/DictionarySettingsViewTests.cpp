@@ -1,6 +1,7 @@
 #include "OstrelVirorez/UI/Editors/DictionarySettingsView.hpp"
 
 #include "OstrelVirorez/UI/Editors/CorrectionRow.hpp"
+#include "OstrelVirorez/UI/Editors/ElidingLabel.hpp"
 #include "OstrelVirorez/UI/SettingsRows/SettingsRows.hpp"
 #include "tests/OstrelVirorez/UI/Editors/EditorViewSupport.hpp"
 #include "tests/OstrelVirorez/UI/Editors/EditorsFixture.hpp"
@@ -67,6 +68,29 @@ TEST_F(DictionarySettingsViewTest, DrawsTheSectionsRowsAndBadges) {
     const QColor tint = image.pixelColor(inChip);
     EXPECT_GT(tint.blue(), tint.red() + 20);
     EXPECT_GT(tint.green(), tint.red() + 20);
+}
+
+TEST_F(DictionarySettingsViewTest, LongEntriesEndInAnEllipsisAndKeepTheirWholeText) {
+    const std::string longSource = "an entry far longer than any row of the dictionary has room for on one line";
+    dictionary->add(correction(longSource, "a replacement that is just as long as the entry it replaces here"));
+    auto host = makeHost();
+    host->window.resize(460, 900);
+    host->settle();
+    auto* manual = section(*host, "manualSection");
+    ASSERT_TRUE(manual);
+    const auto labels = childrenOfType<editors::ElidingLabel>(*manual);
+    ASSERT_EQ(labels.size(), 2u);
+    for (const editors::ElidingLabel* label : labels) {
+        SCOPED_TRACE(label->text().toStdString());
+        EXPECT_TRUE(label->shownText().endsWith(QStringLiteral("…")));
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->shownText()), label->width());
+        EXPECT_EQ(label->toolTip(), label->text());
+    }
+    EXPECT_EQ(labels[0]->text(), QString::fromStdString("\"" + longSource + "\""));
+    // The delete button stays inside the row.
+    const CorrectionRow* row = rows(*manual).front();
+    const QWidget& remove = row->deleteButton();
+    EXPECT_LE(remove.mapTo(row, QPoint(remove.width(), 0)).x(), row->width());
 }
 
 TEST_F(DictionarySettingsViewTest, SearchRedrawsTheListsAndHidesTheLearnedSection) {
@@ -166,7 +190,7 @@ TEST_F(DictionarySettingsViewTest, LearnedRemovalAndResetAskFirst) {
     auto* alert = view.findChild<QMessageBox*>();
     ASSERT_TRUE(alert);
     EXPECT_EQ(alert->text(), "Remove Auto-Learned Corrections?");
-    EXPECT_EQ(alert->informativeText(), "This removes 1 auto-learned correction. 1 hidden by the search is kept.");
+    EXPECT_EQ(alert->informativeText(), "This removes all 2 auto-learned corrections, also those the search hides.");
     ASSERT_TRUE(answerAlert(view, "Cancel"));
     host->settle();
     EXPECT_EQ(storedCorrections().size(), 3u);
@@ -177,8 +201,8 @@ TEST_F(DictionarySettingsViewTest, LearnedRemovalAndResetAskFirst) {
     ASSERT_TRUE(answerAlert(view, "Remove"));
     host->settle();
     const auto stored = storedCorrections();
-    ASSERT_EQ(stored.size(), 2u);
-    EXPECT_EQ(stored[0].source, "recieve");
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].source, "manual");
 
     view.resetButton().click();
     host->settle();

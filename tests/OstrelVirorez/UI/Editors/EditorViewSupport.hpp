@@ -6,6 +6,8 @@
 #include "OstrelDesignKit/Tokens/Color.hpp"
 #include "tests/OstrelVirorez/UI/TestApplication.hpp"
 
+#include "tests/Support/Qt/ReferenceImage.hpp"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -54,7 +56,7 @@ struct DarkHost {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    // The whole scrolled column as drawn, saved under renders/.
+    // The whole scrolled column as drawn, compared with its kept reference.
     QImage render(const QString& name) {
         settle();
         auto* column = view->template findChild<QScrollArea*>()->widget();
@@ -66,8 +68,7 @@ struct DarkHost {
         QImage image(column->size(), QImage::Format_ARGB32_Premultiplied);
         image.fill(ostreldesignkit::Color::ostrelBase());
         column->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-        QDir().mkpath("renders");
-        image.save("renders/" + name + ".png");
+        EXPECT_TRUE(testsupport::matchesReference(image, {"OstrelVirorez/UI/Editors", name.toStdString()}));
         return image;
     }
 

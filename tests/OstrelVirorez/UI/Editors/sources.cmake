@@ -6,4 +6,4 @@ target_sources(${TEST_TARGET} PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/VocabularySettingsModelTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/VocabularySettingsViewTests.cpp
 )
-target_link_libraries(${TEST_TARGET} PUBLIC OstrelVirorezCore)
+target_link_libraries(${TEST_TARGET} PUBLIC OstrelVirorezCore QtTestSupport)

@@ -97,6 +97,12 @@ TEST_F(FeedbackSheetTest, OpensAtItsFixedSizeWithTheFactsItSendsAndSendingDisabl
         EXPECT_TRUE(texts.contains(expected)) << expected.toStdString();
     }
     EXPECT_FALSE(visibleLabelTexts(*makeSheet("")).contains("Bereich"));
+    // The project's version and build, and the running system named as such.
+    EXPECT_TRUE(texts.contains(QStringLiteral("App-Version")));
+    EXPECT_TRUE(QString::fromStdString(FeedbackService::appVersion()).startsWith(QStringLiteral("1.0.0 (")));
+    EXPECT_NE(FeedbackService::appVersion(), "1.0.0 (0)");
+    EXPECT_TRUE(texts.contains(QStringLiteral("Linux")));
+    EXPECT_FALSE(texts.join(' ').contains(QStringLiteral("macOS")));
 }
 
 TEST_F(FeedbackSheetTest, ScreenshotPreviewShowsTheSettingsWindowAndItsSize) {

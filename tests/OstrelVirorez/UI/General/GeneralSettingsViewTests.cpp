@@ -20,6 +20,7 @@
 #include "tests/OstrelVirorez/State/AppStateFixture.hpp"
 #include "tests/OstrelVirorez/UI/General/FakeHotkeyTap.hpp"
 #include "tests/OstrelVirorez/UI/TestApplication.hpp"
+#include "tests/Support/Qt/ReferenceImage.hpp"
 
 #include <gtest/gtest.h>
 
@@ -68,7 +69,7 @@ protected:
     bool shown(const QWidget& widget) const { return widget.isVisibleTo(view.get()); }
 
     // The whole column, the view made tall enough to need no scrolling,
-    // drawn on the window's dark base.
+    // drawn on the window's dark base and compared with its kept reference.
     QImage renderColumn(const std::string& name) {
         view->resize(560, view->widget()->sizeHint().height());
         QCoreApplication::sendPostedEvents();
@@ -77,8 +78,7 @@ protected:
         QImage image(view->size(), QImage::Format_ARGB32_Premultiplied);
         image.fill(QColor(0x0D, 0x0D, 0x0D));
         view->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-        QDir().mkpath("renders");
-        image.save(QString::fromStdString("renders/" + name + ".png"));
+        EXPECT_TRUE(testsupport::matchesReference(image, {"OstrelVirorez/UI/General", name}));
         return image;
     }
 

@@ -1,8 +1,8 @@
 #include "OstrelVirorez/UI/Indicator/GlowBorder.hpp"
+#include "tests/OstrelVirorez/UI/Indicator/IndicatorReference.hpp"
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QImage>
 #include <QPainter>
 
@@ -42,8 +42,7 @@ TEST(GlowBorder, DrawsAlongTheOutlineAndLeavesTheMiddleClear) {
     QPainter painter(&image);
     GlowBorder{1, QColor(0, 140, 255), 20, 1}.paint(painter, QRectF(0, 0, 200, 100));
     painter.end();
-    QDir().mkpath("renders");
-    image.save("renders/glow-border-loud.png");
+    EXPECT_TRUE(indicatortest::matchesReference(image, "glow-border-loud"));
     EXPECT_GT(image.pixelColor(100, 3).alpha(), 200); // on the top edge
     EXPECT_GT(image.pixelColor(3, 50).alpha(), 200);  // on the left edge
     EXPECT_EQ(image.pixelColor(100, 50).alpha(), 0);  // the middle

@@ -1,9 +1,9 @@
 #include "OstrelVirorez/UI/Indicator/MinimalIndicatorView.hpp"
+#include "tests/OstrelVirorez/UI/Indicator/IndicatorReference.hpp"
 #include "tests/OstrelVirorez/UI/TestApplication.hpp"
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QImage>
 
 #include <vector>
@@ -53,13 +53,12 @@ TEST(MinimalIndicatorRender, EachStateDrawsItsCapsule) {
         {"done", DictationState::done(), 38},
         {"error", DictationState::error("The microphone is not available right now, please check it"), 280},
     };
-    QDir().mkpath("renders");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         MinimalIndicatorView view(c.state, PillPosition::island);
         EXPECT_EQ(view.size(), QSize(420, 160));
         const QImage image = render(view);
-        image.save(QString("renders/minimal-%1.png").arg(c.name));
+        EXPECT_TRUE(indicatortest::matchesReference(image, std::string("minimal-") + c.name));
         const QRect area = drawnArea(image);
         EXPECT_EQ(area.top(), 0);
         const int centreRow = int(view.capsuleRect().center().y());
@@ -77,7 +76,7 @@ TEST(MinimalIndicatorRender, DockPutsTheCapsuleAtTheBottomAndTheDotTakesItsColou
     MinimalIndicatorView view(DictationState::recording(DictationMode::raw), PillPosition::dock);
     view.setLevel(1);
     const QImage image = render(view);
-    image.save("renders/minimal-recording-dock-loud.png");
+    EXPECT_TRUE(indicatortest::matchesReference(image, "minimal-recording-dock-loud"));
     const QRect area = drawnArea(image);
     EXPECT_EQ(area.bottom(), 159);
     const QColor dot = image.pixelColor(210, int(view.capsuleRect().center().y()));

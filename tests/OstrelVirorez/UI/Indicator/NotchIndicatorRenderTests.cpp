@@ -1,9 +1,9 @@
 #include "OstrelVirorez/UI/Indicator/NotchIndicatorView.hpp"
+#include "tests/OstrelVirorez/UI/Indicator/IndicatorReference.hpp"
 #include "tests/OstrelVirorez/UI/TestApplication.hpp"
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QImage>
 
 #include <vector>
@@ -48,12 +48,11 @@ TEST(NotchIndicatorRender, EachStateOnAPlainScreen) {
         {"done", DictationState::done(), 340, 72},
         {"error", DictationState::error("Microphone unavailable"), 340, 72},
     };
-    QDir().mkpath("renders");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         NotchIndicatorView view(geometry, c.state);
         const QImage image = render(view);
-        image.save(QString("renders/notch-%1.png").arg(c.name));
+        EXPECT_TRUE(indicatortest::matchesReference(image, std::string("notch-") + c.name));
         EXPECT_EQ(view.shapeRect().size(), QSizeF(c.width, c.height));
         // Square top corners on the panel's top edge; the middle row of the
         // status bar is black across the whole width.
@@ -73,7 +72,7 @@ TEST(NotchIndicatorRender, ClosedDrawsNothingAndTheNotchLeavesItsWidth) {
     for (int y = 0; y < 60; y += 5) EXPECT_EQ(closed.pixelColor(250, y).alpha(), 0);
     geometry.setPresented(true);
     const QImage open = render(view);
-    open.save("renders/notch-recording-notched-no-feedback.png");
+    EXPECT_TRUE(indicatortest::matchesReference(open, "notch-recording-notched-no-feedback"));
     EXPECT_EQ(view.shapeRect().size(), QSizeF(305, 38));
     EXPECT_EQ(open.pixelColor(250, 5), QColor(Qt::black));
 }
@@ -88,14 +87,14 @@ TEST(NotchIndicatorRender, OpeningUnrollsTheShapeAndTheTargetIconTakesTheLeftEar
     const QRectF shape = view.shapeRect(); // 340 × 72 with the feedback row
     view.setMotion(0, 0, 0.5, 0);
     const QImage half = render(view);
-    half.save("renders/notch-transcribing-half-open.png");
+    EXPECT_TRUE(indicatortest::matchesReference(half, "notch-transcribing-half-open"));
     const int x = int(shape.center().x());
     EXPECT_NEAR(half.pixelColor(x, 2).alpha(), 128, 3) << "fading in";
     EXPECT_EQ(half.pixelColor(x, int(shape.height() * 0.7)).alpha(), 0) << "not yet unrolled that far";
 
     view.setMotion(0, 0, 1, 0);
     const QImage open = render(view);
-    open.save("renders/notch-transcribing-icon.png");
+    EXPECT_TRUE(indicatortest::matchesReference(open, "notch-transcribing-icon"));
     EXPECT_EQ(open.pixelColor(x, int(shape.height() * 0.7)).alpha(), 255);
     EXPECT_EQ(open.pixelColor(int(shape.left()) + 27, 16), QColor(255, 0, 255)) << "icon in the left ear";
 }

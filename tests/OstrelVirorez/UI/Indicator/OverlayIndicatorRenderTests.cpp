@@ -2,11 +2,11 @@
 #include "OstrelVirorez/UI/Indicator/IndicatorStatus.hpp"
 #include "OstrelVirorez/UI/Indicator/OverlayIndicatorView.hpp"
 #include "OstrelVirorez/UI/SettingsRows/VirorezColors.hpp"
+#include "tests/OstrelVirorez/UI/Indicator/IndicatorReference.hpp"
 #include "tests/OstrelVirorez/UI/TestApplication.hpp"
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QImage>
 
 #include <cstdlib>
@@ -21,8 +21,7 @@ QImage render(QWidget& view, const QString& name) {
     QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    QDir().mkpath("renders");
-    image.save(QString("renders/overlay-%1.png").arg(name));
+    EXPECT_TRUE(indicatortest::matchesReference(image, "overlay-" + name.toStdString()));
     return image;
 }
 

@@ -1,9 +1,9 @@
 #include "OstrelVirorez/UI/Indicator/WaveformRings.hpp"
 #include "OstrelVirorez/UI/SettingsRows/VirorezColors.hpp"
+#include "tests/OstrelVirorez/UI/Indicator/IndicatorReference.hpp"
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QImage>
 #include <QPainter>
 
@@ -76,8 +76,7 @@ TEST(WaveformRings, RendersArcsLeftAndRightOfTheCentre) {
     QPainter painter(&image);
     WaveformRings::paint(painter, QSizeF(120, 30), 5, recordingRaw, 1, 0);
     painter.end();
-    QDir().mkpath("renders");
-    image.save("renders/waveform-recording-loud.png");
+    EXPECT_TRUE(indicatortest::matchesReference(image, "waveform-recording-loud"));
     // Innermost ring radius 7: arcs cross the centre row at x = 60 ± 7; the
     // centre itself and the space straight above it stay empty.
     EXPECT_GT(image.pixelColor(67, 15).alpha(), 0);

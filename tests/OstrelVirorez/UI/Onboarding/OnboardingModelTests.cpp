@@ -174,12 +174,12 @@ TEST_F(OnboardingModelTest, AccessibilityRequestPromptsAndRefreshesHalfASecondLa
 TEST_F(OnboardingModelTest, ChoosingACardStoresTheEngineAndLoadsItEveryTime) {
     auto model = makeModel();
     EXPECT_TRUE(model->isEngineSelected(EngineType::parakeet));
-    model->chooseEngine(EngineType::nemotron);
-    EXPECT_EQ(store.defaults.stringValue("selectedEngine"), "nemotron");
-    EXPECT_TRUE(model->isEngineSelected(EngineType::nemotron));
+    model->chooseEngine(EngineType::hushframe);
+    EXPECT_EQ(store.defaults.stringValue("selectedEngine"), "hushframe");
+    EXPECT_TRUE(model->isEngineSelected(EngineType::hushframe));
     EXPECT_FALSE(model->isEngineSelected(EngineType::parakeet));
     EXPECT_EQ(engineLoads, 1);
-    model->chooseEngine(EngineType::nemotron);
+    model->chooseEngine(EngineType::hushframe);
     EXPECT_EQ(engineLoads, 2);
 }
 

@@ -6,14 +6,15 @@
 #include "tests/OstrelVirorez/State/AppStateFixture.hpp"
 #include "tests/OstrelVirorez/UI/Onboarding/OnboardingFakes.hpp"
 #include "tests/OstrelVirorez/UI/TestApplication.hpp"
+#include "tests/Support/Qt/ReferenceImage.hpp"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 
 namespace ostrelvirorez::testing {
 namespace {
@@ -27,11 +28,11 @@ QList<T*> childrenOfType(const QWidget& root) {
     }
     return found;
 }
+// The sheet as drawn, compared with its kept reference.
 QImage render(QWidget& widget, const QString& name) {
     widget.adjustSize();
     QImage image = widget.grab().toImage();
-    QDir().mkpath("renders");
-    image.save("renders/" + name + ".png");
+    EXPECT_TRUE(testsupport::matchesReference(image, {"OstrelVirorez/UI/Onboarding", name.toStdString()}));
     return image;
 }
 
@@ -141,6 +142,35 @@ TEST_F(OnboardingSheetTest, PermissionsStepOffersRequestsOnlyForMissingPermissio
     }
 }
 
+TEST_F(OnboardingSheetTest, GrantedSealStaysBesideItsWordAndTheFooterButtonsStandLevel) {
+    permissions.microphone = CaptureAuthorizationStatus::authorized;
+    permissions.accessibilityTrusted = true;
+    auto sheet = makeSheet();
+    sheet->show();
+    pressReturn(*sheet);
+    queue.runUntilIdle();
+    QApplication::processEvents();
+    int sealed = 0;
+    for (QLabel* word : sheet->stepContent().findChildren<QLabel*>()) {
+        if (word->text() != "Erteilt" || word->parentWidget()->layout()->count() < 2) continue;
+        const QWidget* seal = word->parentWidget()->layout()->itemAt(0)->widget();
+        if (seal == nullptr || seal == word) continue;
+        ++sealed;
+        // Neither the seal (or dot) nor its word is stretched apart from the other.
+        EXPECT_EQ(word->x() - (seal->x() + seal->width()), 4);
+        EXPECT_LE(seal->width(), std::max(seal->sizeHint().width(), seal->minimumWidth()));
+        EXPECT_LE(word->width(), word->sizeHint().width());
+    }
+    EXPECT_EQ(sealed, 4) << "two status dots and two green labels";
+
+    const QAbstractButton& left = sheet->leftButton();
+    const QAbstractButton& right = sheet->rightButton();
+    EXPECT_EQ(right.text(), "Weiter");
+    EXPECT_EQ(right.height(), left.height());
+    EXPECT_EQ(right.font(), left.font());
+    EXPECT_EQ(right.mapTo(sheet.get(), QPoint(0, 0)).y(), left.mapTo(sheet.get(), QPoint(0, 0)).y());
+}
+
 TEST_F(OnboardingSheetTest, RequestingTheMicrophoneShowsTheDeniedHintAndRefreshingPicksUpAGrant) {
     permissions.microphone = CaptureAuthorizationStatus::denied;
     auto sheet = makeSheet();
@@ -174,20 +204,55 @@ TEST_F(OnboardingSheetTest, EngineStepListsAllFourCardsAndHighlightsTheStoredCho
         EXPECT_EQ(cards[index]->isSelected(), index == 0);
     }
 
-    cards[3]->click();
-    EXPECT_EQ(store.settings.selectedEngine(), EngineType::nemotron);
+    cards[1]->click();
+    EXPECT_EQ(store.settings.selectedEngine(), EngineType::hushframe);
     EXPECT_EQ(engineLoads, 1);
     cards = childrenOfType<EngineCard>(sheet->stepContent());
     EXPECT_FALSE(cards[0]->isSelected());
-    EXPECT_TRUE(cards[3]->isSelected());
-    const QImage image = render(*sheet, "onboarding-engine-nemotron");
-    const QPoint inside = cards[3]->mapTo(sheet.get(), QPoint(cards[3]->width() - 4, cards[3]->height() / 2));
+    EXPECT_TRUE(cards[1]->isSelected());
+    const QImage image = render(*sheet, "onboarding-engine-hushframe");
+    const QPoint inside = cards[1]->mapTo(sheet.get(), QPoint(cards[1]->width() - 4, cards[1]->height() / 2));
     const QColor fill = image.pixelColor(inside);
     EXPECT_GT(fill.blue(), fill.red()) << fill.name().toStdString();
 
     pressReturn(*sheet);
     EXPECT_EQ(dismissals, 1);
     EXPECT_TRUE(store.settings.onboardingCompleted());
+}
+
+TEST_F(OnboardingSheetTest, EnginesThatCannotRunHereAreShownDisabledWithTheReason) {
+    auto sheet = makeSheet();
+    pressReturn(*sheet);
+    pressReturn(*sheet);
+    auto cards = childrenOfType<EngineCard>(sheet->stepContent());
+    ASSERT_EQ(cards.size(), 4);
+    struct Case {
+        EngineType engine;
+        bool runsHere;
+    };
+#if defined(__x86_64__) || defined(__i386__)
+    constexpr bool nemotronRuns = false;
+#else
+    constexpr bool nemotronRuns = true;
+#endif
+    const Case cases[] = {{EngineType::parakeet, true},
+                          {EngineType::hushframe, true},
+                          {EngineType::appleSpeech, false},
+                          {EngineType::nemotron, nemotronRuns}};
+    for (std::size_t index = 0; index < 4; ++index) {
+        const Case& c = cases[index];
+        SCOPED_TRACE(OnboardingModel::engineName(c.engine));
+        EngineCard& card = *cards[int(index)];
+        EXPECT_EQ(card.isEnabled(), c.runsHere);
+        const auto reason = OnboardingModel::engineUnavailableReason(c.engine);
+        EXPECT_EQ(reason.has_value(), !c.runsHere);
+        if (reason) {
+            EXPECT_TRUE(labelTexts(card).contains(QString::fromStdString(*reason)));
+            sheet->model().chooseEngine(c.engine); // even asked directly, it is not stored
+            EXPECT_EQ(store.settings.selectedEngine(), EngineType::parakeet);
+        }
+    }
+    EXPECT_EQ(engineLoads, 0);
 }
 
 class OnboardingSheetOnAppStateTest : public AppStateFixture {

@@ -193,7 +193,8 @@ TEST(ApiCompactSectionTexts, NotesAndRowsReadAsWritten) {
     EXPECT_EQ(note.size(), 322u);
     EXPECT_NE(note.find("(\"ja\", \"stopp\", \"kannst du...\") antwortet"), std::string::npos);
     EXPECT_EQ(ApiCompactSectionModel::localUnavailableNote(),
-              "„Lokal“ braucht macOS 26+ mit aktivierter Apple Intelligence — auf diesem Mac gerade nicht verfügbar.");
+              "„Lokal“ braucht ein Sprachmodell auf dem Gerät, das es unter Linux nicht gibt — auf diesem Rechner nicht "
+              "verfügbar.");
     const auto& providers = ApiCompactSectionModel::providerOptions();
     ASSERT_EQ(providers.size(), 2u);
     EXPECT_EQ(providers[0].provider, RewriteProvider::claude);
