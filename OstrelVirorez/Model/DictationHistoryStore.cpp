@@ -4,6 +4,7 @@
 #include "OstrelVirorez/Model/SqliteError.hpp"
 #include "Platform/Core/Error.hpp"
 #include "Platform/Core/Logger.hpp"
+#include "Platform/Files/FileMove.hpp"
 #include "Platform/Files/XdgDirectories.hpp"
 
 #include <ctime>
@@ -15,22 +16,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string timestamp() {
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &utc);
-    return text;
-}
-
 // Renames the database and its journal files to a free ".damaged-<time>"
 // name, so that nothing of it is lost and a new store can take its place.
 fs::path keepAside(const fs::path& file) {
-    const auto base = file.string() + ".damaged-" + timestamp();
-    auto aside = fs::path(base);
-    for (int attempt = 2; fs::exists(fs::symlink_status(aside)); ++attempt) aside = base + "-" + std::to_string(attempt);
-    fs::rename(file, aside);
+    const auto aside = platform::files::keepDamagedAside(file);
     for (const char* journal : {"-journal", "-wal", "-shm"}) {
         const fs::path companion = file.string() + journal;
         std::error_code ignored;

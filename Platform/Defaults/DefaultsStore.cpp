@@ -6,6 +6,7 @@
 #include "Platform/Defaults/DefaultsCoding.hpp"
 #include "Platform/Files/FileContents.hpp"
 #include "Platform/Files/FileError.hpp"
+#include "Platform/Files/FileMove.hpp"
 
 #include <cerrno>
 #include <cstdio>
@@ -27,26 +28,6 @@ using json = nlohmann::json;
 const Logger& log() {
     static const Immortal<Logger> logger("platform", "defaults");
     return logger.get();
-}
-
-std::string timestamp() {
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &utc);
-    return text;
-}
-
-// Renames `from` to `to` unless `to` exists; false when it exists.
-bool renameWithoutReplacing(const fs::path& from, const fs::path& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-    if (errno == EEXIST) return false;
-    if (errno != EINVAL && errno != ENOSYS) throw std::system_error(errno, std::generic_category());
-    // The file system cannot refuse to replace; check first instead.
-    if (fs::exists(fs::symlink_status(to))) return false;
-    fs::rename(from, to);
-    return true;
 }
 
 fs::path registryKey(const fs::path& file) {
@@ -159,12 +140,8 @@ void DefaultsStore::reloadIfChangedOnDisk() {
 }
 
 void DefaultsStore::setAside(const std::string& reason) {
-    const auto base = file_.string() + ".damaged-" + timestamp();
     try {
-        auto aside = fs::path(base);
-        for (int attempt = 2; !renameWithoutReplacing(file_, aside); ++attempt) {
-            aside = base + "-" + std::to_string(attempt);
-        }
+        const auto aside = files::keepDamagedAside(file_);
         log().error("User defaults file \"" + file_.string() + "\" is damaged (" + reason + "); kept it as \"" +
                     aside.string() + "\" and started from the defaults");
     } catch (const std::exception& error) {

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 #include <fcntl.h>
 #include <string>
 #include <system_error>
@@ -41,6 +42,26 @@ void copyToTemporary(const fs::path& from, const fs::path& temporary) {
     }
 }
 
+// Renames `from` to `to` unless `to` exists; false when it exists.
+bool renameWithoutReplacing(const fs::path& from, const fs::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno == EEXIST) return false;
+    if (errno != EINVAL && errno != ENOSYS) throw std::system_error(errno, std::generic_category());
+    // The file system cannot refuse to replace; check first instead.
+    if (fs::exists(fs::symlink_status(to))) return false;
+    fs::rename(from, to);
+    return true;
+}
+
+std::string utcTimestamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &utc);
+    return text;
+}
+
 } // namespace
 
 void copyThenRemove(const fs::path& from, const fs::path& to) {
@@ -66,6 +87,15 @@ void moveItem(const fs::path& from, const fs::path& to) {
     if (::rename(from.c_str(), to.c_str()) == 0) return;
     if (errno != EXDEV) throw FileError::fromErrno(errno, "Cannot move", from);
     copyThenRemove(from, to);
+}
+
+fs::path keepDamagedAside(const fs::path& file) {
+    const auto base = file.string() + ".damaged-" + utcTimestamp();
+    auto aside = fs::path(base);
+    for (int attempt = 2; !renameWithoutReplacing(file, aside); ++attempt) {
+        aside = base + "-" + std::to_string(attempt);
+    }
+    return aside;
 }
 
 } // namespace platform::files

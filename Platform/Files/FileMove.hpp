@@ -15,4 +15,10 @@ void moveItem(const std::filesystem::path& from, const std::filesystem::path& to
 // copy fails, `to` and `from` are as before and the partial copy is removed.
 void copyThenRemove(const std::filesystem::path& from, const std::filesystem::path& to);
 
+// Renames a damaged `file` to "<file>.damaged-<UTC time>" (with "-2", "-3", …
+// when that name is taken; nothing is ever replaced) so that a new file can
+// take its place and nothing of the old one is lost. Returns the new path;
+// throws std::system_error or std::filesystem::filesystem_error.
+std::filesystem::path keepDamagedAside(const std::filesystem::path& file);
+
 } // namespace platform::files
