@@ -58,6 +58,6 @@ UnifiedConfig unifiedStreamingSettings();
 std::unique_ptr<StreamingAsrManager> createManager(
     StreamingModelVariant variant,
     const std::optional<platform::coreml::MLModelConfiguration>& configuration = std::nullopt,
-    const UnifiedRecognisers& unified = unavailableUnifiedRecognisers());
+    const UnifiedRecognisers& unified = standardUnifiedRecognisers());
 
 } // namespace razeziruzer

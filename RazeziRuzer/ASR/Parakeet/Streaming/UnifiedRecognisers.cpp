@@ -1,50 +1,29 @@
 #include "RazeziRuzer/ASR/Parakeet/Streaming/UnifiedRecognisers.hpp"
 
-#include "RazeziRuzer/ASR/Parakeet/ASRError.hpp"
-#include "RazeziRuzer/Shared/AppLogger.hpp"
+#include "RazeziRuzer/ASR/Parakeet/Unified/StreamingUnifiedAsrManager.hpp"
+#include "RazeziRuzer/ASR/Parakeet/Unified/UnifiedAsrManager.hpp"
 
 namespace razeziruzer {
 namespace {
 
-class UnavailableUnifiedAsrManager final : public StreamingAsrManager {
+class StandardUnifiedRecognisers final : public UnifiedRecognisers {
 public:
-    UnavailableUnifiedAsrManager(std::string name, std::string category) : name_(std::move(name)), logger_(std::move(category)) {}
-
-    std::string displayName() const override { return name_; }
-    void loadModels() override {
-        logger_.error(name_ + " is not available in this build");
-        throw ASRError::modelLoadFailed();
+    std::unique_ptr<StreamingAsrManager> makeStreaming(const platform::coreml::MLModelConfiguration& configuration,
+                                                       const UnifiedConfig& config,
+                                                       UnifiedEncoderPrecision encoderPrecision) const override {
+        return std::make_unique<StreamingUnifiedAsrManager>(configuration, config, encoderPrecision);
     }
-    void appendAudio(const platform::audio::PCMBuffer&) override {}
-    void processBufferedAudio() override { throw ASRError::notInitialized(); }
-    std::string finish() override { throw ASRError::notInitialized(); }
-    void reset() override {}
-    void cleanup() noexcept override {}
-    void setPartialTranscriptCallback(TranscriptCallback) override {}
-    std::string getPartialTranscript() const override { return ""; }
-
-private:
-    std::string name_;
-    AppLogger logger_;
-};
-
-class UnavailableUnifiedRecognisers final : public UnifiedRecognisers {
-public:
-    std::unique_ptr<StreamingAsrManager> makeStreaming(const platform::coreml::MLModelConfiguration&,
-                                                       const UnifiedConfig&, UnifiedEncoderPrecision) const override {
-        return std::make_unique<UnavailableUnifiedAsrManager>("Parakeet Unified 0.6B (2080ms)", "UnifiedStreaming");
-    }
-    std::unique_ptr<StreamingAsrManager> makeOffline(const platform::coreml::MLModelConfiguration&,
-                                                     const UnifiedConfig&, UnifiedEncoderPrecision) const override {
-        return std::make_unique<UnavailableUnifiedAsrManager>("Parakeet Unified 0.6B (offline 15s batch)",
-                                                              "UnifiedOffline");
+    std::unique_ptr<StreamingAsrManager> makeOffline(const platform::coreml::MLModelConfiguration& configuration,
+                                                     const UnifiedConfig& config,
+                                                     UnifiedEncoderPrecision encoderPrecision) const override {
+        return std::make_unique<UnifiedAsrManager>(configuration, config, encoderPrecision);
     }
 };
 
 } // namespace
 
-const UnifiedRecognisers& unavailableUnifiedRecognisers() {
-    static const UnavailableUnifiedRecognisers instance;
+const UnifiedRecognisers& standardUnifiedRecognisers() {
+    static const StandardUnifiedRecognisers instance;
     return instance;
 }
 

@@ -2,6 +2,8 @@
 #include "RazeziRuzer/ASR/Parakeet/Streaming/EOU/StreamingEouAsrManager.hpp"
 #include "RazeziRuzer/ASR/Parakeet/Streaming/Nemotron/StreamingNemotronAsrManager.hpp"
 #include "RazeziRuzer/ASR/Parakeet/Streaming/StreamingModelVariant.hpp"
+#include "RazeziRuzer/ASR/Parakeet/Unified/StreamingUnifiedAsrManager.hpp"
+#include "RazeziRuzer/ASR/Parakeet/Unified/UnifiedAsrManager.hpp"
 
 #include <gtest/gtest.h>
 
@@ -91,12 +93,12 @@ public:
     std::unique_ptr<StreamingAsrManager> makeStreaming(const MLModelConfiguration& configuration, const UnifiedConfig& config,
                                                        UnifiedEncoderPrecision precision) const override {
         made.push_back({false, configuration, config, precision});
-        return unavailableUnifiedRecognisers().makeStreaming(configuration, config, precision);
+        return standardUnifiedRecognisers().makeStreaming(configuration, config, precision);
     }
     std::unique_ptr<StreamingAsrManager> makeOffline(const MLModelConfiguration& configuration, const UnifiedConfig& config,
                                                      UnifiedEncoderPrecision precision) const override {
         made.push_back({true, configuration, config, precision});
-        return unavailableUnifiedRecognisers().makeOffline(configuration, config, precision);
+        return standardUnifiedRecognisers().makeOffline(configuration, config, precision);
     }
 };
 
@@ -118,12 +120,19 @@ TEST(StreamingModelVariantTests, UnifiedVariantsGoThroughTheUnifiedMaker) {
     }
 }
 
-TEST(StreamingModelVariantTests, WithoutTheUnifiedRecognisersLoadingFailsClearly) {
-    const auto manager = createManager(StreamingModelVariant::parakeetUnifiedOffline15s);
-    EXPECT_EQ(manager->displayName(), "Parakeet Unified 0.6B (offline 15s batch)");
-    EXPECT_THROW(manager->loadModels(), ASRError);
+TEST(StreamingModelVariantTests, TheUnifiedVariantsAreTheRealRecognisersUnloaded) {
+    const auto streaming = createManager(StreamingModelVariant::parakeetUnified2080ms);
+    const auto* real = dynamic_cast<const StreamingUnifiedAsrManager*>(streaming.get());
+    ASSERT_NE(real, nullptr);
+    EXPECT_EQ(real->mlConfiguration(), MLModelConfiguration{});
+    EXPECT_EQ(real->config(), unifiedStreamingSettings());
+    EXPECT_EQ(streaming->displayName(), "Parakeet Unified 0.6B (2080ms)");
+
+    const auto offline = createManager(StreamingModelVariant::parakeetUnifiedOffline15s);
+    ASSERT_NE(dynamic_cast<const UnifiedAsrManager*>(offline.get()), nullptr);
+    EXPECT_EQ(offline->displayName(), "Parakeet Unified 0.6B (offline 15s batch)");
     try {
-        manager->finish();
+        offline->finish();
         FAIL() << "no error";
     } catch (const ASRError& error) {
         EXPECT_EQ(error.kind(), ASRErrorKind::notInitialized);

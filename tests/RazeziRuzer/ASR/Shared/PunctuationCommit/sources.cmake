@@ -1,0 +1,4 @@
+target_sources(${TEST_TARGET} PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/PunctuationCommitLayerTests.cpp
+)
+target_link_libraries(${TEST_TARGET} PUBLIC RazeziRuzer)
