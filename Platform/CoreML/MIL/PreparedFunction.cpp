@@ -38,14 +38,26 @@ std::string debugNameOf(const Operation& operation) {
 
 namespace {
 
-// Arguments whose kernels multiply by a packed weight without widening it whole.
-bool readsPacked(const std::string& opType, const std::string& argument) {
-    return argument == "weight" && (opType == "linear" || opType == "conv");
+bool isLstmWeight(const std::string& opType, const std::string& argument) {
+    return opType == "lstm" && (argument == "weight_ih" || argument == "weight_hh" || argument == "weight_ih_back" ||
+                                argument == "weight_hh_back");
 }
 
-// Arguments whose kernels read float weights in column panels.
+// Arguments whose kernels multiply by a packed weight without widening it whole.
+bool readsPacked(const std::string& opType, const std::string& argument) {
+    return (argument == "weight" && (opType == "linear" || opType == "conv")) || isLstmWeight(opType, argument);
+}
+
+// Arguments whose kernels read float weights in column panels (a convolution
+// only when its kernel is one element wide on every axis, see below).
 bool readsPanels(const std::string& opType, const std::string& argument) {
-    return argument == "weight" && opType == "linear";
+    return (argument == "weight" && (opType == "linear" || opType == "conv")) || isLstmWeight(opType, argument);
+}
+
+// A convolution weight [out, in, 1, ...]: a plain matrix of out rows.
+bool isPointwiseKernel(const Shape& shape) {
+    return std::all_of(shape.begin() + std::min<std::ptrdiff_t>(2, static_cast<std::ptrdiff_t>(shape.size())),
+                       shape.end(), [](std::int64_t size) { return size == 1; });
 }
 
 } // namespace
@@ -90,6 +102,9 @@ private:
                         if (!readsPanels(operation.type, argument.first)) {
                             needsRows_.insert(binding.name);
                         }
+                        if (operation.type == "conv") {
+                            convolutionWeights_.insert(binding.name);
+                        }
                     }
                 }
             }
@@ -104,7 +119,7 @@ private:
 
     // A float weight of enough elements whose readers all take it packed is
     // kept as half floats when declared half precision, or in column panels
-    // when it is single precision and read only by linear steps.
+    // when it is single precision and every reader multiplies by it as a matrix.
     Tensor packedForProducts(Tensor value, const std::string& valueName) const {
         constexpr std::int64_t smallestPacked = 1024;
         if (value.packedMatrix() != nullptr || value.rank() < 2 || value.count() < smallestPacked ||
@@ -115,7 +130,8 @@ private:
             auto matrix = std::make_shared<const PackedMatrix>(PackedMatrix::halves(value.shape(), value.floatValues()));
             return Tensor::packed(value.dataType(), value.shape(), std::move(matrix));
         }
-        if (value.dataType() == DataType::fp32 && !needsRows_.contains(valueName)) {
+        if (value.dataType() == DataType::fp32 && !needsRows_.contains(valueName) &&
+            (!convolutionWeights_.contains(valueName) || isPointwiseKernel(value.shape()))) {
             auto matrix = std::make_shared<const PackedMatrix>(PackedMatrix::panels(value.shape(), value.floatValues()));
             return Tensor::packed(value.dataType(), value.shape(), std::move(matrix));
         }
@@ -436,7 +452,8 @@ private:
     std::vector<int> stateOfSlot_;
     std::unordered_map<std::string, int> readersByName_;
     std::unordered_set<std::string> needsElements_; // values some reader needs as plain elements
-    std::unordered_set<std::string> needsRows_;     // values some reader needs other than as a linear weight
+    std::unordered_set<std::string> needsRows_;     // values some reader needs other than in panels
+    std::unordered_set<std::string> convolutionWeights_;
     std::vector<int> pendingReaders_; // per slot: readers not yet computed ahead
     std::vector<std::string> outputNames_;
 };

@@ -148,7 +148,8 @@ std::vector<Tensor> gruKernel(const OpCall& call) {
     const auto hidden = static_cast<std::size_t>(shape.hiddenSize), stepSize = batch * gruGates * hidden;
     const auto projected = projectInput(call.input("x").floatValues(), steps * batch,
                                         static_cast<std::size_t>(shape.inputSize),
-                                        call.input("weight_ih").floatValues(), gruGates * hidden, layer.inputBias);
+                                        RecurrentWeight{call.input("weight_ih").floatValues()}, gruGates * hidden,
+                                        layer.inputBias);
     DirectionRun run{std::vector<float>(steps * batch * hidden), {{initialH.begin(), initialH.end()}}};
     auto& h = run.finalStates.front();
     const bool backward = direction == RecurrentDirection::reverse;

@@ -37,8 +37,8 @@ struct LstmSettings {
 };
 
 struct LstmWeights {
-    std::span<const float> input;     // [4H, I]
-    std::span<const float> recurrent; // [4H, H]
+    RecurrentWeight input;     // [4H, I]
+    RecurrentWeight recurrent; // [4H, H]
     std::span<const float> bias;      // [4H] or empty
     std::span<const float> peephole;  // [3H] or empty
 };
@@ -63,8 +63,8 @@ LstmWeights lstmWeights(const OpCall& call, const RecurrentShape& shape, bool ba
     if (back && (!call.has("weight_ih_back") || !call.has("weight_hh_back"))) {
         call.fail("a bidirectional layer needs weight_ih_back and weight_hh_back");
     }
-    return {floatElements(call, "weight_ih" + suffix, {rows, shape.inputSize}),
-            floatElements(call, "weight_hh" + suffix, {rows, hidden}),
+    return {weightMatrix(call, "weight_ih" + suffix, {rows, shape.inputSize}),
+            weightMatrix(call, "weight_hh" + suffix, {rows, hidden}),
             optionalFloatVector(call, "bias" + suffix, rows),
             optionalFloatVector(call, "peephole" + suffix, 3 * hidden)};
 }

@@ -298,6 +298,112 @@ void multiplyAllPanels(const ProductShape& shape, std::span<const ProductOperand
     });
 }
 
+// Whether A lies in column panels. C = A · B is then computed as Cᵀ = Bᵀ · Aᵀ,
+// whose second factor is the panels, a block of Cᵀ at a time.
+bool readsPanelsAsA(const ProductShape& shape, const ProductOperands& product) {
+    const auto* matrix = product.packedA.matrix;
+    return matrix != nullptr && matrix->encoding() == PackedMatrix::Encoding::panels &&
+           shape.transA == Transpose::none && shape.transB == Transpose::none && product.b != nullptr &&
+           product.packedB.matrix == nullptr && product.packedA.firstRow % matrix->panelWidth() == 0;
+}
+
+// Bᵀ (n x k) of a row-major B (k x n), in blocks that stay in cache.
+void transposeInto(const float* b, std::int64_t k, std::int64_t n, float* out, std::int64_t c0, std::int64_t c1) {
+    constexpr std::int64_t block = 32;
+    for (auto c = c0; c < c1; c += block) {
+        const auto cEnd = std::min(c + block, c1);
+        for (std::int64_t r = 0; r < k; r += block) {
+            const auto rEnd = std::min(r + block, k);
+            for (auto column = c; column < cEnd; ++column) {
+                for (auto row = r; row < rEnd; ++row) {
+                    out[column * k + row] = b[row * n + column];
+                }
+            }
+        }
+    }
+}
+
+// The row blocks of Cᵀ a panel of A is multiplied in: few enough to keep a
+// block of Bᵀ and of Cᵀ in cache, enough to give every worker a share.
+std::int64_t columnBlocks(const ProductShape& shape, std::int64_t tasks, std::int64_t parts) {
+    constexpr std::int64_t mostColumnsPerBlock = 512;
+    constexpr std::int64_t leastColumnsPerBlock = 64;
+    const auto forCache = (shape.n + mostColumnsPerBlock - 1) / mostColumnsPerBlock;
+    const auto forWorkers = (2 * parts + tasks - 1) / tasks;
+    return std::clamp<std::int64_t>(std::max(forCache, forWorkers), 1,
+                                    std::max<std::int64_t>(1, shape.n / leastColumnsPerBlock));
+}
+
+// Rows [first, first + width) of C from panel `p` of A, for columns [n0, n1):
+// the block of Cᵀ is computed into scratch, then written back transposed with
+// its biases and epilogue.
+void multiplyPanelAsA(const ProductShape& shape, const ProductOperands& product, const float* transposedB,
+                      std::int64_t p, std::int64_t n0, std::int64_t n1) {
+    const auto& matrix = *product.packedA.matrix;
+    const auto width = matrix.panelWidth();
+    const TileRange range{p * width, std::min(shape.m, (p + 1) * width), n0, n1};
+    const auto rows = range.m1 - range.m0;
+    const auto columns = n1 - n0;
+    float* block = sized(threadScratch().c, columns * rows);
+    accel::multiplyPanel(size(columns), size(rows), size(shape.k),
+                         {transposedB + n0 * shape.k, size(shape.k),
+                          matrix.panel(product.packedA.firstRow / width + p), size(width), block, size(rows)});
+    float* c = product.c + range.m0 * shape.n + n0;
+    for (std::int64_t i = 0; i < rows; ++i) {
+        for (std::int64_t j = 0; j < columns; ++j) {
+            c[i * shape.n + j] = block[j * rows + i];
+        }
+    }
+    addBiases(product, range, c, shape.n);
+    applyEpilogue(shape, product, range, c, shape.n);
+}
+
+// Products whose A lies in panels: Bᵀ of every product first, then one task
+// for each panel of A and block of C's columns.
+void multiplyAllPanelsAsA(const ProductShape& shape, std::span<const ProductOperands> products, std::int64_t parts) {
+    const auto count = static_cast<std::int64_t>(products.size());
+    std::vector<std::vector<float>> transposed(products.size());
+    for (auto& values : transposed) {
+        values.resize(size(shape.n * shape.k));
+    }
+    const auto transposeBlocks = std::max<std::int64_t>(1, std::min(parts, shape.n / 64));
+    const auto transposeOne = [&](std::int64_t task) {
+        const auto item = task / transposeBlocks, part = task % transposeBlocks;
+        transposeInto(products[size(item)].b, shape.k, shape.n, transposed[size(item)].data(),
+                      shape.n * part / transposeBlocks, shape.n * (part + 1) / transposeBlocks);
+    };
+    const auto width = products.front().packedA.matrix->panelWidth();
+    const auto panels = (shape.m + width - 1) / width;
+    const auto blocks = columnBlocks(shape, count * panels, parts);
+    const auto perProduct = panels * blocks;
+    const auto runTask = [&](std::int64_t task) {
+        const auto item = task / perProduct;
+        const auto p = task % perProduct / blocks;
+        const auto block = task % blocks;
+        multiplyPanelAsA(shape, products[size(item)], transposed[size(item)].data(), p, shape.n * block / blocks,
+                         shape.n * (block + 1) / blocks);
+    };
+    if (parts <= 1) {
+        for (std::int64_t task = 0; task < count * transposeBlocks; ++task) {
+            transposeOne(task);
+        }
+        for (std::int64_t task = 0; task < count * perProduct; ++task) {
+            runTask(task);
+        }
+        return;
+    }
+    parallelFor(count * transposeBlocks, 1, [&](std::int64_t begin, std::int64_t end) {
+        for (auto task = begin; task < end; ++task) {
+            transposeOne(task);
+        }
+    });
+    parallelFor(count * perProduct, 1, [&](std::int64_t begin, std::int64_t end) {
+        for (auto task = begin; task < end; ++task) {
+            runTask(task);
+        }
+    });
+}
+
 TileRange tileRange(const ProductShape& shape, Tiling tiling, std::int64_t tile) {
     const auto row = tile / tiling.columns;
     const auto column = tile % tiling.columns;
@@ -310,6 +416,10 @@ TileRange tileRange(const ProductShape& shape, Tiling tiling, std::int64_t tile)
 void multiplyOnCaller(const ProductShape& shape, const ProductOperands& product) {
     if (readsPanels(shape, product)) {
         multiplyPanels(shape, product, 0, shape.m, 0, panelCount(shape, product));
+        return;
+    }
+    if (readsPanelsAsA(shape, product)) {
+        multiplyAllPanelsAsA(shape, {&product, 1}, 1);
         return;
     }
     auto& scratch = threadScratch();
@@ -329,6 +439,10 @@ void multiply(const ProductShape& shape, std::span<const ProductOperands> produc
     }
     if (std::ranges::all_of(products, [&](const auto& product) { return readsPanels(shape, product); })) {
         multiplyAllPanels(shape, products, parts);
+        return;
+    }
+    if (std::ranges::all_of(products, [&](const auto& product) { return readsPanelsAsA(shape, product); })) {
+        multiplyAllPanelsAsA(shape, products, parts);
         return;
     }
     const auto tiling = planTiling(shape, count, workers, parts);

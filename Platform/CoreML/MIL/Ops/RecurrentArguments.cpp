@@ -58,16 +58,32 @@ RecurrentShape recurrentShape(const OpCall& call, std::int64_t gates, RecurrentD
     shape.directions = direction == RecurrentDirection::bidirectional ? 2 : 1;
     requireProductSize(call, shape.steps * shape.batch);
     requireProductSize(call, gates * shape.hiddenSize * shape.directions);
-    floatElements(call, "weight_ih", {gates * shape.hiddenSize, shape.inputSize});
+    weightMatrix(call, "weight_ih", {gates * shape.hiddenSize, shape.inputSize});
     return shape;
 }
 
-std::span<const float> floatElements(const OpCall& call, std::string_view name, const Shape& shape) {
+namespace {
+
+const Tensor& floatInputOfShape(const OpCall& call, std::string_view name, const Shape& shape) {
     const auto& tensor = floatInput(call, name);
     if (tensor.shape() != shape) {
         call.fail(std::string(name) + " must be " + describeShape(shape) + ", not " + describeShape(tensor.shape()));
     }
-    return tensor.floatValues();
+    return tensor;
+}
+
+} // namespace
+
+RecurrentWeight weightMatrix(const OpCall& call, std::string_view name, const Shape& shape) {
+    const auto& tensor = floatInputOfShape(call, name, shape);
+    if (const auto* packed = tensor.packedMatrix()) {
+        return {{}, packed};
+    }
+    return {tensor.floatValues(), nullptr};
+}
+
+std::span<const float> floatElements(const OpCall& call, std::string_view name, const Shape& shape) {
+    return floatInputOfShape(call, name, shape).floatValues();
 }
 
 std::span<const float> optionalFloatVector(const OpCall& call, std::string_view name, std::int64_t size) {

@@ -3,6 +3,7 @@
 // its input and weights agree on, and float elements of exact shapes.
 
 #include "Platform/CoreML/MIL/OpCall.hpp"
+#include "Platform/CoreML/MIL/PackedMatrix.hpp"
 
 #include <cstdint>
 #include <span>
@@ -30,6 +31,16 @@ RecurrentDirection recurrentDirection(const OpCall& call, bool bidirectionalAllo
 
 // Checks x, weight_hh ([gates·H, H], which gives H) and weight_ih ([gates·H, I]).
 RecurrentShape recurrentShape(const OpCall& call, std::int64_t gates, RecurrentDirection direction);
+
+// A weight matrix of a recurrent layer: its elements, or the packed form the
+// load kept it in (then `values` is empty).
+struct RecurrentWeight {
+    std::span<const float> values;
+    const PackedMatrix* packed = nullptr;
+};
+
+// The float matrix argument `name`, which must have exactly `shape`, plain or packed.
+RecurrentWeight weightMatrix(const OpCall& call, std::string_view name, const Shape& shape);
 
 // Elements of the float argument `name`, which must have exactly `shape`.
 std::span<const float> floatElements(const OpCall& call, std::string_view name, const Shape& shape);

@@ -1,6 +1,7 @@
 #include "Platform/CoreML/MIL/Ops/RecurrentProduct.hpp"
 
 #include "Platform/Accel/Blas.hpp"
+#include "Platform/CoreML/MIL/Ops/MatrixProduct.hpp"
 #include "Platform/CoreML/MIL/Parallel.hpp"
 
 #include <algorithm>
@@ -57,15 +58,41 @@ void addProductTransposed(std::span<const float> a, std::size_t m, std::size_t k
     }
 }
 
+void addProductTransposed(std::span<const float> a, std::size_t m, std::size_t k, const RecurrentWeight& b,
+                          std::size_t n, std::span<float> out) {
+    if (b.packed == nullptr) {
+        addProductTransposed(a, m, k, b.values, n, out);
+        return;
+    }
+    std::vector<float> product(m * n);
+    ProductOperands operands{a.data(), nullptr, product.data()};
+    operands.packedB = {b.packed, 0};
+    multiply({static_cast<std::int64_t>(m), static_cast<std::int64_t>(n), static_cast<std::int64_t>(k), Transpose::none,
+              Transpose::transposed},
+             {&operands, 1});
+    for (std::size_t i = 0; i < m * n; ++i) {
+        out[i] += product[i];
+    }
+}
+
 std::vector<float> projectInput(std::span<const float> x, std::size_t rows, std::size_t inputSize,
-                                std::span<const float> weight, std::size_t width, std::span<const float> bias) {
+                                const RecurrentWeight& weight, std::size_t width, std::span<const float> bias) {
+    if (weight.packed != nullptr) {
+        std::vector<float> projected(rows * width);
+        ProductOperands operands{x.data(), nullptr, projected.data(), bias.empty() ? nullptr : bias.data()};
+        operands.packedB = {weight.packed, 0};
+        multiply({static_cast<std::int64_t>(rows), static_cast<std::int64_t>(width), static_cast<std::int64_t>(inputSize),
+                  Transpose::none, Transpose::transposed},
+                 {&operands, 1});
+        return projected;
+    }
     std::vector<float> projected(rows * width, 0.0F);
     if (!bias.empty()) {
         for (std::size_t row = 0; row < rows; ++row) {
             std::ranges::copy(bias, projected.begin() + static_cast<std::ptrdiff_t>(row * width));
         }
     }
-    addProductTransposed(x, rows, inputSize, weight, width, projected);
+    addProductTransposed(x, rows, inputSize, weight.values, width, projected);
     return projected;
 }
 

@@ -23,7 +23,7 @@ std::vector<Tensor> rnnKernel(const OpCall& call) {
     const auto hidden = static_cast<std::size_t>(shape.hiddenSize), stepSize = batch * hidden;
     const auto projected = projectInput(call.input("x").floatValues(), steps * batch,
                                         static_cast<std::size_t>(shape.inputSize),
-                                        call.input("weight_ih").floatValues(), hidden, bias);
+                                        RecurrentWeight{call.input("weight_ih").floatValues()}, hidden, bias);
     DirectionRun run{std::vector<float>(steps * stepSize), {{initialH.begin(), initialH.end()}}};
     auto& h = run.finalStates.front();
     std::vector<float> next(stepSize);

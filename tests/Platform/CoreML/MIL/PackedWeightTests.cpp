@@ -200,6 +200,40 @@ TEST(PackedWeights, FoldedIntegerWeightsKeepOneBytePerValueAndDropTheirStoredFor
     EXPECT_FALSE(holdsConstantOfType(function, DataType::int8)) << "the stored integers outlive their decompression";
 }
 
+TEST(PackedWeights, FloatWeightsGoToPanelsOnlyWhereEveryReaderMultipliesByThemAsAMatrix) {
+    const auto values = randomValues(64 * 40, 7);
+    std::string body = constant("w_pointwise", DataType::fp32, {64, 40, 1}, values) +
+                       constant("w_wide", DataType::fp32, {64, 40, 3}, randomValues(64 * 40 * 3, 8)) +
+                       constant("w_input", DataType::fp32, {64, 40}, values) +
+                       constant("w_recurrent", DataType::fp32, {64, 16}, randomValues(64 * 16, 9)) +
+                       constant("h0", DataType::fp32, {1, 16}, randomValues(16, 10)) +
+                       constant("c0", DataType::fp32, {1, 16}, randomValues(16, 11));
+    const std::string convolution = "dilations = tensor<int32, [1]>([1]), groups = int32(1), pad = tensor<int32, [2]>([0, 0]), "
+                                    "pad_type = string(\"same\"), strides = tensor<int32, [1]>([1]), x = x";
+    body += operationLine("tensor<fp32, [1, 64, 5]> a", "conv(" + convolution + ", weight = w_pointwise)");
+    body += operationLine("tensor<fp32, [1, 64, 5]> b", "conv(" + convolution + ", weight = w_wide)");
+    body += operationLine("tensor<fp32, [5, 40]> rows", "reshape(shape = tensor<int32, [2]>([5, 40]), x = x)");
+    body += operationLine("tensor<fp32, [5, 1, 40]> steps", "reshape(shape = tensor<int32, [3]>([5, 1, 40]), x = x)");
+    body += operationLine("tensor<fp32, [5, 1, 16]> c, tensor<fp32, [1, 16]> h_last, tensor<fp32, [1, 16]> c_last",
+                          "lstm(direction = string(\"forward\"), initial_c = c0, initial_h = h0, output_sequence = bool(true), "
+                          "weight_hh = w_recurrent, weight_ih = w_input, x = steps)");
+    const auto function = prepare(testsupport::mainProgram("tensor<fp32, [1, 40, 5]> x", body, "a, b, c"));
+
+    const auto encodingOf = [&](const std::string& step, const std::string& argument) -> std::string {
+        const auto* value = argumentOf(function, step, argument);
+        if (value == nullptr) {
+            return "absent";
+        }
+        return value->packedMatrix() == nullptr ? "plain"
+               : value->packedMatrix()->encoding() == PackedMatrix::Encoding::panels ? "panels"
+                                                                                     : "other";
+    };
+    EXPECT_EQ(encodingOf("a", "weight"), "panels") << "a one-wide kernel is a matrix";
+    EXPECT_EQ(encodingOf("b", "weight"), "plain") << "a wider kernel is read by patches";
+    EXPECT_EQ(encodingOf("c_last", "weight_ih"), "panels");
+    EXPECT_EQ(encodingOf("c_last", "weight_hh"), "panels");
+}
+
 // ---------------------------------------------------------------------------
 // Products over packed weights against the same weights widened.
 
@@ -213,6 +247,8 @@ struct ProductCase {
     std::string product;
     std::string inputType;
     std::string outputType;
+    // The constants the comparison run also reads whole.
+    std::vector<std::string> weights = {"w"};
 };
 
 std::vector<std::int32_t> byteValues(std::size_t count, std::int32_t low, std::int32_t high, std::uint32_t seed) {
@@ -242,8 +278,10 @@ void expectPackedMatchesWidened(const ProductCase& c) {
         auto body = c.weight(bundle) + operationLine(c.outputType + " y", c.product);
         std::string outputs = "y";
         if (widened) {
-            body += operationLine("tensor<fp32, []> w_sum", "reduce_sum(keep_dims = bool(false), x = w)");
-            outputs += ", w_sum";
+            for (const auto& weight : c.weights) {
+                body += operationLine("tensor<fp32, []> " + weight + "_sum", "reduce_sum(keep_dims = bool(false), x = " + weight + ")");
+                outputs += ", " + weight + "_sum";
+            }
         }
         const auto path = folder / (widened ? "widened.mlmodelc" : "packed.mlmodelc");
         bundle.write(path, testsupport::mainProgram(c.inputType + " x", body, outputs));
@@ -331,6 +369,38 @@ TEST(PackedWeights, ProductsOverPackedWeightsMatchTheWidenedWeights) {
                                       ", zero_point = int8(0))");
          },
          convOptions(1, "same"), typed(DataType::fp32, {1, in, rows}), typed(DataType::fp32, {1, out, rows})},
+        {"float pointwise convolution with a bias, two items",
+         [&](ModelBundleWriter& b) {
+             return b.blobConstant("w", DataType::fp32, {out, in, 1}, randomValues(outIn, 30)) +
+                    b.blobConstant("bias_w", DataType::fp32, {out}, randomValues(out, 31));
+         },
+         "conv(bias = bias_w, dilations = " + intsValue({1}) + ", groups = int32(1), pad = " + intsValue({0, 0}) +
+             ", pad_type = string(\"valid\"), strides = " + intsValue({1}) + ", weight = w, x = x)",
+         typed(DataType::fp32, {2, in, rows}), typed(DataType::fp32, {2, out, rows})},
+        {"float pointwise convolution in groups that split a panel",
+         [&](ModelBundleWriter& b) { return b.blobConstant("w", DataType::fp32, {out, in / 2, 1}, randomValues(outIn / 2, 32)); },
+         convOptions(2, "valid"), typed(DataType::fp32, {1, in, rows}), typed(DataType::fp32, {1, out, rows})},
+        {"float pointwise convolution over 700 positions",
+         [&](ModelBundleWriter& b) { return b.blobConstant("w", DataType::fp32, {out, in, 1, 1}, randomValues(outIn, 33)); },
+         "conv(dilations = " + intsValue({1, 1}) + ", groups = int32(1), pad = " + intsValue({0, 0, 0, 0}) +
+             ", pad_type = string(\"valid\"), strides = " + intsValue({1, 1}) + ", weight = w, x = x)",
+         typed(DataType::fp32, {1, in, 20, 35}), typed(DataType::fp32, {1, out, 20, 35})},
+        {"float lstm over 5 steps of 3 rows",
+         [&](ModelBundleWriter& b) {
+             constexpr std::int64_t hidden = 32;
+             return b.blobConstant("w", DataType::fp32, {4 * hidden, in}, randomValues(4 * hidden * in, 34, 0.1f)) +
+                    b.blobConstant("r", DataType::fp32, {4 * hidden, hidden}, randomValues(4 * hidden * hidden, 35, 0.3f)) +
+                    b.blobConstant("bias_w", DataType::fp32, {4 * hidden}, randomValues(4 * hidden, 36)) +
+                    b.blobConstant("h0", DataType::fp32, {3, hidden}, randomValues(3 * hidden, 37)) +
+                    b.blobConstant("c0", DataType::fp32, {3, hidden}, randomValues(3 * hidden, 38));
+         },
+         "lstm(activation = string(\"tanh\"), bias = bias_w, cell_activation = string(\"tanh\"), direction = "
+         "string(\"forward\"), initial_c = c0, initial_h = h0, output_sequence = bool(true), recurrent_activation = "
+         "string(\"sigmoid\"), weight_hh = r, weight_ih = w, x = x)",
+         typed(DataType::fp32, {5, 3, in}),
+         typed(DataType::fp32, {5, 3, 32}) + " sequence, " + typed(DataType::fp32, {3, 32}) + " last_h, " +
+             typed(DataType::fp32, {3, 32}),
+         {"w", "r"}},
         {"half depthwise convolution",
          [&](ModelBundleWriter& b) {
              return b.blobConstant("w", DataType::fp16, {in, 1, 9}, roundedToHalf(randomValues(in * 9, 27)));
