@@ -37,7 +37,8 @@ MLMultiArrayDataType multiArrayDataType(DataType type) {
 
 Tensor toTensor(const MLMultiArray& array, DataType type) {
     const auto held = storageKind(type) == StorageKind::boolean ? DataType::int32 : type;
-    Tensor tensor(held, array.shape());
+    // Every element is written below.
+    Tensor tensor(held, array.shape(), Tensor::Unfilled{});
     if (tensor.count() > 0 && array.isContiguous() && array.dataType() == MLMultiArrayDataType::float16 && isFloat(held)) {
         // The common case of half-precision features and caches, without per-element dispatch.
         accel::convertHalfToFloat({array.dataPointer<std::uint16_t>(), static_cast<std::size_t>(array.count())},

@@ -7,6 +7,7 @@
 #include "Platform/CoreML/MIL/BundleFiles.hpp"
 #include "Platform/CoreML/MIL/Parallel.hpp"
 #include "Platform/CoreML/MIL/ProgramParser.hpp"
+#include "Platform/CoreML/MIL/TensorBufferPool.hpp"
 #include "Platform/CoreML/MIL/TensorSizeLimit.hpp"
 #include "Platform/CoreML/MLModelError.hpp"
 
@@ -183,6 +184,8 @@ void ProgramModelBackend::returnRunner(std::unique_ptr<ProgramRunner> runner) {
 }
 
 std::map<std::string, MLFeatureValue> ProgramModelBackend::predict(const MLFeatureProvider& inputs, MLState* state) {
+    // Inputs and states converted for the run reuse the buffers of earlier predictions too.
+    const TensorBufferPool::Scope pooled;
     std::map<std::string, Tensor> given;
     for (const auto& input : function_->inputs()) {
         const auto value = inputs.featureValue(input.name);

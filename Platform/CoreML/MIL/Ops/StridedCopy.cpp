@@ -73,9 +73,66 @@ void copyRun(const T* source, T* target, std::int64_t from, std::int64_t to, con
     }
 }
 
+// Offsets of the element at `index` of the dimensions `dims` (row-major order).
+std::pair<std::int64_t, std::int64_t> offsetsAt(const std::vector<CopyDimension>& dims, std::size_t count,
+                                                std::int64_t index) {
+    std::int64_t from = 0;
+    std::int64_t to = 0;
+    for (auto d = count; d-- > 0;) {
+        const auto position = index % dims[d].size;
+        index /= dims[d].size;
+        from += position * dims[d].from;
+        to += position * dims[d].to;
+    }
+    return {from, to};
+}
+
+// A transpose: the innermost run is strided in the source but the dimension
+// outside it is contiguous there. Square tiles use every source cache line
+// whole instead of one element of each. False when the copy is of another kind.
+template <class T>
+bool copyTransposed(std::span<const T> source, std::int64_t sourceOffset, std::span<T> target,
+                    std::int64_t targetOffset, const std::vector<CopyDimension>& dims) {
+    constexpr std::int64_t tile = 32;
+    constexpr std::int64_t transposeGrain = 1 << 14;
+    if (dims.size() < 2 || dims.back().from == 1 || dims.back().to != 1 || dims[dims.size() - 2].from != 1) {
+        return false;
+    }
+    const auto inner = dims.back();
+    const auto outer = dims[dims.size() - 2];
+    const auto leading = dims.size() - 2;
+    std::int64_t batches = 1;
+    for (std::size_t d = 0; d < leading; ++d) {
+        batches *= dims[d].size;
+    }
+    const auto rowBlocks = (outer.size + tile - 1) / tile;
+    const auto grain = std::max<std::int64_t>(1, transposeGrain / (tile * inner.size));
+    parallelFor(batches * rowBlocks, grain, [&](std::int64_t begin, std::int64_t end) {
+        for (auto task = begin; task < end; ++task) {
+            const auto [batchFrom, batchTo] = offsetsAt(dims, leading, task / rowBlocks);
+            const auto o0 = task % rowBlocks * tile;
+            const auto o1 = std::min(o0 + tile, outer.size);
+            const T* from = source.data() + sourceOffset + batchFrom;
+            T* to = target.data() + targetOffset + batchTo;
+            for (std::int64_t i0 = 0; i0 < inner.size; i0 += tile) {
+                const auto i1 = std::min(i0 + tile, inner.size);
+                for (auto o = o0; o < o1; ++o) {
+                    for (auto i = i0; i < i1; ++i) {
+                        to[o * outer.to + i] = from[o + i * inner.from];
+                    }
+                }
+            }
+        }
+    });
+    return true;
+}
+
 template <class T>
 void copyTyped(std::span<const T> source, std::int64_t sourceOffset, std::span<T> target, std::int64_t targetOffset,
                std::vector<CopyDimension> dims) {
+    if (copyTransposed(source, sourceOffset, target, targetOffset, dims)) {
+        return;
+    }
     const auto inner = dims.back();
     dims.pop_back();
     if (dims.empty()) {
@@ -155,7 +212,7 @@ void copyStrided(const Tensor& source, const StridedLayout& from, Tensor& target
 }
 
 Tensor copyOfView(const Tensor& source, const StridedLayout& from, const Shape& extent) {
-    Tensor result(source.dataType(), extent);
+    Tensor result(source.dataType(), extent, Tensor::Unfilled{});
     copyStrided(source, from, result, denseLayout(extent), extent);
     return result;
 }

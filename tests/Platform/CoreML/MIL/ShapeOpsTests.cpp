@@ -124,6 +124,47 @@ TEST(ShapeOpsTest, TransposeOfRankThreeWithNegativeAxes) {
     expectTensor(result, {4, 2, 3}, expected);
 }
 
+// Sizes that are not whole tiles of the blocked copy, with and without batches
+// in front and with the transposed pair in the middle.
+TEST(ShapeOpsTest, LargeTransposesMoveEveryElementOnce) {
+    struct Case {
+        const char* name;
+        Shape shape;
+        std::vector<std::int64_t> perm;
+    };
+    const std::vector<Case> cases{
+        {"rows and columns", {70, 45}, {1, 0}},
+        {"batches of matrices", {3, 33, 100}, {0, 2, 1}},
+        {"channels to the end", {2, 65, 31, 3}, {0, 2, 1, 3}},
+        {"heads to the front", {1, 125, 8, 16}, {0, 2, 1, 3}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto result = runOne("transpose", {Arg{"x", iota(c.shape)}, Arg{"perm", int64s(c.perm)}});
+        Shape shape;
+        for (const auto axis : c.perm) {
+            shape.push_back(c.shape[static_cast<std::size_t>(axis)]);
+        }
+        std::vector<std::int64_t> strides(c.shape.size(), 1);
+        for (auto d = c.shape.size(); d-- > 1;) {
+            strides[d - 1] = strides[d] * c.shape[d];
+        }
+        std::vector<double> expected;
+        std::vector<std::int64_t> position(shape.size(), 0);
+        for (std::int64_t done = 0; done < elementCount(shape); ++done) {
+            std::int64_t source = 0;
+            for (std::size_t d = 0; d < shape.size(); ++d) {
+                source += position[d] * strides[static_cast<std::size_t>(c.perm[d])];
+            }
+            expected.push_back(static_cast<double>(source));
+            for (auto d = shape.size(); d-- > 0 && ++position[d] == shape[d];) {
+                position[d] = 0;
+            }
+        }
+        expectTensor(result, shape, expected);
+    }
+}
+
 TEST(ShapeOpsTest, RearrangementsKeepIntAndBoolStorage) {
     const auto transposed = runOne("transpose", {Arg{"x", iota({2, 2}, DataType::int32)}, Arg{"perm", int64s({1, 0})}});
     EXPECT_EQ(transposed.dataType(), DataType::int32);
