@@ -17,20 +17,22 @@ namespace razeziruzer {
 // One stretch of speech of one speaker; each segment has its own identity,
 // even when made from the same values as another.
 struct TimedSpeakerSegment {
-    TimedSpeakerSegment(std::string speakerId, std::vector<float> embedding, float startTimeSeconds,
-                        float endTimeSeconds, float qualityScore)
+    TimedSpeakerSegment(std::string speakerId, std::vector<float> embedding, double startTimeSeconds,
+                        double endTimeSeconds, float qualityScore)
         : speakerId(std::move(speakerId)), embedding(std::move(embedding)), startTimeSeconds(startTimeSeconds),
           endTimeSeconds(endTimeSeconds), qualityScore(qualityScore) {}
 
     platform::Uuid id;
     std::string speakerId;
     std::vector<float> embedding;
-    float startTimeSeconds = 0;
-    float endTimeSeconds = 0;
+    // Double precision: a float keeps only about a quarter millisecond
+    // after an hour of audio, and long recordings merge and cut on these.
+    double startTimeSeconds = 0;
+    double endTimeSeconds = 0;
     float qualityScore = 0;
 
     // Not checked: an end before the start gives a negative duration.
-    float durationSeconds() const { return endTimeSeconds - startTimeSeconds; }
+    double durationSeconds() const { return endTimeSeconds - startTimeSeconds; }
 };
 
 struct DiarizationResult {
