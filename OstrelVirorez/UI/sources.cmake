@@ -5,6 +5,7 @@ target_sources(OstrelVirorezCore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ActivationPolicySetter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ActivationPolicyState.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AppMenuController.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/EngineAvailability.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ApplicationMenu.cpp
   ${CMAKE_CURRENT_LIST_DIR}/IndicatorCoordinator.cpp
   ${CMAKE_CURRENT_LIST_DIR}/IndicatorPanel.cpp

@@ -33,6 +33,7 @@ XvfbServer::XvfbServer() : XvfbServer(Options{}) {}
 
 XvfbServer::XvfbServer(Options options) {
     startServer(options.extraArguments);
+    if (started() && !options.resources.empty()) publishResources(options.resources);
     if (started() && options.windowManager) startWindowManager();
 }
 
@@ -79,6 +80,18 @@ void XvfbServer::startServer(const std::vector<std::string>& extraArguments) {
         failure_ = "Xvfb started but " + displayName_ + " does not accept connections";
         return;
     }
+    XCloseDisplay(display);
+}
+
+void XvfbServer::publishResources(const std::string& resources) {
+    Display* display = XOpenDisplay(displayName_.c_str());
+    if (!display) {
+        failure_ = "cannot publish X resources on " + displayName_;
+        return;
+    }
+    XChangeProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(resources.data()), static_cast<int>(resources.size()));
+    XSync(display, False);
     XCloseDisplay(display);
 }
 

@@ -18,6 +18,9 @@ public:
         bool windowManager = false;
         // Further Xvfb arguments, such as "-extension" "XTEST".
         std::vector<std::string> extraArguments;
+        // X resources published on the root window before any client comes,
+        // as a desktop does (for example "Xft.dpi:\t192\n"); none when empty.
+        std::string resources = {};
     };
 
     XvfbServer();
@@ -34,6 +37,7 @@ public:
 private:
     void startServer(const std::vector<std::string>& extraArguments);
     void startWindowManager();
+    void publishResources(const std::string& resources);
 
     std::unique_ptr<ChildProcess> server_;
     std::unique_ptr<ChildProcess> windowManager_;

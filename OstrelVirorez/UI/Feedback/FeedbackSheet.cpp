@@ -80,6 +80,10 @@ QPixmap previewPixmap(const PNGData& data, int maxWidth) {
     return rounded;
 }
 
+FeedbackSheetModel::Facts thisComputersFacts() {
+    return {FeedbackService::appVersion(), FeedbackService::osVersion(), loginUserName()};
+}
+
 FeedbackSheetModel::Dependencies dependenciesFor(FeedbackSheetServices services, std::function<void()> dismiss) {
     const FeedbackService& service = services.service;
     const AppSettings& settings = services.settings;
@@ -88,10 +92,7 @@ FeedbackSheetModel::Dependencies dependenciesFor(FeedbackSheetServices services,
         [&service](const FeedbackPayload& payload, std::stop_token stop) {
             return service.send(payload, std::move(stop));
         },
-        [] {
-            return FeedbackSheetModel::Facts{FeedbackService::appVersion(), FeedbackService::osVersion(),
-                                             loginUserName()};
-        },
+        services.facts ? std::move(services.facts) : thisComputersFacts,
         [&settings, &diagnostics] { return FeedbackService::sammeleDiagnose(settings, diagnostics); },
         [window = std::move(services.windowToCapture)] { return captureWindowPNG(window ? window() : nullptr); },
         services.mainQueue,

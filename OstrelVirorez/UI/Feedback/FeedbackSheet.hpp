@@ -37,6 +37,8 @@ struct FeedbackSheetServices {
     std::function<QWidget*()> windowToCapture;
     platform::MainQueue& mainQueue;
     Executor executor;
+    // The version, system and user name shown and sent; this computer's when empty.
+    std::function<FeedbackSheetModel::Facts()> facts = {};
 };
 
 class FeedbackSheet final : public QWidget {

@@ -40,7 +40,7 @@ const std::vector<general::SettingChoice<IndicatorVisibility>>& IndicatorSection
 
 const std::vector<general::SettingChoice<PillPosition>>& IndicatorSectionModel::positionChoices() {
     static const std::vector<general::SettingChoice<PillPosition>> choices{{PillPosition::island, "Top (Island)"},
-                                                                  {PillPosition::dock, "Bottom (Dock)"},
+                                                                  {PillPosition::dock, "Bottom (Above Taskbar)"},
                                                                   {PillPosition::free, "Free Position"}};
     return choices;
 }

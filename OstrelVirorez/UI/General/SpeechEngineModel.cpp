@@ -3,6 +3,7 @@
 #include "OstrelVirorez/Engines/EngineManager.hpp"
 #include "OstrelVirorez/Engines/SupportedLanguages.hpp"
 #include "OstrelVirorez/Model/AppSettings.hpp"
+#include "OstrelVirorez/UI/EngineAvailability.hpp"
 #include "Platform/Defaults/UserDefaults.hpp"
 
 #include <algorithm>
@@ -62,6 +63,12 @@ SpeechEngineModel::StatusLine SpeechEngineModel::statusLine(const EngineStatus& 
     return {};
 }
 
+std::optional<std::string> SpeechEngineModel::unavailableReason(EngineType engine) {
+    return engineUnavailableReason(engine);
+}
+
+std::string SpeechEngineModel::unavailableLabel(const std::string& label) { return label + " (nicht verfügbar)"; }
+
 std::optional<std::size_t> SpeechEngineModel::selectedEngineIndex() const {
     return indexOf(engineChoices(), settings_.selectedEngine());
 }
@@ -71,6 +78,7 @@ std::optional<std::size_t> SpeechEngineModel::selectedLanguageIndex() const {
 }
 
 void SpeechEngineModel::chooseEngine(EngineType engine) {
+    if (unavailableReason(engine)) return;
     if (settings_.selectedEngine() != engine) settings_.setSelectedEngine(engine);
 }
 

@@ -2,7 +2,9 @@
 // The state of the "Speech Engine" card: the engine and language pickers, the
 // hint below the language picker and the engine status line. A change of the
 // stored engine while the card exists starts one load of the selected engine;
-// building the card or choosing the engine already stored starts none.
+// building the card or choosing the engine already stored starts none. An
+// engine that cannot run on this computer is offered marked as such and
+// cannot be chosen.
 
 #include "OstrelVirorez/Engines/EngineStatus.hpp"
 #include "OstrelVirorez/Model/SettingEnums.hpp"
@@ -41,6 +43,10 @@ public:
     // "Automatisch erkennen" (the empty code) first, then every supported language.
     static const std::vector<general::SettingChoice<std::string>>& languageChoices();
     static StatusLine statusLine(const EngineStatus& status);
+    // Why the engine cannot run here; absent when it can.
+    static std::optional<std::string> unavailableReason(EngineType engine);
+    // The picker's label of an engine that cannot run here.
+    static std::string unavailableLabel(const std::string& label);
 
     std::optional<std::size_t> selectedEngineIndex() const;
     // Absent while the stored code is none of the entries.

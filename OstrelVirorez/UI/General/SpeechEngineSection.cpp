@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QSignalBlocker>
+#include <QStandardItemModel>
 #include <QVBoxLayout>
 
 #include <string>
@@ -17,6 +18,23 @@
 namespace ostrelvirorez {
 
 using namespace general;
+
+namespace {
+
+// An engine that cannot run here is listed disabled, its reason as its tooltip.
+void addEngine(QComboBox& picker, const SettingChoice<EngineType>& choice) {
+    const auto reason = SpeechEngineModel::unavailableReason(choice.value);
+    if (!reason) {
+        picker.addItem(QString::fromStdString(choice.label));
+        return;
+    }
+    picker.addItem(QString::fromStdString(SpeechEngineModel::unavailableLabel(choice.label)));
+    const int row = picker.count() - 1;
+    picker.setItemData(row, QString::fromStdString(*reason), Qt::ToolTipRole);
+    if (auto* items = qobject_cast<QStandardItemModel*>(picker.model())) items->item(row)->setEnabled(false);
+}
+
+} // namespace
 
 SpeechEngineSection::SpeechEngineSection(SpeechEngineModel& model, QWidget* parent)
     : QWidget(parent), model_(model) {
@@ -26,9 +44,7 @@ SpeechEngineSection::SpeechEngineSection(SpeechEngineModel& model, QWidget* pare
     layout->addWidget(section);
 
     enginePicker_ = makePopUp(220);
-    for (const auto& choice : SpeechEngineModel::engineChoices()) {
-        enginePicker_->addItem(QString::fromStdString(choice.label));
-    }
+    for (const auto& choice : SpeechEngineModel::engineChoices()) addEngine(*enginePicker_, choice);
     connect(enginePicker_, &QComboBox::activated, this, [this](int row) {
         model_.chooseEngine(SpeechEngineModel::engineChoices()[std::size_t(row)].value);
     });

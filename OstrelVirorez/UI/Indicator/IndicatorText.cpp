@@ -1,14 +1,16 @@
 #include "OstrelVirorez/UI/Indicator/IndicatorText.hpp"
 
+#include "OstrelDesignKit/Tokens/LogicalFontSize.hpp"
+
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QTextLayout>
 
 namespace ostrelvirorez {
 
-QFont indicatorFont(double pointSize, QFont::Weight weight) {
+QFont indicatorFont(double size, QFont::Weight weight) {
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setPointSizeF(pointSize);
+    ostreldesignkit::setLogicalSize(font, size);
     font.setWeight(weight);
     return font;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Text helpers the indicator views share: the system font at a size, and a
+// Text helpers the indicator views share: the system font at a size in
+// logical pixels (the unit of every other length of the indicator), and a
 // text wrapped into at most so many lines, the last cut off at its end with
 // an ellipsis.
 
@@ -9,7 +10,7 @@
 
 namespace ostrelvirorez {
 
-QFont indicatorFont(double pointSize, QFont::Weight weight = QFont::Normal);
+QFont indicatorFont(double size, QFont::Weight weight = QFont::Normal);
 
 // `text` wrapped at `width` into at most `maxLines` lines; the last shown
 // line ends in an ellipsis when text is left over. Empty for empty text.

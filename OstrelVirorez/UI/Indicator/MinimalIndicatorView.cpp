@@ -4,8 +4,8 @@
 #include "OstrelVirorez/UI/Indicator/IndicatorAnimations.hpp"
 #include "OstrelVirorez/UI/Indicator/IndicatorPlacement.hpp"
 #include "OstrelVirorez/UI/Indicator/IndicatorStatus.hpp"
+#include "OstrelVirorez/UI/Indicator/IndicatorText.hpp"
 
-#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -18,12 +18,7 @@ namespace {
 
 using ostreldesignkit::Color;
 
-QFont messageFont() {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setPointSizeF(12);
-    font.setWeight(QFont::Medium);
-    return font;
-}
+QFont messageFont() { return indicatorFont(12, QFont::Medium); }
 
 void paintSymbolCircle(QPainter& painter, const QRectF& area, const QColor& color, bool check) {
     painter.setPen(Qt::NoPen);

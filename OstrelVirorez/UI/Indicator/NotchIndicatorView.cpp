@@ -6,9 +6,9 @@
 #include "OstrelVirorez/UI/Indicator/IndicatorAnimations.hpp"
 #include "OstrelVirorez/UI/Indicator/IndicatorPlacement.hpp"
 #include "OstrelVirorez/UI/Indicator/IndicatorStatus.hpp"
+#include "OstrelVirorez/UI/Indicator/IndicatorText.hpp"
 #include "OstrelVirorez/UI/Indicator/NotchShape.hpp"
 
-#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -21,13 +21,6 @@ namespace ostrelvirorez {
 namespace {
 
 using ostreldesignkit::Color;
-
-QFont systemFont(double size, QFont::Weight weight) {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setPointSizeF(size);
-    font.setWeight(weight);
-    return font;
-}
 
 void paintMark(QPainter& painter, QPointF centre, double size, const QColor& color, bool filled, bool check) {
     const QRectF area(centre - QPointF(size / 2, size / 2), QSizeF(size, size));
@@ -168,7 +161,7 @@ void NotchIndicatorView::paintEvent(QPaintEvent*) {
     if (transcriptActive_) {
         const QRectF text(shape.left() + 24, geometry_.notchHeight() + 6, shape.width() - 48, 30);
         painter.setOpacity(fade);
-        painter.setFont(systemFont(12, QFont::Normal));
+        painter.setFont(indicatorFont(12));
         painter.setPen(Color::withOpacity(Qt::white, 0.85));
         // The newest words stay visible: the start gives way to an ellipsis.
         const QString shown = QFontMetricsF(painter.font()).elidedText(preview_, Qt::ElideLeft, text.width() * 2 - 12);
@@ -260,7 +253,7 @@ void NotchIndicatorView::paintEar(QPainter& painter, const DictationState& state
 void NotchIndicatorView::paintFeedback(QPainter& painter, const DictationState& state, const QRectF& band) const {
     const auto row = IndicatorStatus::feedback(state);
     if (!row) return; // the band stays, empty
-    const QFont font = systemFont(11, QFont::Medium);
+    const QFont font = indicatorFont(11, QFont::Medium);
     const QFontMetricsF metrics(font);
     const double iconSize = 11;
     const QString text = metrics.elidedText(row->text, Qt::ElideRight, band.width() - iconSize - 8);

@@ -3,6 +3,7 @@
 #include "OstrelVirorez/App/EngineDisplayName.hpp"
 #include "OstrelVirorez/App/Ports/PermissionChecking.hpp"
 #include "OstrelVirorez/Model/AppSettings.hpp"
+#include "OstrelVirorez/UI/EngineAvailability.hpp"
 #include "Platform/Concurrency/MainQueue.hpp"
 
 #include <QUrl>
@@ -104,18 +105,7 @@ void OnboardingModel::openSystemSettings(const std::string& pane) {
 }
 
 std::optional<std::string> OnboardingModel::engineUnavailableReason(EngineType engine) {
-    switch (engine) {
-    case EngineType::appleSpeech: return "Unter Linux nicht verfügbar: diese System-Spracherkennung gibt es hier nicht.";
-    case EngineType::nemotron:
-#if defined(__x86_64__) || defined(__i386__)
-        return "Auf x86-64-Prozessoren nicht verfügbar: die Streaming-Modelle laden hier nicht.";
-#else
-        return std::nullopt;
-#endif
-    case EngineType::parakeet:
-    case EngineType::hushframe: return std::nullopt;
-    }
-    return std::nullopt;
+    return ostrelvirorez::engineUnavailableReason(engine);
 }
 
 void OnboardingModel::chooseEngine(EngineType engine) {

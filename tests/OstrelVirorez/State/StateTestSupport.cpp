@@ -22,7 +22,7 @@ public:
     bool isLoaded() const override { return loaded_; }
     const std::vector<std::string>& supportedLanguages() const override { return languages_; }
     void load() override {
-        if (script_->failToLoad.contains(type_)) throw EngineError::modelLoadFailed(name_ + " cannot load here");
+        if (script_->failToLoad.contains(type_)) throw EngineError::modelLoadFailed(script_->loadFailure.value_or(name_ + " cannot load here"));
         loaded_ = true;
     }
     void unload() override { loaded_ = false; }

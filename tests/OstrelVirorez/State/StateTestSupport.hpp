@@ -21,6 +21,8 @@ namespace ostrelvirorez::testing {
 // What every scripted engine answers; shared by all engines one factory makes.
 struct EngineScript {
     std::set<EngineType> failToLoad;
+    // What a failing load says after "Model loading failed: "; "<engine> cannot load here" when unset.
+    std::optional<std::string> loadFailure;
     std::vector<std::string> answers{"hello world"};
     std::optional<std::string> transcriptionFailure;
     std::vector<EngineType> transcribedBy;

@@ -28,7 +28,7 @@ QApplication& testApplication() {
     if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
     auto& instance = application();
     if (!instance) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (!qEnvironmentVariableIsSet(onDisplayVariable)) qputenv("QT_QPA_PLATFORM", "offscreen");
         static int argc = 1;
         static char name[] = "OstrelVirorezTests";
         static char* argv[] = {name, nullptr};

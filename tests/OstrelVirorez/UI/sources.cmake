@@ -4,6 +4,7 @@ target_sources(${TEST_TARGET} PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Indicator/GlowBorderTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Indicator/IndicatorAnimationsTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Indicator/IndicatorPlacementTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Indicator/IndicatorTextTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Indicator/MinimalIndicatorModelTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Indicator/MinimalIndicatorRenderTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Indicator/NotchGeometryTests.cpp

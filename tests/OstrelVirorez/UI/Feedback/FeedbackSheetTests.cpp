@@ -6,11 +6,12 @@
 #include "Platform/Defaults/UserDefaults.hpp"
 #include "tests/OstrelVirorez/UI/Feedback/FeedbackFixture.hpp"
 #include "tests/OstrelVirorez/UI/TestApplication.hpp"
+#include "tests/Support/Qt/ReferenceImage.hpp"
 #include "tests/Support/TemporaryDirectory.hpp"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -30,11 +31,15 @@ public:
     std::optional<std::string> claudeAPIKey() const override { return std::nullopt; }
 };
 
-QImage render(QWidget& widget, const QString& name) {
-    QImage image = widget.grab().toImage();
-    QDir().mkpath("renders");
-    image.save("renders/" + name + ".png");
-    return image;
+// The sheet's facts in these renders: the ones of this computer and build would
+// change them from one machine and commit to the next.
+const FeedbackSheetModel::Facts fixedFacts{"1.0.0 (4f2c9e1)", "6.1.0-18-amd64 (Debian GNU/Linux 12)", "testnutzer"};
+
+// Drawn once the layouts have followed the last change, as on screen.
+::testing::AssertionResult looksAsKept(QWidget& widget, const std::string& name) {
+    QCoreApplication::sendPostedEvents();
+    return testsupport::matchesReference(widget.grab().toImage(), {"OstrelVirorez/UI/Feedback", name},
+                                         {.channel = 16, .pixels = 40});
 }
 
 QStringList visibleLabelTexts(const QWidget& root) {
@@ -60,11 +65,15 @@ protected:
         settingsWindow.setAutoFillBackground(true);
     }
 
-    std::unique_ptr<FeedbackSheet> makeSheet(QString herkunft = "Einstellungen") {
+    // With `facts` empty the sheet shows this computer's.
+    std::unique_ptr<FeedbackSheet> makeSheet(QString herkunft = "Einstellungen",
+                                             std::function<FeedbackSheetModel::Facts()> facts = [] {
+                                                 return fixedFacts;
+                                             }) {
         auto sheet = std::make_unique<FeedbackSheet>(
             herkunft,
             FeedbackSheetServices{service, settings, sources, [this] { return windowToCapture; }, queue,
-                                  inlineExecutor()},
+                                  inlineExecutor(), std::move(facts)},
             [this] { ++dismissals; });
         sheet->show();
         queue.runUntilIdle();
@@ -82,8 +91,7 @@ protected:
 };
 
 TEST_F(FeedbackSheetTest, OpensAtItsFixedSizeWithTheFactsItSendsAndSendingDisabled) {
-    auto sheet = makeSheet();
-    render(*sheet, "feedback-empty");
+    auto sheet = makeSheet("Einstellungen", {});
     EXPECT_EQ(sheet->size(), QSize(540, 540));
     EXPECT_EQ(sheet->sendButton().text(), "Feedback senden");
     EXPECT_FALSE(sheet->sendButton().isEnabled());
@@ -105,6 +113,15 @@ TEST_F(FeedbackSheetTest, OpensAtItsFixedSizeWithTheFactsItSendsAndSendingDisabl
     EXPECT_FALSE(texts.join(' ').contains(QStringLiteral("macOS")));
 }
 
+TEST_F(FeedbackSheetTest, ShowsTheFactsItIsGivenAndLooksAsKept) {
+    auto sheet = makeSheet();
+    const QStringList texts = visibleLabelTexts(*sheet);
+    for (const std::string& fact : {fixedFacts.userName, fixedFacts.appVersion, fixedFacts.osVersion}) {
+        EXPECT_TRUE(texts.contains(QString::fromStdString(fact))) << fact;
+    }
+    EXPECT_TRUE(looksAsKept(*sheet, "feedback-empty"));
+}
+
 TEST_F(FeedbackSheetTest, ScreenshotPreviewShowsTheSettingsWindowAndItsSize) {
     auto sheet = makeSheet();
     sheet->screenshotToggle().click();
@@ -114,7 +131,7 @@ TEST_F(FeedbackSheetTest, ScreenshotPreviewShowsTheSettingsWindowAndItsSize) {
     EXPECT_LE(image.height(), 160);
     EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() / 2), QColor(Qt::red));
     EXPECT_TRUE(visibleLabelTexts(sheet->screenshotArea()).filter("Größe: ").size() == 1);
-    render(*sheet, "feedback-screenshot");
+    EXPECT_TRUE(looksAsKept(*sheet, "feedback-screenshot"));
 
     sheet->screenshotToggle().click();
     EXPECT_FALSE(sheet->model().screenshotData());
@@ -129,7 +146,7 @@ TEST_F(FeedbackSheetTest, WithoutAWindowToCaptureTheSheetSaysTheScreenshotFailed
         sheet->screenshotToggle().click();
         EXPECT_EQ(visibleLabelTexts(sheet->screenshotArea()),
                   QStringList{QString::fromStdString(FeedbackSheetModel::screenshotFailedText())});
-        render(*sheet, "feedback-screenshot-failed");
+        EXPECT_TRUE(looksAsKept(*sheet, "feedback-screenshot-failed"));
     }
 }
 
@@ -144,7 +161,7 @@ TEST_F(FeedbackSheetTest, SendingShowsTheOutcomeThenClosesAndEscapeCancels) {
     EXPECT_TRUE(visibleLabelTexts(sheet->statusSection()).contains("Danke! Feedback ist drin (ID: rec_7)"));
     EXPECT_EQ(sheet->sendButton().text(), "Sende …");
     EXPECT_FALSE(sheet->sendButton().isEnabled());
-    render(*sheet, "feedback-sent");
+    EXPECT_TRUE(looksAsKept(*sheet, "feedback-sent"));
     queue.advance(1500ms);
     EXPECT_EQ(dismissals, 1);
 
@@ -162,7 +179,7 @@ TEST_F(FeedbackSheetTest, AFailedSendShowsWhyAndKeepsTheMessage) {
     EXPECT_TRUE(visibleLabelTexts(sheet->statusSection()).contains("Senden fehlgeschlagen: HTTP 503: später"));
     EXPECT_EQ(sheet->editor().toPlainText(), "Hallo");
     EXPECT_TRUE(sheet->sendButton().isEnabled());
-    render(*sheet, "feedback-failed");
+    EXPECT_TRUE(looksAsKept(*sheet, "feedback-failed"));
     EXPECT_EQ(dismissals, 0);
 }
 

@@ -34,6 +34,29 @@ TEST(IndicatorSectionModel, DefaultsShowNotchDuringActivityAtTheTopWithoutTheInt
     EXPECT_EQ(store.settings.indicatorVisibility(), IndicatorVisibility::never);
 }
 
+TEST(IndicatorSectionModel, PositionsSpeakOfTheTaskbarAndStoreTheirOwnValues) {
+    struct Case {
+        PillPosition value;
+        const char* label;
+        const char* stored;
+    };
+    const std::vector<Case> cases{{PillPosition::island, "Top (Island)", "pillPosition=island"},
+                                  {PillPosition::dock, "Bottom (Above Taskbar)", "pillPosition=dock"},
+                                  {PillPosition::free, "Free Position", "pillPosition=free"}};
+    const auto& choices = IndicatorSectionModel::positionChoices();
+    ASSERT_EQ(choices.size(), cases.size());
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].label);
+        EXPECT_EQ(choices[i].value, cases[i].value);
+        EXPECT_EQ(choices[i].label, cases[i].label);
+        GeneralTestSettings store;
+        store.settings.setPillPosition(cases[i].value == PillPosition::free ? PillPosition::dock : PillPosition::free);
+        store.written.clear();
+        IndicatorSectionModel(store.settings).choosePosition(choices[i].value);
+        EXPECT_EQ(store.written, Writes{cases[i].stored});
+    }
+}
+
 TEST(IndicatorSectionModel, StepperMovesByAHundredAndStopsAtItsEnds) {
     GeneralTestSettings store;
     IndicatorSectionModel model(store.settings);

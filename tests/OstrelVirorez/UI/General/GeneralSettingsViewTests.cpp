@@ -32,6 +32,7 @@
 #include <QLayout>
 #include <QScrollBar>
 #include <QSlider>
+#include <QStandardItemModel>
 #include <QToolButton>
 
 #include <filesystem>
@@ -127,22 +128,51 @@ TEST_F(GeneralSettingsViewTest, SpeechEngineCardFollowsThePickers) {
     EXPECT_EQ(settings.preferredLanguage(), "de");
     EXPECT_FALSE(shown(card.hint()));
 
-    card.enginePicker().activated(3);
+    card.enginePicker().activated(1);
     runUntilIdle();
-    EXPECT_EQ(settings.selectedEngine(), EngineType::nemotron);
+    EXPECT_EQ(settings.selectedEngine(), EngineType::hushframe);
+    EXPECT_EQ(appState->engineManager().currentType(), EngineType::hushframe);
+    EXPECT_EQ(logCount("Engine loaded: "), loadsBefore + 1);
+    card.enginePicker().activated(1);
+    runUntilIdle();
+    EXPECT_EQ(logCount("Engine loaded: "), loadsBefore + 1);
+
+    // Nemotron stored by another writer (the onboarding sheet, an older version).
+    settings.setSelectedEngine(EngineType::nemotron);
+    runUntilIdle();
+    EXPECT_EQ(card.enginePicker().currentIndex(), 3);
     EXPECT_TRUE(shown(card.hint()));
     EXPECT_EQ(card.hint().palette().color(QPalette::WindowText), VirorezColors::warning());
-    EXPECT_EQ(appState->engineManager().currentType(), EngineType::nemotron);
-    EXPECT_EQ(logCount("Engine loaded: "), loadsBefore + 1);
-    card.enginePicker().activated(3);
-    runUntilIdle();
-    EXPECT_EQ(logCount("Engine loaded: "), loadsBefore + 1);
 
     engines->failToLoad.insert(EngineType::hushframe);
     card.enginePicker().activated(1);
     runUntilIdle();
     EXPECT_EQ(card.status().look(), SpeechEngineModel::StatusLine::Look::failed);
     EXPECT_EQ(card.status().shownText(), "Model loading failed: hushframe cannot load here");
+}
+
+TEST_F(GeneralSettingsViewTest, EnginesThatCannotRunHereAreListedDisabledWithTheirReason) {
+    QComboBox& picker = makeView().speechEngine().enginePicker();
+    const auto* items = qobject_cast<const QStandardItemModel*>(picker.model());
+    ASSERT_NE(items, nullptr);
+    ASSERT_EQ(picker.count(), 4);
+    const auto& choices = SpeechEngineModel::engineChoices();
+    for (int row = 0; row < picker.count(); ++row) {
+        const auto& choice = choices[std::size_t(row)];
+        SCOPED_TRACE(choice.label);
+        const auto reason = SpeechEngineModel::unavailableReason(choice.value);
+        EXPECT_EQ(items->item(row)->isEnabled(), !reason);
+        EXPECT_EQ(picker.itemText(row).toStdString(),
+                  reason ? SpeechEngineModel::unavailableLabel(choice.label) : choice.label);
+        EXPECT_EQ(picker.itemData(row, Qt::ToolTipRole).toString().toStdString(), reason.value_or(""));
+    }
+    EXPECT_FALSE(items->item(2)->isEnabled()) << "the system speech engine never runs on Linux";
+
+    const long loadsBefore = logCount("Engine loaded: ");
+    Q_EMIT picker.activated(2);
+    runUntilIdle();
+    EXPECT_EQ(settings.selectedEngine(), EngineType::parakeet);
+    EXPECT_EQ(logCount("Engine loaded: "), loadsBefore);
 }
 
 TEST_F(GeneralSettingsViewTest, LongEngineErrorIsCutAtTheEndOfItsSecondLine) {
@@ -176,6 +206,8 @@ TEST_F(GeneralSettingsViewTest, PreviewAndDuckingRowsFollowTheirSwitches) {
     EXPECT_EQ(indicator.stylePicker().selected(), 0);
     EXPECT_EQ(indicator.visibilityPicker().currentText(), "During Activity");
     EXPECT_EQ(indicator.positionPicker().currentText(), "Top (Island)");
+    // Its longest entry, "Bottom (Above Taskbar)", is shown whole when chosen.
+    EXPECT_LE(indicator.positionPicker().sizeHint().width(), indicator.positionPicker().maximumWidth());
     EXPECT_FALSE(shown(indicator.intervalRow()));
     EXPECT_TRUE(shown(indicator.caption()));
     indicator.toggleRow(1).toggle().click();

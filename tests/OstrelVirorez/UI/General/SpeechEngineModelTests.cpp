@@ -71,14 +71,39 @@ TEST_F(SpeechEngineModelTest, OnlyAChangedEngineStartsALoad) {
     EXPECT_EQ(loads, 0);
     EXPECT_TRUE(store.written.empty());
 
-    m.chooseEngine(EngineType::nemotron);
+    m.chooseEngine(EngineType::parakeet);
     EXPECT_EQ(loads, 1);
-    EXPECT_EQ(store.written, std::vector<std::string>{"selectedEngine=nemotron"});
-    store.settings.setSelectedEngine(EngineType::nemotron);
+    EXPECT_EQ(store.written, std::vector<std::string>{"selectedEngine=parakeet"});
+    store.settings.setSelectedEngine(EngineType::parakeet);
     EXPECT_EQ(loads, 1);
-    store.settings.setSelectedEngine(EngineType::parakeet); // the onboarding sheet, say
+    store.settings.setSelectedEngine(EngineType::hushframe); // the onboarding sheet, say
     EXPECT_EQ(loads, 2);
-    EXPECT_EQ(m.selectedEngineIndex(), 0u);
+    EXPECT_EQ(m.selectedEngineIndex(), 1u);
+}
+
+// The system speech engine never runs on Linux, nor Nemotron on x86-64: the
+// picker offers them marked, and choosing one stores nothing and loads nothing.
+TEST_F(SpeechEngineModelTest, AnEngineThatCannotRunHereIsMarkedAndCannotBeChosen) {
+    EXPECT_FALSE(SpeechEngineModel::unavailableReason(EngineType::parakeet));
+    EXPECT_FALSE(SpeechEngineModel::unavailableReason(EngineType::hushframe));
+    EXPECT_EQ(SpeechEngineModel::unavailableReason(EngineType::appleSpeech),
+              "Unter Linux nicht verfügbar: diese System-Spracherkennung gibt es hier nicht.");
+#if defined(__x86_64__)
+    EXPECT_EQ(SpeechEngineModel::unavailableReason(EngineType::nemotron),
+              "Auf x86-64-Prozessoren nicht verfügbar: die Streaming-Modelle laden hier nicht.");
+#endif
+    EXPECT_EQ(SpeechEngineModel::unavailableLabel("Apple SpeechAnalyzer"), "Apple SpeechAnalyzer (nicht verfügbar)");
+
+    auto& m = makeModel();
+    store.written.clear();
+    for (const EngineType engine : {EngineType::appleSpeech, EngineType::nemotron}) {
+        if (!SpeechEngineModel::unavailableReason(engine)) continue;
+        SCOPED_TRACE(std::string(rawValue(engine)));
+        m.chooseEngine(engine);
+        EXPECT_TRUE(store.written.empty());
+        EXPECT_EQ(loads, 0);
+        EXPECT_EQ(store.settings.selectedEngine(), EngineType::parakeet);
+    }
 }
 
 TEST_F(SpeechEngineModelTest, PickerEntriesAndWhatTheyStore) {

@@ -1,17 +1,20 @@
 // The settings window and its sheets as a new user first sees them: at the
 // window's own size every tab, with the sidebar shown and collapsed and with
-// the status panel open, lays out without a cut text, a clipped frame or two
-// controls on top of each other; and every tab looks like its kept reference
-// at device pixel ratios 1 and 2.
+// the status panel open, and every sheet the window and its tabs open, lay
+// out without a cut text, a clipped frame or two controls on top of each
+// other; and every tab looks like its kept reference at device pixel ratios
+// 1 and 2.
 
-#include "OstrelDesignKit/Window/OstrelSplitShell.hpp"
 #include "OstrelVirorez/Model/AppSettings.hpp"
-#include "OstrelVirorez/UI/Settings/SettingsTab.hpp"
-#include "OstrelVirorez/UI/SettingsView.hpp"
-#include "OstrelVirorez/UI/SettingsWindow.hpp"
+#include "OstrelVirorez/UI/Editors/SnippetRow.hpp"
+#include "OstrelVirorez/UI/Editors/SnippetsSettingsView.hpp"
+#include "OstrelVirorez/UI/Rewriting/ClaudeSettingsView.hpp"
+#include "OstrelVirorez/UI/Rewriting/ProfileDetailView.hpp"
+#include "OstrelVirorez/UI/Settings/SettingsStatusPanel.hpp"
 #include "OstrelVirorez/UI/WindowNotification.hpp"
+#include "tests/OstrelVirorez/UI/Editors/EditorViewSupport.hpp"
 #include "tests/OstrelVirorez/UI/Layout/LayoutInspector.hpp"
-#include "tests/OstrelVirorez/UI/ShellFixture.hpp"
+#include "tests/OstrelVirorez/UI/Layout/SettingsWindowFixture.hpp"
 #include "tests/Support/Qt/ReferenceImage.hpp"
 
 #include <gtest/gtest.h>
@@ -19,7 +22,9 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QImage>
+#include <QLabel>
 
 #include <memory>
 #include <string>
@@ -27,52 +32,7 @@
 namespace ostrelvirorez::testing {
 namespace {
 
-std::string tabName(SettingsTab tab) { return std::string(rawValue(tab)); }
-
-class WindowLayoutTest : public ShellFixture {
-protected:
-    WindowLayoutTest() {
-        appState->lastErrorMessage.set(std::string(
-            "Die Aufnahme konnte nicht gestartet werden, weil kein Eingabegerät geantwortet hat."));
-        window->show();
-        settle();
-    }
-    ~WindowLayoutTest() override {
-        if (QDialog* sheet = view().sheetDialog()) sheet->close();
-        window.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    SettingsView& view() const { return window->settingsView(); }
-
-    void settle() {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        auto& animation = view().shell().collapseAnimation();
-        if (animation.state() == QAbstractAnimation::Running) animation.setCurrentTime(animation.duration());
-        QCoreApplication::processEvents();
-    }
-
-    void show(SettingsTab tab, bool sidebarCollapsed, bool statusPanelOpen) {
-        view().model().select(tab);
-        if (view().model().isSidebarCollapsed() != sidebarCollapsed) view().model().toggleSidebar();
-        if (view().model().isStatusPanelOpen() != statusPanelOpen) view().model().toggleStatusPanel();
-        settle();
-    }
-
-    QImage render(double devicePixelRatio) const {
-        QImage image(window->size() * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(devicePixelRatio);
-        image.fill(Qt::transparent);
-        window->render(&image);
-        return image;
-    }
-
-    FakePermissions grants;
-    std::unique_ptr<SettingsWindow> window = std::make_unique<SettingsWindow>(
-        SettingsEnvironment{*appState, settings, notifications, grants, queue, appState->dictionaryService(),
-                            appState->snippetService(), appState->dictationHistoryStore()},
-        [] {});
-};
+class WindowLayoutTest : public SettingsWindowFixture {};
 
 TEST_F(WindowLayoutTest, OpensAtItsDesignedSize) {
     EXPECT_EQ(window->size(), QSize(700, 760));
@@ -125,6 +85,69 @@ TEST_F(WindowLayoutTest, SheetsFitOverTheWindow) {
             }
         }
     }
+}
+
+// The sheets the editor tabs open over the window: a snippet with a long
+// replacement in its edit sheet, and the application picker of a profile.
+TEST_F(WindowLayoutTest, EditorSheetsFitOverTheWindow) {
+    appState->snippetService().add(
+        {platform::Uuid(), "mfg",
+         "Mit freundlichen Grüßen\n\nMaximiliane Mustermann-Lüdenscheid\nAbteilung für Spracherkennung", false, true});
+    show(SettingsTab::snippets, false, false);
+    const auto snippetRows = editortests::childrenOfType<SnippetRow>(*window);
+    ASSERT_FALSE(snippetRows.empty());
+    snippetRows.back()->editButton().click();
+    settle();
+    const auto snippets = editortests::childrenOfType<SnippetsSettingsView>(*window);
+    ASSERT_EQ(snippets.size(), 1u);
+    SnippetEditSheet* editSheet = snippets.front()->editSheet();
+    ASSERT_NE(editSheet, nullptr);
+    EXPECT_TRUE(editSheet->isVisible());
+    EXPECT_LE(editSheet->width(), window->width());
+    EXPECT_LE(editSheet->height(), window->height());
+    EXPECT_EQ(layoutFaults(*editSheet).join(QLatin1Char('\n')).toStdString(), "");
+    editSheet->cancelButton().click();
+    settle();
+
+    show(SettingsTab::claude, false, false);
+    const auto rewriting = editortests::childrenOfType<ClaudeSettingsView>(*window);
+    ASSERT_EQ(rewriting.size(), 1u);
+    ProfileDetailView* detail = rewriting.front()->detailView();
+    ASSERT_NE(detail, nullptr);
+    detail->addAppButton().click();
+    settle();
+    AppPickerSheet* picker = detail->appPicker();
+    ASSERT_NE(picker, nullptr);
+    EXPECT_TRUE(picker->isVisible());
+    EXPECT_LE(picker->width(), window->width());
+    EXPECT_LE(picker->height(), window->height());
+    EXPECT_EQ(layoutFaults(*picker).join(QLatin1Char('\n')).toStdString(), "");
+    picker->doneButton().click();
+    settle();
+}
+
+// An engine's error can run long: the status panel's engine line wraps over
+// as many lines as it needs, inside the panel, and keeps every line whole.
+TEST_F(WindowLayoutTest, ALongEngineErrorWrapsInsideTheStatusPanel) {
+    engines->failToLoad = {EngineType::hushframe};
+    engines->loadFailure = "the encoder in ~/.local/share/RazeziRuzer/Models/parakeet-tdt-0.6b-v3 could not be read "
+                           "because its weight file ends before the last tensor";
+    settings.setSelectedEngine(EngineType::hushframe);
+    appState->loadSelectedEngine();
+    runUntilIdle();
+    settle();
+    show(SettingsTab::general, false, true);
+    ASSERT_NE(view().statusPanel(), nullptr);
+    const auto panels = editortests::childrenOfType<SettingsStatusPanel>(*view().statusPanel());
+    ASSERT_EQ(panels.size(), 1u);
+    const SettingsStatusPanel* panel = panels.front();
+    const QLabel& line = *panel->engineLine();
+    EXPECT_EQ(line.text().toStdString(), "Model loading failed: " + *engines->loadFailure);
+    EXPECT_GE(line.height(), 3 * QFontMetrics(line.font()).lineSpacing()) << "wrapped onto three lines or more";
+    EXPECT_LE(line.mapTo(panel, QPoint(line.width(), 0)).x(), panel->width());
+    EXPECT_EQ(layoutFaults(*window).join(QLatin1Char('\n')).toStdString(), "");
+    EXPECT_TRUE(testsupport::matchesReference(render(1), {"OstrelVirorez/UI/Layout", "settings-status-engine-error"},
+                                              {.channel = 16, .pixels = 40}));
 }
 
 TEST_F(WindowLayoutTest, EveryTabLooksAsKept) {

@@ -1,4 +1,5 @@
 target_sources(${TEST_TARGET} PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/HighDpiLayoutTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LayoutInspector.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WindowLayoutTests.cpp
 )
