@@ -166,7 +166,7 @@ AudioProcessor::startStreamingRecordingLive(DeviceID inputDeviceID) {
         }
     });
     try {
-        startRecordingLive(inputDeviceID, [continuation](const std::vector<float>& samples) {
+        startRecordingLive(inputDeviceID, [continuation = continuation](const std::vector<float>& samples) {
             continuation.yield(samples);
         });
     } catch (...) {

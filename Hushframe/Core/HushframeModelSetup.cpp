@@ -7,6 +7,8 @@
 #include "Hushframe/Core/WhisperError.hpp"
 #include "PelluxCore/FoundationExtensions.hpp"
 #include "PelluxCore/HubWrapper.hpp"
+#include "Platform/Core/BoundedJson.hpp"
+#include "Platform/Core/BoundedRead.hpp"
 
 #include <nlohmann/json.hpp>
 
@@ -24,6 +26,9 @@ namespace {
 
 constexpr const char* defaultModelRepo = "dozizizez/hushframe-coreml";
 constexpr const char* revision = "main";
+// A model-support configuration lists device names and model names: a few
+// kilobytes. It comes from the model hub, so a larger one is refused unread.
+constexpr std::uintmax_t maximumConfigBytes = 4u << 20;
 
 std::string inQuotes(const std::string& text) { return "\"" + text + "\""; }
 
@@ -52,7 +57,8 @@ std::set<std::string> topLevelFolders(const std::vector<std::string>& names) {
 ModelSupportConfig readModelSupportConfig(const fs::path& file) {
     std::ifstream stream(file, std::ios::binary);
     if (!stream) throw std::runtime_error("Cannot read " + file.string());
-    return nlohmann::ordered_json::parse(stream).get<ModelSupportConfig>();
+    const auto text = platform::readAtMost(stream, maximumConfigBytes, file.string());
+    return platform::parseBoundedJson<nlohmann::ordered_json>(text).get<ModelSupportConfig>();
 }
 
 } // namespace

@@ -139,9 +139,15 @@ void AppState::loadSelectedEngine(std::function<void()> finished) {
         });
 }
 
-bool AppState::hasApiKey() {
-    const auto key = KeychainHelper::load(services_.claudeKeychainKey, services_.keychain);
-    return key && !key->empty();
+// Decided on the keychain's last answer, never by asking it here: a Secret
+// Service that stops answering must not hold up the key press. While no
+// answer has come the recording starts; the rewriter reads the key itself.
+// Each press asks again, so that a key stored or removed elsewhere counts
+// from the next press on.
+bool AppState::apiKeyKnownMissing() {
+    const bool missing = apiKeyStatus_->presence() == ApiKeyStatus::Presence::missing;
+    apiKeyStatus_->refresh();
+    return missing;
 }
 
 // Asked off the main queue, so that a keychain that does not answer cannot

@@ -180,7 +180,7 @@ private:
     bool deliver(DictationMode mode, const RecordingPipeline::Outcome& outcome);
     void transition(DictationState newState);
     void playSound(SoundEvent event);
-    bool hasApiKey();
+    bool apiKeyKnownMissing();
     // The preferred language, absent when automatic.
     std::optional<std::string> languageHint() const;
 

@@ -57,7 +57,8 @@ void AppState::startRecording(DictationMode mode) {
         refuseStart(mode, "Microphone permission denied", true);
         return;
     }
-    if (mode != DictationMode::raw && settings.rewriteProvider() == RewriteProvider::claude && !hasApiKey()) {
+    if (mode != DictationMode::raw && settings.rewriteProvider() == RewriteProvider::claude &&
+        apiKeyKnownMissing()) {
         logVirorez("Claude mode: API Key missing!");
         refuseStart(mode, "API Key missing", true);
         return;

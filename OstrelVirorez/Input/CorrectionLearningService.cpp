@@ -34,7 +34,7 @@ struct CorrectionLearningService::Watcher : std::enable_shared_from_this<Watcher
 
     void start(const std::string& insertedText, const std::optional<std::string>& appBundleIdentifier) {
         cancel();
-        watch.emplace();
+        watch.emplace(Watch{});
         watch->generation = ++generation;
         watch->insertedText = insertedText;
         watch->appBundleIdentifier = appBundleIdentifier;

@@ -27,11 +27,13 @@ void ApiKeyStatus::refresh() {
     runOffMain<std::optional<std::string>>(
         executor_, mainQueue_,
         [&keychain = keychain_, keyName = keyName_] { return keychain.password(KeychainHelper::service, keyName); },
-        [weak = weak_from_this()](Attempt<std::optional<std::string>> attempt) {
+        [weak = weak_from_this(), writes = writes_](Attempt<std::optional<std::string>> attempt) {
             const auto self = weak.lock();
             if (!self) return;
             self->reading_ = false;
-            if (!attempt.succeeded()) {
+            if (writes != self->writes_) {
+                // Read before the key was written: the written key stands.
+            } else if (!attempt.succeeded()) {
                 virorezLogger().warning("API key status: the keychain cannot be read: " +
                                         describeError(attempt.error()));
                 self->answer(Presence::unknown, std::nullopt);
@@ -44,7 +46,21 @@ void ApiKeyStatus::refresh() {
         });
 }
 
+void ApiKeyStatus::store(std::string key, std::function<void(bool written)> done) {
+    ++writes_;
+    runOffMain<bool>(
+        executor_, mainQueue_,
+        [&keychain = keychain_, keyName = keyName_, key] { return KeychainHelper::save(keyName, key, keychain); },
+        [weak = weak_from_this(), key, done = std::move(done)](Attempt<bool> attempt) {
+            const bool written = attempt.succeeded() && attempt.value();
+            const auto self = weak.lock();
+            if (self && written) self->stored(key);
+            if (done) done(written);
+        });
+}
+
 void ApiKeyStatus::stored(std::optional<std::string> key) {
+    ++writes_;
     const bool present = key && !key->empty();
     answer(present ? Presence::configured : Presence::missing, present ? std::move(key) : std::nullopt);
 }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <exception>
 #include <mutex>
+#include <utility>
 
 namespace platform {
 
@@ -65,8 +66,11 @@ void TaskGroup::spawn(Child child) {
 
 void TaskGroup::wait() {
     waitForChildren();
-    std::lock_guard lock(state_->mutex);
-    if (state_->firstError) std::rethrow_exception(state_->firstError);
+    {
+        std::lock_guard lock(state_->mutex);
+        if (!error_) error_ = std::exchange(state_->firstError, nullptr);
+    }
+    if (error_) std::rethrow_exception(error_);
 }
 
 void TaskGroup::cancel() {

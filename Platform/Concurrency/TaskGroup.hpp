@@ -8,6 +8,7 @@
 
 #include "Platform/Concurrency/ThreadPool.hpp"
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -38,6 +39,10 @@ private:
 
     ThreadPool& pool_;
     std::shared_ptr<State> state_;
+    // The first error, taken from the state by wait(). A worker may drop the
+    // state last; the error it rethrew to the waiting thread must then not
+    // be freed with it on the worker, under the waiter's eyes.
+    std::exception_ptr error_;
     std::optional<std::stop_callback<std::function<void()>>> forwardOutsideStop_;
 };
 

@@ -21,19 +21,19 @@ public:
 // Far deeper than any configuration, listing or metadata file nests.
 inline constexpr int maximumJsonNesting = 128;
 
-// As nlohmann::json::parse (throwing its parse_error for malformed text), and
-// throws JsonNestingError when arrays and objects nest more than `maxDepth`
-// levels.
-inline nlohmann::json parseBoundedJson(std::string_view text, int maxDepth = maximumJsonNesting) {
-    const auto limit = [maxDepth](int depth, nlohmann::json::parse_event_t event, nlohmann::json&) {
-        const bool opens = event == nlohmann::json::parse_event_t::object_start ||
-                           event == nlohmann::json::parse_event_t::array_start;
+// As Json::parse (throwing its parse_error for malformed text), and throws
+// JsonNestingError when arrays and objects nest more than `maxDepth` levels.
+// Json is nlohmann::json or nlohmann::ordered_json.
+template <typename Json = nlohmann::json>
+Json parseBoundedJson(std::string_view text, int maxDepth = maximumJsonNesting) {
+    const auto limit = [maxDepth](int depth, typename Json::parse_event_t event, Json&) {
+        const bool opens = event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start;
         if (opens && depth >= maxDepth) {
             throw JsonNestingError("JSON nested more than " + std::to_string(maxDepth) + " levels deep");
         }
         return true;
     };
-    return nlohmann::json::parse(text, limit);
+    return Json::parse(text, limit);
 }
 
 } // namespace platform

@@ -42,7 +42,9 @@ concept ParakeetLanguageModelConfig = requires {
 
 namespace ParakeetLanguageModelsSupport {
 // Reads `location`; missing: modelNotFound("vocab.json", location); other
-// shapes or broken JSON: loadingFailed with the parse message.
+// shapes or broken JSON: loadingFailed with the parse message; a file larger
+// than any vocabulary: platform::FileTooLargeError; JSON nested deeper than
+// one: platform::JsonNestingError.
 Vocabulary readVocabulary(const std::filesystem::path& location);
 bool itemExists(const std::filesystem::path& path);
 } // namespace ParakeetLanguageModelsSupport

@@ -1,7 +1,10 @@
 #include "RazeziRuzer/ASR/Parakeet/ParakeetLanguageModels.hpp"
 
+#include "Platform/Core/BoundedJson.hpp"
+#include "Platform/Core/BoundedRead.hpp"
+#include "RazeziRuzer/ASR/Parakeet/ParakeetVocabulary.hpp"
+
 #include <fstream>
-#include <sstream>
 
 namespace razeziruzer::ParakeetLanguageModelsSupport {
 
@@ -17,11 +20,12 @@ Vocabulary readVocabulary(const std::filesystem::path& location) {
         throw std::filesystem::filesystem_error("Cannot read the vocabulary file", location,
                                                 std::make_error_code(std::errc::permission_denied));
     }
-    std::ostringstream contents;
-    contents << file.rdbuf();
+    const auto contents = platform::readAtMost(file, ParakeetVocabulary::maximumFileBytes, location.string());
     std::optional<Vocabulary> vocabulary;
     try {
-        vocabulary = ParakeetVocabulary::parse(contents.str());
+        vocabulary = ParakeetVocabulary::parse(contents);
+    } catch (const platform::JsonNestingError&) {
+        throw;
     } catch (const std::exception&) {
         vocabulary.reset();
     }

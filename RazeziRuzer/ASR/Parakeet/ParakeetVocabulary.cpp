@@ -1,6 +1,6 @@
 #include "RazeziRuzer/ASR/Parakeet/ParakeetVocabulary.hpp"
 
-#include <nlohmann/json.hpp>
+#include "Platform/Core/BoundedJson.hpp"
 
 #include <charconv>
 #include <limits>
@@ -17,7 +17,7 @@ std::optional<long long> parseDecimalKey(std::string_view key) {
 }
 
 std::optional<Vocabulary> parse(std::string_view json) {
-    const auto value = nlohmann::json::parse(json);
+    const auto value = platform::parseBoundedJson(json);
     Vocabulary vocabulary;
     if (value.is_array()) {
         int id = 0;

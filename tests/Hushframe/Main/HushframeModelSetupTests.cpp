@@ -12,6 +12,7 @@ namespace hushframe {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::AllOf;
 using ::testing::Contains;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
@@ -139,6 +140,35 @@ TEST_F(HushframeModelSetupTests, ModelSupportIsReadFromTheRepository) {
     EXPECT_TRUE(Hushframe::fetchAvailableModels(TinyHub::repoId, {}, temp.path(), std::nullopt, "config.json",
                                                 hub.endpoint(), services())
                     .empty());
+}
+
+// A configuration no hub should serve: too deep, or far too large (here a
+// valid one padded past the cap). The fallback is used and the log says why.
+TEST_F(HushframeModelSetupTests, HostileModelSupportConfigsFallBackWithTheReasonLogged) {
+    nlohmann::ordered_json changed = Constants::fallbackModelSupportConfig();
+    changed["version"] = "9.9";
+    const std::size_t cap = 4u << 20;
+    struct Case {
+        const char* name;
+        std::string contents;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"nested 60000 deep", std::string(60000, '[') + std::string(60000, ']'),
+         "JSON nested more than 128 levels deep"},
+        {"larger than the cap", changed.dump() + std::string(cap, ' '), "is larger than 4194304 bytes"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::TemporaryDirectory downloads;
+        hub.setFile("config.json", c.contents);
+        ::hushframe::testing::PackageLogCapture log(pelluxcore::Logging::LogLevel::info);
+        const auto config = Hushframe::fetchModelSupportConfig(TinyHub::repoId, downloads.path(), std::nullopt,
+                                                               "config.json", hub.endpoint(), services());
+        EXPECT_EQ(config, Constants::fallbackModelSupportConfig());
+        EXPECT_THAT(log.messages(), Contains(AllOf(StartsWith("Fetch model support config failed with error: "),
+                                                   HasSubstr(c.reason))));
+    }
 }
 
 TEST_F(HushframeModelSetupTests, AGivenFolderNeedsNoHub) {

@@ -187,7 +187,9 @@ TEST(ModelWrappersTests, PredictionsHandTheArraysThroughUnchanged) {
         ASSERT_TRUE(output);
         EXPECT_TRUE(output->sharesMemory(reply));
         ASSERT_EQ(backend->callCount(), 1u);
-        const auto& fed = backend->calls()[0].inputs;
+        // calls() hands out a copy: keep it while its inputs are looked at.
+        const auto calls = backend->calls();
+        const auto& fed = calls[0].inputs;
         ASSERT_EQ(fed.size(), 1u);
         EXPECT_EQ(fed.begin()->second.dataPointer, input.dataPointer());
         // One interval was opened for the prediction.

@@ -9,7 +9,7 @@
 #include "Platform/Core/Logger.hpp"
 #include "Platform/Defaults/UserDefaults.hpp"
 #include "Platform/Keychain/KeychainError.hpp"
-#include "tests/Support/SecretServiceTestServer.hpp"
+#include "tests/OstrelVirorez/Services/SharedSecretService.hpp"
 #include "tests/Support/TemporaryDirectory.hpp"
 #include "tests/Support/TestHost.hpp"
 
@@ -134,6 +134,28 @@ TEST_F(ApiKeyStatusTest, RefreshesAskedForDuringAReadMakeOneMoreRead) {
     EXPECT_EQ(status->presence(), Presence::missing);
 }
 
+// The key is written off the main queue; a read that set out before the
+// write but answers after it is stale and does not undo the written key.
+TEST_F(ApiKeyStatusTest, AWrittenKeyWinsOverAReadThatWasOutMeanwhile) {
+    keychain.setPassword(KeychainHelper::service, KeychainHelper::apiKeyName, "sk-old");
+    status->refresh();
+    std::optional<bool> written;
+    status->store("sk-new", [&written](bool ok) { written = ok; });
+    ASSERT_EQ(work.size(), 2u);
+    auto read = std::move(work.front());
+    auto write = std::move(work.back());
+    work.clear();
+    write();
+    EXPECT_EQ(keychain.items.begin()->second, "sk-new");
+    // The read got its answer from the service before the write reached it.
+    keychain.items.begin()->second = "sk-old";
+    read();
+    queue.runUntilIdle();
+    EXPECT_EQ(written, true);
+    EXPECT_EQ(status->key(), "sk-new");
+    EXPECT_EQ(status->presence(), Presence::configured);
+}
+
 TEST_F(ApiKeyStatusTest, AKeyStoredHereIsKnownWithoutAskingTheKeychain) {
     status->stored(std::string("sk-saved"));
     EXPECT_EQ(status->presence(), Presence::configured);
@@ -149,7 +171,7 @@ TEST_F(ApiKeyStatusTest, AKeyStoredHereIsKnownWithoutAskingTheKeychain) {
 // be): the main queue goes on, the diagnostics say "unbekannt", and once the
 // service answers again the status follows.
 TEST(ApiKeyStatusSecretServiceTest, AServiceThatStopsAnsweringNeverHoldsUpTheMainQueue) {
-    testsupport::SecretServiceTestServer service;
+    auto& service = testing::sharedSecretService();
     REQUIRE_TEST_HOST(service.running(), service.failure());
     platform::SecretServiceKeychain keychain;
     keychain.setPassword(KeychainHelper::service, KeychainHelper::apiKeyName, "sk-live");
@@ -157,7 +179,7 @@ TEST(ApiKeyStatusSecretServiceTest, AServiceThatStopsAnsweringNeverHoldsUpTheMai
     testsupport::TemporaryDirectory folder;
     platform::UserDefaults defaults(folder / "defaults.json");
     AppSettings settings(defaults);
-    const GrantedPermissions permissions;
+    const GrantedPermissions permissions{};
     platform::ManualMainQueue queue;
     std::vector<std::jthread> workers;
     {
@@ -171,14 +193,23 @@ TEST(ApiKeyStatusSecretServiceTest, AServiceThatStopsAnsweringNeverHoldsUpTheMai
         EXPECT_EQ(status->presence(), Presence::unknown);
         const auto text = FeedbackService::sammeleDiagnose(settings, sources);
         EXPECT_TRUE(text.ends_with("Claude API-Key: unbekannt")) << text;
+        // Saving a key waits for the service off the main queue too.
+        std::optional<bool> written;
+        status->store("sk-new", [&written](bool ok) { written = ok; });
+        queue.runUntilIdle();
+        EXPECT_EQ(written, std::nullopt);
 
         ASSERT_EQ(::kill(service.daemonProcess(), SIGCONT), 0);
         // A bounded wait for the host to answer, not a timing assumption.
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (status->presence() == Presence::unknown && std::chrono::steady_clock::now() < deadline) {
+        while ((status->presence() == Presence::unknown || !written) && std::chrono::steady_clock::now() < deadline) {
             queue.runUntilIdle();
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
+        EXPECT_EQ(written, true);
+        // The read that was out while the key was written does not undo it.
+        EXPECT_EQ(status->key(), "sk-new");
+        EXPECT_EQ(keychain.password(KeychainHelper::service, KeychainHelper::apiKeyName), "sk-new");
         EXPECT_EQ(status->presence(), Presence::configured);
         EXPECT_TRUE(FeedbackService::sammeleDiagnose(settings, sources).ends_with("Claude API-Key: konfiguriert"));
         workers.clear();

@@ -18,7 +18,7 @@ protected:
     platform::ManualMainQueue queue;
     std::shared_ptr<ApiKeyStatus> status =
         ApiKeyStatus::make(keychain, KeychainHelper::apiKeyName, queue, [](std::function<void()> task) { task(); });
-    const GrantedPermissions permissions;
+    const GrantedPermissions permissions{};
     const SystemDiagnosticsSources sources{permissions, *status};
 };
 

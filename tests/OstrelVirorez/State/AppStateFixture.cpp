@@ -1,6 +1,7 @@
 #include "tests/OstrelVirorez/State/AppStateFixture.hpp"
 
 #include "OstrelVirorez/Model/KeychainHelper.hpp"
+#include "OstrelVirorez/Services/ApiKeyStatus.hpp"
 
 #include <algorithm>
 
@@ -40,6 +41,7 @@ long AppStateFixture::logCount(const std::string& fragment) const {
 
 void AppStateFixture::storeApiKey(const std::string& key) {
     KeychainHelper::save(KeychainHelper::apiKeyName, key, keychain);
+    if (appState) appState->apiKeyStatus().stored(key);
 }
 
 AppState::Services AppStateFixture::makeServices() {
@@ -51,7 +53,7 @@ AppState::Services AppStateFixture::makeServices() {
         .mainQueue = queue,
         .executor = work.executor(),
         .settings = settings,
-        .keychain = keychain,
+        .keychain = keychainInUse ? *keychainInUse : keychain,
         .applicationSupportFolder = folder.path(),
         .audioRecorder = make(recorder, std::make_unique<FakeRecorder>()),
         .soundPlayer = make(sounds, std::make_unique<FakeSoundPlayer>()),

@@ -44,6 +44,8 @@ protected:
 
     std::vector<DictationState> recordedStates() const { return states; }
     std::vector<DictationHistoryEntry> history() const;
+    // Stores the key in the keychain; a launched state learns of it as it
+    // would from the settings window.
     void storeApiKey(const std::string& key);
     // How many log lines contain `fragment`.
     long logCount(const std::string& fragment) const;
@@ -55,6 +57,9 @@ protected:
     platform::UserDefaults defaults;
     AppSettings settings;
     MemoryKeychain keychain;
+    // When set before launch, the keychain the state uses instead; it must
+    // outlive the state.
+    platform::Keychain* keychainInUse = nullptr;
     std::shared_ptr<EngineScript> engines = std::make_shared<EngineScript>();
 
     // Owned by the state once launched; pointers stay valid as long as it lives.

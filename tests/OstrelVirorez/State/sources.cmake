@@ -1,4 +1,5 @@
 target_sources(${TEST_TARGET} PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/ApiKeyCheckTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AppStateFixture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AppStateSetupTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DesktopServicesTests.cpp

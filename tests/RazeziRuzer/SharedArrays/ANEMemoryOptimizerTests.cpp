@@ -169,7 +169,7 @@ TEST(ANEMemoryOptimizerTests, ZeroCopyViewAddressesPaddedSourcesThroughTheirStri
     // Runs that cross the padding at a row's end have no strided layout.
     for (const auto& [shape, offset] : std::vector<std::pair<Shape, std::int64_t>>{{{6}, 0}, {{2}, 2}, {{2, 2}, 0}, {{4, 1}, 0}}) {
         expectDiarizerError(DiarizerErrorKind::invalidArrayBounds,
-                            [&] { optimizer.createZeroCopyView(padded, shape, offset); });
+                            [&, shape = shape, offset = offset] { optimizer.createZeroCopyView(padded, shape, offset); });
     }
 }
 

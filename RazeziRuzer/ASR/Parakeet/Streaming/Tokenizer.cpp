@@ -1,13 +1,12 @@
 #include "RazeziRuzer/ASR/Parakeet/Streaming/Tokenizer.hpp"
 
+#include "Platform/Core/BoundedJson.hpp"
+#include "Platform/Core/BoundedRead.hpp"
 #include "Platform/Text/Whitespace.hpp"
 #include "RazeziRuzer/Shared/ASRConstants.hpp"
 
-#include <nlohmann/json.hpp>
-
 #include <fstream>
 #include <limits>
-#include <sstream>
 #include <stdexcept>
 #include <system_error>
 
@@ -22,15 +21,13 @@ std::string readWholeFile(const std::filesystem::path& path) {
         throw std::filesystem::filesystem_error("Cannot read vocabulary file", path,
                                                 std::make_error_code(std::errc::no_such_file_or_directory));
     }
-    std::ostringstream contents;
-    contents << stream.rdbuf();
-    return contents.str();
+    return platform::readAtMost(stream, Tokenizer::maximumFileBytes, path.string());
 }
 
 } // namespace
 
 Tokenizer::Tokenizer(const std::filesystem::path& vocabPath) {
-    const auto json = nlohmann::json::parse(readWholeFile(vocabPath));
+    const auto json = platform::parseBoundedJson(readWholeFile(vocabPath));
     if (!json.is_object()) throw std::runtime_error("Vocabulary file is not a JSON object: " + vocabPath.string());
     for (const auto& [key, value] : json.items()) {
         if (!value.is_string()) {

@@ -15,9 +15,15 @@ namespace razeziruzer {
 
 class Tokenizer {
 public:
-    // Throws the file error for an unreadable file, the JSON reader's error
-    // for malformed JSON, and std::runtime_error when the top level is not an
-    // object of string values. Keys that are not decimal integers are skipped.
+    // A vocabulary of this kind holds a few thousand pieces; a file far
+    // larger is refused unread.
+    static constexpr std::uintmax_t maximumFileBytes = 16u << 20;
+
+    // Throws the file error for an unreadable file, platform::FileTooLargeError
+    // beyond the size above, the JSON reader's error for malformed JSON,
+    // platform::JsonNestingError for JSON nested deeper than any vocabulary,
+    // and std::runtime_error when the top level is not an object of string
+    // values. Keys that are not decimal integers are skipped.
     explicit Tokenizer(const std::filesystem::path& vocabPath);
 
     const std::map<std::string, std::string>& vocab() const { return vocab_; }

@@ -1,6 +1,7 @@
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/AsrModels.hpp"
 
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/AsrManager.hpp"
+#include "RazeziRuzer/ASR/Parakeet/ParakeetVocabulary.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/AsrModelsError.hpp"
 #include "Platform/CoreML/ScriptedModelBackend.hpp"
 #include "tests/RazeziRuzer/ASR/ScriptedParakeet/ScriptedParakeet.hpp"
@@ -131,6 +132,19 @@ TEST_F(AsrModelsTests, VocabularyFileForms) {
         EXPECT_EQ(error.description(), "ASR model 'parakeet_vocab.json' not found at: " +
                                            (repository() / "parakeet_vocab.json").string());
     }
+}
+
+// The reason reaches the log; the error is the usual one.
+TEST_F(AsrModelsTests, HostileVocabularyFilesAreRefusedWithTheirReasonLogged) {
+    writeCompleteFolder(std::string(60000, '[') + std::string(60000, ']'));
+    EXPECT_THROW(loadV3(repository()), AsrModelsError);
+    EXPECT_TRUE(log.contains("JSON nested more than 128 levels deep"));
+
+    const auto file = repository() / "parakeet_vocab.json";
+    std::filesystem::resize_file(file, ParakeetVocabulary::maximumFileBytes + 1);
+    EXPECT_THROW(loadV3(repository()), AsrModelsError);
+    EXPECT_TRUE(log.contains(file.string() + " is larger than " +
+                             std::to_string(ParakeetVocabulary::maximumFileBytes) + " bytes"));
 }
 
 TEST(AsrModelsNamesTests, VersionsFromPathsAndNames) {

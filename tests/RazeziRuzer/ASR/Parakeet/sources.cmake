@@ -5,6 +5,7 @@ if(NOT TARGET ScriptedParakeetModels)
 endif()
 target_sources(${TEST_TARGET} PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ASRRecordsTests.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HostileJsonFileTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TdtDecoderStateTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TdtModelCallsTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TdtDecoderLoopTests.cpp

@@ -1,12 +1,11 @@
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/CustomVocabulary/CustomVocabularyContext.hpp"
 
+#include "Platform/Core/BoundedJson.hpp"
 #include "Platform/Core/Error.hpp"
 #include "Platform/Text/Utf8.hpp"
 #include "Platform/Text/Whitespace.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/CustomVocabulary/VocabularyTermSanitizer.hpp"
 #include "RazeziRuzer/Shared/AppLogger.hpp"
-
-#include <nlohmann/json.hpp>
 
 #include <fstream>
 #include <sstream>
@@ -98,7 +97,7 @@ std::optional<CustomVocabularyTerm> simpleFormatTerm(const std::string& rawLine)
 } // namespace
 
 CustomVocabularyContext CustomVocabularyContext::load(const std::filesystem::path& file) {
-    const auto json = nlohmann::json::parse(readFile(file));
+    const auto json = platform::parseBoundedJson(readFile(file));
     if (!json.is_object()) throw nlohmann::json::type_error::create(302, "vocabulary must be an object", &json);
     const auto& termsJson = json.at("terms");
     if (!termsJson.is_array()) throw nlohmann::json::type_error::create(302, "terms must be an array", &termsJson);

@@ -19,8 +19,9 @@ struct CustomVocabularyContext {
     std::int64_t minTermLength = 3;
 
     // Throws the read error, or nlohmann::json errors for malformed JSON, a
-    // wrong type, a missing "terms" or a term without "text". Term texts are
-    // sanitised; their warnings are logged.
+    // wrong type, a missing "terms" or a term without "text", and
+    // platform::JsonNestingError for JSON nested deeper than any vocabulary.
+    // Term texts are sanitised; their warnings are logged.
     static CustomVocabularyContext load(const std::filesystem::path& file);
     // "term" or "term: alias, alias" per line; "#" starts a comment line.
     // Throws platform::Error when the file cannot be read or is not UTF-8.

@@ -1,5 +1,6 @@
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/AsrModels.hpp"
 
+#include "Platform/Core/BoundedRead.hpp"
 #include "RazeziRuzer/ASR/Parakeet/ASRError.hpp"
 #include "RazeziRuzer/ASR/Parakeet/ParakeetVocabulary.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/AsrModelsError.hpp"
@@ -12,7 +13,6 @@
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 namespace razeziruzer {
 namespace {
@@ -304,9 +304,8 @@ Vocabulary AsrModels::loadVocabulary(const fs::path& from, AsrModelVersion versi
     try {
         std::ifstream file(path, std::ios::binary);
         if (!file.is_open()) throw std::runtime_error("The file could not be opened");
-        std::ostringstream contents;
-        contents << file.rdbuf();
-        auto vocabulary = ParakeetVocabulary::parse(contents.str());
+        auto vocabulary =
+            ParakeetVocabulary::parse(platform::readAtMost(file, ParakeetVocabulary::maximumFileBytes, path.string()));
         if (!vocabulary) throw AsrModelsError::loadingFailed("Vocabulary file has unexpected format");
         logger().info("Loaded vocabulary with " + std::to_string(vocabulary->size()) + " tokens from " + path.string());
         return std::move(*vocabulary);

@@ -1,11 +1,10 @@
 #include "RazeziRuzer/ASR/Parakeet/Streaming/Nemotron/NemotronStreamingConfig.hpp"
 
+#include "Platform/Core/BoundedJson.hpp"
+#include "Platform/Core/BoundedRead.hpp"
 #include "RazeziRuzer/ASR/Parakeet/ASRError.hpp"
 
-#include <nlohmann/json.hpp>
-
 #include <fstream>
-#include <sstream>
 #include <system_error>
 
 namespace razeziruzer {
@@ -17,9 +16,7 @@ std::string readWholeFile(const std::filesystem::path& path) {
         throw std::filesystem::filesystem_error("Cannot read metadata file", path,
                                                 std::make_error_code(std::errc::no_such_file_or_directory));
     }
-    std::ostringstream contents;
-    contents << stream.rdbuf();
-    return contents.str();
+    return platform::readAtMost(stream, NemotronStreamingConfig::maximumFileBytes, path.string());
 }
 
 void readInteger(const nlohmann::json& json, const char* key, std::int64_t& field) {
@@ -41,7 +38,7 @@ void readShape(const nlohmann::json& json, const char* key, std::vector<std::int
 } // namespace
 
 NemotronStreamingConfig NemotronStreamingConfig::from(const std::filesystem::path& url) {
-    const auto json = nlohmann::json::parse(readWholeFile(url));
+    const auto json = platform::parseBoundedJson(readWholeFile(url));
     if (!json.is_object()) throw ASRError::processingFailed("Invalid metadata.json format");
     NemotronStreamingConfig config;
     // The fallbacks for missing chunk keys are the 1120 ms geometry.

@@ -27,10 +27,15 @@ struct NemotronStreamingConfig {
     // The built-in set: the 2240 ms model.
     NemotronStreamingConfig() = default;
 
+    // "metadata.json" holds a few numbers; a larger file is refused unread.
+    static constexpr std::uintmax_t maximumFileBytes = 1u << 20;
+
     // Reads "metadata.json". Each key is taken when it holds an integer (an
     // array of integers for the shapes); otherwise the field keeps the
-    // 1120 ms fallback. Read and parse errors are passed on; a top level
-    // other than an object is ASRError.processingFailed.
+    // 1120 ms fallback. Read and parse errors are passed on (with
+    // platform::FileTooLargeError and platform::JsonNestingError for files no
+    // model writes); a top level other than an object is
+    // ASRError.processingFailed.
     static NemotronStreamingConfig from(const std::filesystem::path& url);
 
     std::int64_t chunkSamples() const { return chunkMelFrames * 160; }

@@ -1,15 +1,14 @@
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/CustomVocabulary/WordSpotting/BpeTokenizer.hpp"
 
+#include "Platform/Core/BoundedJson.hpp"
+#include "Platform/Core/BoundedRead.hpp"
 #include "Platform/Text/CaseMapping.hpp"
 #include "Platform/Text/Characters.hpp"
 #include "Platform/Text/Normalization.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/CustomVocabulary/WordSpotting/BpeTokenizerError.hpp"
 #include "RazeziRuzer/Shared/ASRConstants.hpp"
 
-#include <nlohmann/json.hpp>
-
 #include <fstream>
-#include <sstream>
 
 namespace razeziruzer {
 
@@ -20,9 +19,7 @@ const std::string wordStartMark(ASRConstants::sentencePieceWordBoundary);
 std::string readWholeFile(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) throw std::filesystem::filesystem_error("cannot read", file, std::make_error_code(std::errc::io_error));
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    return contents.str();
+    return platform::readAtMost(in, BpeTokenizer::maximumFileBytes, file.string());
 }
 
 std::unordered_map<std::string, int> readVocab(const nlohmann::json& model) {
@@ -86,7 +83,7 @@ BpeTokenizer::BpeTokenizer(std::unordered_map<std::string, int> vocab,
 BpeTokenizer BpeTokenizer::load(const std::filesystem::path& folder) {
     const auto file = folder / "tokenizer.json";
     if (!std::filesystem::exists(file)) throw BpeTokenizerError::fileNotFound(file);
-    const auto root = nlohmann::json::parse(readWholeFile(file));
+    const auto root = platform::parseBoundedJson(readWholeFile(file));
     if (!root.is_object()) throw BpeTokenizerError::invalidJSON("Root is not a dictionary");
     const auto model = root.find("model");
     if (model == root.end() || !model->is_object()) throw BpeTokenizerError::missingField("model");

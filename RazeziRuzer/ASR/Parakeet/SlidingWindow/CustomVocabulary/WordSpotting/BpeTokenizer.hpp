@@ -3,6 +3,7 @@
 // "tokenizer.json" and cuts text into the model's token ids by greedy merging.
 // Immutable after loading.
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -15,7 +16,13 @@ namespace razeziruzer {
 
 class BpeTokenizer {
 public:
-    // Throws BpeTokenizerError, or the file and JSON errors unchanged.
+    // Tokenizer files of the spotting models hold at most a few megabytes; a
+    // file far larger is refused unread.
+    static constexpr std::uintmax_t maximumFileBytes = 64u << 20;
+
+    // Throws BpeTokenizerError, or the file and JSON errors unchanged
+    // (platform::FileTooLargeError beyond the size above,
+    // platform::JsonNestingError for JSON nested deeper than any tokenizer).
     static BpeTokenizer load(const std::filesystem::path& folder);
 
     // Lower-cased, NFKC-composed, spaces as word-start marks (one more in front

@@ -1,5 +1,7 @@
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/CustomVocabulary/WordSpotting/CtcModels.hpp"
 
+#include "Platform/Core/BoundedJson.hpp"
+#include "Platform/Core/BoundedRead.hpp"
 #include "RazeziRuzer/ASR/Parakeet/ParakeetVocabulary.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/TDT/AsrModelsError.hpp"
 #include "RazeziRuzer/DownloadUtils.hpp"
@@ -7,10 +9,7 @@
 #include "RazeziRuzer/Shared/AppLogger.hpp"
 #include "RazeziRuzer/Shared/MLModelConfigurationUtils.hpp"
 
-#include <nlohmann/json.hpp>
-
 #include <fstream>
-#include <sstream>
 
 namespace razeziruzer {
 
@@ -81,9 +80,8 @@ Vocabulary CtcModels::loadVocabulary(const fs::path& directory) {
     if (!itemExists(file)) throw AsrModelsError::modelNotFound(vocabularyName, file);
     std::ifstream in(file, std::ios::binary);
     if (!in || fs::is_directory(file)) throw fs::filesystem_error("cannot read", file, std::make_error_code(std::errc::io_error));
-    std::ostringstream text;
-    text << in.rdbuf();
-    const auto json = nlohmann::json::parse(text.str());
+    const auto json =
+        platform::parseBoundedJson(platform::readAtMost(in, ParakeetVocabulary::maximumFileBytes, file.string()));
     Vocabulary vocabulary;
     if (json.is_object()) {
         for (const auto& [key, value] : json.items()) {

@@ -37,7 +37,9 @@ struct CtcModels {
     static CtcModels downloadAndLoad(const std::optional<std::filesystem::path>& directory, CtcModelVariant variant);
 
     // Ids as decimal keys; keys that do not parse are skipped; JSON of another
-    // shape gives an empty vocabulary. Throws AsrModelsError when the file is missing.
+    // shape gives an empty vocabulary. Throws AsrModelsError when the file is
+    // missing, platform::FileTooLargeError when it is larger than any
+    // vocabulary, platform::JsonNestingError when it nests deeper than one.
     static Vocabulary loadVocabulary(const std::filesystem::path& directory);
 };
 

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <stdexcept>
 
 namespace razeziruzer::multilingualkit {
@@ -208,8 +209,9 @@ struct InjectedFailure {
 // operation is tried again exactly as a caller would.
 StreamOutcome streamWithOneFailure(ScriptedMultilingualKit& kit, StreamingNemotronMultilingualAsrManager& manager,
                                    const InjectedFailure& failure, bool& failed) {
-    auto count = std::make_shared<std::size_t>(0);
-    auto armed = std::make_shared<bool>(true);
+    // The hook runs on the encoder's look-ahead thread as well as the caller's.
+    auto count = std::make_shared<std::atomic<std::size_t>>(0);
+    auto armed = std::make_shared<std::atomic<bool>>(true);
     kit.control().beforeCall = [=](const std::string& model) {
         if (*armed && model == failure.model && ++*count == failure.call) {
             *armed = false;
