@@ -3,6 +3,7 @@
 #include "OstrelVirorez/Services/BundleVersion.hpp"
 #include "OstrelVirorez/Services/FeedbackError.hpp"
 #include "OstrelVirorez/Services/OperatingSystemVersion.hpp"
+#include "Platform/Core/BoundedJson.hpp"
 #include "Platform/Files/Uuid.hpp"
 #include "Platform/Http/HttpClient.hpp"
 #include "Platform/Text/Utf8.hpp"
@@ -89,7 +90,7 @@ std::string FeedbackService::send(const Payload& payload, std::stop_token stop) 
         throw FeedbackError::httpError(response.status,
                                        platform::text::isValidUtf8(response.body) ? response.body : std::string());
     }
-    const auto reply = nlohmann::json::parse(response.body);
+    const auto reply = platform::parseBoundedJson(response.body);
     if (!reply.is_object()) throw FeedbackError::invalidResponse();
     const auto id = reply.find("id");
     if (id == reply.end() || !id->is_string()) throw FeedbackError::invalidResponse();

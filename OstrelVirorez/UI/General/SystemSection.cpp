@@ -54,7 +54,7 @@ SystemSection::SystemSection(SystemSectionModel& model, QWidget* parent) : QWidg
             button = kit;
         }
         useWhiteLabel(*button);
-        connect(button, &QAbstractButton::clicked, this, [this, action] { (model_.*action)(); });
+        connect(button, &QAbstractButton::clicked, this, [this, action = action] { (model_.*action)(); });
         buttons_.push_back(button);
         section->addContent(new OstrelAppDivider);
         section->addContent(makeButtonRow(button));

@@ -1,5 +1,6 @@
 #include "OstrelVirorez/Services/FeedbackError.hpp"
 #include "OstrelVirorez/Services/FeedbackService.hpp"
+#include "Platform/Core/BoundedJson.hpp"
 #include "Platform/Files/Uuid.hpp"
 #include "Platform/Http/HttpClient.hpp"
 #include "Platform/Http/HttpError.hpp"
@@ -177,6 +178,8 @@ TEST_F(FeedbackServiceTest, ErrorStatusCarriesTheFirst200CharactersOfTheBody) {
 TEST_F(FeedbackServiceTest, SuccessWithABodyThatIsNotJSONFailsWithTheParserError) {
     server.reply(path, HttpTestReply::text(200, "<html>ok</html>"));
     EXPECT_THROW(send(samplePayload()), nlohmann::json::parse_error);
+    server.reply(path, HttpTestReply::text(200, std::string(200000, '[')));
+    EXPECT_THROW(send(samplePayload()), platform::JsonNestingError) << "a reply nested deeper than any record";
 }
 
 TEST_F(FeedbackServiceTest, InvalidEndpointFailsBeforeAnythingIsSent) {

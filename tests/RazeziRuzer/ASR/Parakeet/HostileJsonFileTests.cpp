@@ -11,6 +11,7 @@
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/CustomVocabulary/CustomVocabularyContext.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/CustomVocabulary/WordSpotting/BpeTokenizer.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/CustomVocabulary/WordSpotting/CtcModels.hpp"
+#include "RazeziRuzer/ASR/Parakeet/Streaming/Nemotron/NemotronMultilingualStreamingConfig.hpp"
 #include "RazeziRuzer/ASR/Parakeet/Streaming/Nemotron/NemotronStreamingConfig.hpp"
 #include "RazeziRuzer/ASR/Parakeet/Streaming/Tokenizer.hpp"
 #include "tests/Support/TemporaryDirectory.hpp"
@@ -60,6 +61,9 @@ std::vector<Reader> readers() {
          [](const fs::path& f) { Tokenizer{f / "vocab.json"}; }, Tokenizer::maximumFileBytes},
         {"Nemotron metadata", [](const fs::path& f) { return f / "metadata.json"; },
          [](const fs::path& f) { NemotronStreamingConfig::from(f / "metadata.json"); },
+         NemotronStreamingConfig::maximumFileBytes},
+        {"multilingual Nemotron metadata", [](const fs::path& f) { return f / "metadata.json"; },
+         [](const fs::path& f) { NemotronMultilingualStreamingConfig::from(f / "metadata.json"); },
          NemotronStreamingConfig::maximumFileBytes},
         {"BPE tokenizer", [](const fs::path& f) { return f / "tokenizer.json"; },
          [](const fs::path& f) { BpeTokenizer::load(f); }, BpeTokenizer::maximumFileBytes},

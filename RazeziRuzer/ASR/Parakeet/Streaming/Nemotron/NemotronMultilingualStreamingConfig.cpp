@@ -2,14 +2,13 @@
 
 #include "Platform/Text/CaseMapping.hpp"
 #include "RazeziRuzer/ASR/Parakeet/ASRError.hpp"
+#include "RazeziRuzer/ASR/Parakeet/Streaming/Nemotron/NemotronStreamingConfig.hpp"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <limits>
-#include <sstream>
 #include <system_error>
 
 namespace razeziruzer {
@@ -18,17 +17,6 @@ namespace {
 constexpr std::int64_t samplesPerMelFrame = 160;
 constexpr std::int64_t millisecondsPerMelFrame = 10;
 constexpr std::int64_t defaultPreEncodeFrames = 9;
-
-std::string readWholeFile(const std::filesystem::path& path) {
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream) {
-        throw std::filesystem::filesystem_error("Cannot read metadata file", path,
-                                                std::make_error_code(std::errc::no_such_file_or_directory));
-    }
-    std::ostringstream contents;
-    contents << stream.rdbuf();
-    return contents.str();
-}
 
 // A JSON number whose value is an exact 64-bit integer (12 and 12.0 alike).
 std::optional<std::int64_t> exactInteger(const nlohmann::json& value) {
@@ -82,7 +70,7 @@ bool productFits(std::int64_t value, std::int64_t factor) {
 } // namespace
 
 NemotronMultilingualStreamingConfig NemotronMultilingualStreamingConfig::from(const std::filesystem::path& url) {
-    const auto json = nlohmann::json::parse(readWholeFile(url));
+    const auto json = NemotronStreamingConfig::readMetadata(url);
     if (!json.is_object()) throw ASRError::processingFailed("Invalid multilingual metadata.json format");
     NemotronMultilingualStreamingConfig config;
     config.chunkMelFrames = integerAt(json, "chunk_mel_frames").value_or(112);

@@ -37,8 +37,12 @@ void readShape(const nlohmann::json& json, const char* key, std::vector<std::int
 
 } // namespace
 
+nlohmann::json NemotronStreamingConfig::readMetadata(const std::filesystem::path& url) {
+    return platform::parseBoundedJson(readWholeFile(url));
+}
+
 NemotronStreamingConfig NemotronStreamingConfig::from(const std::filesystem::path& url) {
-    const auto json = platform::parseBoundedJson(readWholeFile(url));
+    const auto json = readMetadata(url);
     if (!json.is_object()) throw ASRError::processingFailed("Invalid metadata.json format");
     NemotronStreamingConfig config;
     // The fallbacks for missing chunk keys are the 1120 ms geometry.

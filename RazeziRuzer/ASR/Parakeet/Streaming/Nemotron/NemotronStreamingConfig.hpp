@@ -4,6 +4,8 @@
 // encoder caches' shapes. A model folder carries them in "metadata.json".
 
 #include <cstdint>
+#include <nlohmann/json.hpp>
+
 #include <filesystem>
 #include <vector>
 
@@ -29,6 +31,11 @@ struct NemotronStreamingConfig {
 
     // "metadata.json" holds a few numbers; a larger file is refused unread.
     static constexpr std::uintmax_t maximumFileBytes = 1u << 20;
+
+    // The parsed "metadata.json" of a variant (the multilingual variants'
+    // too): at most maximumFileBytes and bounded nesting, else
+    // platform::FileTooLargeError or platform::JsonNestingError.
+    static nlohmann::json readMetadata(const std::filesystem::path& url);
 
     // Reads "metadata.json". Each key is taken when it holds an integer (an
     // array of integers for the shapes); otherwise the field keeps the
