@@ -93,16 +93,34 @@ TEST(SegmentSeekerTests, SegmentsCarryTheDecodeStatisticsAndText) {
     EXPECT_EQ(skipped.second->front().text, " Hello world");
 }
 
+// A window is skipped when its no-speech probability is strictly above the
+// threshold, unless its average log-probability is strictly above its own.
 TEST(SegmentSeekerTests, SilenceSkipsTheWholeWindowUnlessTheTextIsConfident) {
     const ScriptTokenizer tokenizer;
-    const DecodingOptions options;
-    const auto unsure = SegmentSeeker().findSeekPointAndSegments(decoded({T, 1, T + 10, endToken}, 0.7F, -1.5F),
-                                                                 options, 0, 16000, 480000, 16000, T, 40, tokenizer);
-    EXPECT_EQ(unsure.first, 496000);
-    EXPECT_FALSE(unsure.second);
-    const auto confident = SegmentSeeker().findSeekPointAndSegments(decoded({T, 1, T + 10, endToken}, 0.7F, -0.5F),
-                                                                    options, 0, 16000, 480000, 16000, T, 40, tokenizer);
-    EXPECT_TRUE(confident.second);
+    DecodingOptions unset;
+    unset.noSpeechThreshold.reset();
+    struct Case {
+        const char* name;
+        float noSpeechProb;
+        float avgLogProb;
+        DecodingOptions options;
+        bool skipped;
+    };
+    // The defaults: no-speech threshold 0.6, log-probability threshold -1.0.
+    const Case cases[] = {
+        {"silent and unsure", 0.7F, -1.5F, {}, true},
+        {"silent but confident", 0.7F, -0.5F, {}, false},
+        {"no-speech exactly at the threshold", 0.6F, -1.5F, {}, false},
+        {"log-probability exactly at the threshold", 0.7F, -1.0F, {}, true},
+        {"no no-speech threshold", 0.99F, -5.0F, unset, false},
+    };
+    for (const auto& c : cases) {
+        const auto result = SegmentSeeker().findSeekPointAndSegments(
+            decoded({T, 1, T + 10, endToken}, c.noSpeechProb, c.avgLogProb), c.options, 0, 16000, 480000, 16000, T, 40,
+            tokenizer);
+        EXPECT_EQ(!result.second, c.skipped) << c.name;
+        EXPECT_EQ(result.first, 496000) << c.name;
+    }
 }
 
 } // namespace

@@ -75,6 +75,7 @@ TEST(WordTimingsTests, DurationConstraints) {
          {word("a", 0, 0.3F), word("b", 1, 1), word("c", 2, 2.5F), word("d", 3, 3.2F)}, {0.3F, 0.6F}},
         {"capped at 0.7", {word("a", 0, 2), word("b", 2, 4)}, {0.7F, 1.4F}},
         {"nothing lasting", {word("a", 1, 1)}, {0, 0}},
+        {"words without length do not count", {word("a", 1, 1), word("b", 2, 2), word("c", 3, 3.5F)}, {0.5F, 1.0F}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -154,6 +155,35 @@ TEST(WordTimingsTests, WordsAreShiftedToTheWindowAndFillTheirSegments) {
         {first}, {word(" Hello", 0.1F, 1.234F, {1}), word(" world", 1.234F, 1.5F, {2})}, 480000, 29, 0.5F, 1.0F,
         tokenizer);
     EXPECT_FLOAT_EQ((*afterPause[0].words)[0].start, 30.23F);
+}
+
+// A word shorter than a quarter of the median duration starts earlier, by
+// at most half a median and never before the previous word's end.
+TEST(WordTimingsTests, ShortWordsReachBackTowardsThePreviousWord) {
+    const ScriptTokenizer tokenizer;
+    TranscriptionSegment segment;
+    segment.start = 0;
+    segment.end = 1.25F;
+    segment.tokens = {T, 1, 2, T + 60};
+    struct Case {
+        const char* name;
+        float start;
+        float end;
+        float expectedStart;
+    };
+    // Median 1: a quarter is 0.25 s, half is 0.5 s; the previous word ends at 0.5 s.
+    const Case cases[] = {
+        {"exactly a quarter median is not short", 1.0F, 1.25F, 1.0F},
+        {"shorter moves back by half a median", 1.25F, 1.375F, 0.75F},
+        {"by no more than the gap", 0.75F, 0.875F, 0.5F},
+    };
+    for (const auto& c : cases) {
+        const auto segments = SegmentSeeker::updateSegmentsWithWordTimings(
+            {segment}, {word(" Hello", 0, 0.5F, {1}), word(" world", c.start, c.end, {2})}, 0, 0, 1.0F, 2.0F,
+            tokenizer);
+        ASSERT_EQ(segments[0].words->size(), 2u) << c.name;
+        EXPECT_FLOAT_EQ((*segments[0].words)[1].start, c.expectedStart) << c.name;
+    }
 }
 
 } // namespace

@@ -66,6 +66,26 @@ TEST(VadSpeechSegmenterTests, RegionsOfProbabilityRuns) {
         {"NaN is neither speech nor silence", {0.9f, NAN, 0.1f, NAN, 0.1f, 0.1f, 0.1f},
          [](auto& c) { c.speechPadding = 0; }, {{0, 8192}}},
         {"no speech", repeated(0.1f, 10), {}, {}},
+        // Maximum speech 1.024 s: 16384 samples less one chunk, three chunks.
+        {"reaching the maximum exactly does not split", repeated(0.95f, 6),
+         [](auto& c) { c.maxSpeechDuration = 1.024; c.speechPadding = 0; c.minSpeechDuration = 0; },
+         {{0, 16384}, {20480, 24576}}},
+        {"speech resuming at the cut closes the region",
+         concatenated({repeated(0.95f, 3), repeated(0.1f, 1), repeated(0.95f, 2)}),
+         [](auto& c) { c.maxSpeechDuration = 1.024; c.speechPadding = 0; c.minSpeechDuration = 0; },
+         {{0, 12288}, {20480, 24576}}},
+        {"a cut region of exactly the minimum speech is kept",
+         concatenated({repeated(0.95f, 3), repeated(0.1f, 1), repeated(0.95f, 2)}),
+         [](auto& c) { c.maxSpeechDuration = 1.024; c.speechPadding = 0; c.minSpeechDuration = 0.768; },
+         {{0, 12288}}},
+        {"a last region of exactly the minimum speech is kept", {0.1f, 0.9f},
+         [](auto& c) { c.minSpeechDuration = 0.256; c.speechPadding = 0; }, {{4096, 8192}}},
+        // Maximum speech six chunks; two one-chunk pauses as low as each other.
+        {"the earliest of equally long pauses is the cut",
+         concatenated({repeated(0.95f, 1), repeated(0.1f, 1), repeated(0.95f, 1), repeated(0.1f, 1),
+                       repeated(0.95f, 5)}),
+         [](auto& c) { c.maxSpeechDuration = 1.792; c.speechPadding = 0; c.minSpeechDuration = 0; },
+         {{0, 4096}, {8192, chunks(9)}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -7,6 +7,7 @@
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/CTC/ARPANumber.hpp"
 #include "RazeziRuzer/Shared/AppLogger.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 namespace razeziruzer {
@@ -131,6 +132,7 @@ std::uint32_t ARPALanguageModel::idOf(std::string_view word) {
     if (const auto found = wordIds_.find(word); found != wordIds_.end()) return found->second;
     const auto id = static_cast<std::uint32_t>(unigrams_.size());
     wordIds_.emplace(std::string(word), id);
+    longestWordBytes_ = std::max(longestWordBytes_, word.size());
     unigrams_.emplace_back();
     return id;
 }
@@ -165,17 +167,18 @@ std::optional<ARPALanguageModel::Entry> ARPALanguageModel::bigram(std::string_vi
 }
 
 float ARPALanguageModel::score(std::string_view word, const std::optional<std::string>& prev) const {
-    const auto own = findId(word);
+    return score(findId(word), prev ? findId(*prev) : std::nullopt);
+}
+
+float ARPALanguageModel::score(std::optional<std::uint32_t> word, std::optional<std::uint32_t> prev) const {
     float backoffWeight = 0;
     if (prev) {
-        if (const auto previous = findId(*prev)) {
-            if (own) {
-                if (const auto pair = bigrams_.find(*previous, *own)) return pair->logProb;
-            }
-            if (const auto& entry = unigrams_[*previous]) backoffWeight = entry->backoff;
+        if (word) {
+            if (const auto pair = bigrams_.find(*prev, *word)) return pair->logProb;
         }
+        if (const auto& entry = unigrams_[*prev]) backoffWeight = entry->backoff;
     }
-    const auto& entry = own ? unigrams_[*own] : std::nullopt;
+    const auto& entry = word ? unigrams_[*word] : std::nullopt;
     return backoffWeight + (entry ? entry->logProb : unkLogProb);
 }
 

@@ -34,6 +34,12 @@ public:
     // The bigram log-probability when there is one, else the previous word's
     // backoff plus the word's unigram log-probability.
     float score(std::string_view word, const std::optional<std::string>& prev) const;
+    // The same score by word ids; an absent id stands for a word the model
+    // does not hold (or, for `prev`, no previous word), which scores alike.
+    float score(std::optional<std::uint32_t> word, std::optional<std::uint32_t> prev) const;
+    std::optional<std::uint32_t> wordId(std::string_view word) const { return findId(word); }
+    // The byte length of the longest word the model holds: a longer text has no id.
+    std::size_t longestWordBytes() const { return longestWordBytes_; }
 
     // Stores or replaces an entry; words are exact, case-sensitive text.
     void setUnigram(std::string_view word, Entry entry);
@@ -56,6 +62,7 @@ private:
     std::unordered_map<std::string, std::uint32_t, WordHash, std::equal_to<>> wordIds_;
     std::vector<std::optional<Entry>> unigrams_; // by word id
     std::size_t unigramCount_ = 0;
+    std::size_t longestWordBytes_ = 0;
     WordPairTable bigrams_;
 };
 

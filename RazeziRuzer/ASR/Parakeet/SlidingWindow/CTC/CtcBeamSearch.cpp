@@ -2,12 +2,11 @@
 
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/CTC/CtcBeam.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/CTC/CtcPrefixArena.hpp"
+#include "RazeziRuzer/ASR/Parakeet/SlidingWindow/CTC/CtcTokenPieces.hpp"
 #include "RazeziRuzer/ASR/Parakeet/SlidingWindow/CTC/CtcTokenText.hpp"
-#include "RazeziRuzer/Shared/ASRConstants.hpp"
 
 #include <algorithm>
-#include <numeric>
-#include <string_view>
+#include <cstdint>
 #include <unordered_map>
 
 namespace razeziruzer {
@@ -15,78 +14,84 @@ namespace razeziruzer {
 namespace {
 
 constexpr float minusInfinity = -std::numeric_limits<float>::infinity();
-constexpr std::string_view wordStartMark = ASRConstants::sentencePieceWordBoundary;
 
-// A hypothesis while the search runs: CtcBeam with its prefix shared in the arena.
+// A hypothesis while the search runs: CtcBeam with its prefix shared in the
+// arena. Its language-model state is a function of the prefix, so it is held
+// as a node of the prefix and word ids: extending a beam copies no text.
 struct SearchBeam {
     CtcPrefixArena::Id prefix = CtcPrefixArena::empty;
     float pBlank = 0;
     float pNonBlank = minusInfinity;
     float lmScore = 0;
-    std::vector<std::string> wordPieces;
-    std::optional<std::string> prevWord;
+    // The word being built began at this node (its word-start token), or at
+    // the start of the prefix when no token started it; its text is
+    // `wordBytes` long.
+    CtcPrefixArena::Id wordStart = CtcPrefixArena::empty;
+    std::size_t wordBytes = 0;
+    // The model's id of the last completed word; absent before the first
+    // word and for a word the model does not hold, which score alike.
+    std::optional<std::uint32_t> prevWord;
 
     float totalAcoustic() const { return logAddExp(pBlank, pNonBlank); }
     float total() const { return totalAcoustic() + lmScore; }
+};
+
+// What every step of one search reads.
+struct Search {
+    const CtcTokenPieces& pieces;
+    const ARPALanguageModel* lm;
+    float lmWeight;
+    float wordBonus;
+    CtcPrefixArena& arena;
 };
 
 // Beams keyed by prefix, iterated in the order their prefixes first arrived.
 // The arena stores each prefix once, so its node identifies it.
 class BeamSet {
 public:
-    explicit BeamSet(CtcPrefixArena& arena) : arena_(arena) {}
-
-    void merge(SearchBeam beam) {
+    void merge(const SearchBeam& beam) {
         const auto [slot, inserted] = index_.try_emplace(beam.prefix, beams_.size());
-        if (inserted) return beams_.push_back(std::move(beam));
+        if (inserted) return beams_.push_back(beam);
         // The stored beam keeps its language-model state: it depends on the prefix alone.
         SearchBeam& stored = beams_[slot->second];
         stored.pBlank = logAddExp(stored.pBlank, beam.pBlank);
         stored.pNonBlank = logAddExp(stored.pNonBlank, beam.pNonBlank);
     }
 
-    // A beam for `parent` followed by `token`.
-    void mergeExtension(CtcPrefixArena::Id parent, int token, SearchBeam beam) {
-        beam.prefix = arena_.extend(parent, token);
-        merge(std::move(beam));
-    }
-
     std::vector<SearchBeam> take() { return std::move(beams_); }
 
 private:
-    CtcPrefixArena& arena_;
     std::unordered_map<CtcPrefixArena::Id, std::size_t> index_;
     std::vector<SearchBeam> beams_;
 };
 
-std::string joined(const std::vector<std::string>& pieces) {
-    std::string word;
-    for (const auto& piece : pieces) word += piece;
-    return word;
+// The model's id of the beam's word. Only a word no longer than the model's
+// longest is read back, so the cost stays bounded however long the word grows.
+std::optional<std::uint32_t> wordId(const SearchBeam& beam, const Search& search) {
+    if (beam.wordBytes > search.lm->longestWordBytes()) return std::nullopt;
+    return search.lm->wordId(search.pieces.word(search.arena, beam.prefix, beam.wordStart, beam.wordBytes));
 }
 
-// The language-model step of appending `piece` to a beam.
-struct WordStep {
-    float score = 0;
-    std::vector<std::string> wordPieces;
-    std::optional<std::string> prevWord;
-};
+float wordScore(std::optional<std::uint32_t> word, const SearchBeam& beam, const Search& search) {
+    return search.lmWeight * search.lm->score(word, beam.prevWord) + search.wordBonus;
+}
 
-WordStep wordStep(const SearchBeam& beam, const std::string& piece, const ARPALanguageModel* lm, float lmWeight,
-                  float wordBonus) {
-    if (!lm) return {0, beam.wordPieces, beam.prevWord};
-    if (!std::string_view(piece).starts_with(wordStartMark)) {
-        WordStep step{0, beam.wordPieces, beam.prevWord};
-        step.wordPieces.push_back(piece);
-        return step;
+// The language-model step of extending `beam` by a token with `piece` into
+// `extended`: a word-start piece completes the beam's word (when it has any
+// text) and starts the next. `finished` holds the completed word's id once
+// looked up, as every word-start token of the frame completes the same word.
+float stepWord(const SearchBeam& beam, const CtcTokenPieces::Piece& piece, const Search& search, SearchBeam& extended,
+               std::optional<std::optional<std::uint32_t>>& finished) {
+    if (!piece.startsWord) {
+        extended.wordBytes = beam.wordBytes + piece.wordText.size();
+        return 0;
     }
-    WordStep step{0, {}, beam.prevWord};
-    if (const std::string word = joined(beam.wordPieces); !word.empty()) {
-        step.score = lmWeight * lm->score(word, beam.prevWord) + wordBonus;
-        step.prevWord = word;
-    }
-    if (std::string rest = piece.substr(wordStartMark.size()); !rest.empty()) step.wordPieces.push_back(std::move(rest));
-    return step;
+    extended.wordStart = extended.prefix;
+    extended.wordBytes = piece.wordText.size();
+    if (beam.wordBytes == 0) return 0;
+    if (!finished) finished = wordId(beam, search);
+    extended.prevWord = *finished;
+    return wordScore(*finished, beam, search);
 }
 
 // Non-blank ids by their value in the frame, best first; ties in id order.
@@ -108,28 +113,34 @@ std::vector<int> candidates(const std::vector<float>& frame, std::size_t vocabul
 }
 
 void extend(const SearchBeam& beam, const std::vector<float>& frame, float blank, const std::vector<int>& tokens,
-            const Vocabulary& vocabulary, const ARPALanguageModel* lm, float lmWeight, float wordBonus,
-            const CtcPrefixArena& arena, BeamSet& next) {
+            const Search& search, BeamSet& next) {
     const float total = beam.totalAcoustic();
-    next.merge({beam.prefix, blank + total, minusInfinity, beam.lmScore, beam.wordPieces, beam.prevWord});
-    const std::optional<int> lastToken =
-        beam.prefix == CtcPrefixArena::empty ? std::nullopt : std::optional<int>(arena.lastToken(beam.prefix));
+    SearchBeam blankEnded = beam;
+    blankEnded.pBlank = blank + total;
+    blankEnded.pNonBlank = minusInfinity;
+    next.merge(blankEnded);
+    const std::optional<int> lastToken = beam.prefix == CtcPrefixArena::empty
+                                             ? std::nullopt
+                                             : std::optional<int>(search.arena.lastToken(beam.prefix));
+    std::optional<std::optional<std::uint32_t>> finished;
     for (const int token : tokens) {
         const float p = static_cast<std::size_t>(token) < frame.size() ? frame[static_cast<std::size_t>(token)]
                                                                         : minusInfinity;
-        const auto found = vocabulary.find(token);
-        const std::string piece = found != vocabulary.end() ? found->second : std::string();
-        WordStep step = wordStep(beam, piece, lm, lmWeight, wordBonus);
-        if (lastToken == token) {
-            next.merge({beam.prefix, minusInfinity, beam.pNonBlank + p, beam.lmScore, beam.wordPieces, beam.prevWord});
-            next.mergeExtension(beam.prefix, token,
-                                {CtcPrefixArena::empty, minusInfinity, beam.pBlank + p, beam.lmScore + step.score,
-                                 std::move(step.wordPieces), std::move(step.prevWord)});
-        } else {
-            next.mergeExtension(beam.prefix, token,
-                                {CtcPrefixArena::empty, minusInfinity, total + p, beam.lmScore + step.score,
-                                 std::move(step.wordPieces), std::move(step.prevWord)});
+        const bool repeat = lastToken == token;
+        SearchBeam extended = beam;
+        extended.prefix = search.arena.extend(beam.prefix, token);
+        extended.pBlank = minusInfinity;
+        // A repeated token needs a blank in between to be a new one.
+        extended.pNonBlank = (repeat ? beam.pBlank : total) + p;
+        const float step = search.lm ? stepWord(beam, search.pieces[token], search, extended, finished) : 0.0f;
+        extended.lmScore = beam.lmScore + step;
+        if (repeat) {
+            SearchBeam collapsed = beam;
+            collapsed.pBlank = minusInfinity;
+            collapsed.pNonBlank = beam.pNonBlank + p;
+            next.merge(collapsed);
         }
+        next.merge(extended);
     }
 }
 
@@ -140,20 +151,42 @@ std::vector<SearchBeam> prune(std::vector<SearchBeam> beams, std::size_t beamWid
     return beams;
 }
 
-void finishOpenWords(std::vector<SearchBeam>& beams, const ARPALanguageModel& lm, float lmWeight, float wordBonus) {
+void finishOpenWords(std::vector<SearchBeam>& beams, const Search& search) {
     for (auto& beam : beams) {
-        if (const std::string word = joined(beam.wordPieces); !word.empty()) {
-            beam.lmScore += lmWeight * lm.score(word, beam.prevWord) + wordBonus;
-        }
+        if (beam.wordBytes > 0) beam.lmScore += wordScore(wordId(beam, search), beam, search);
     }
 }
 
 // Lets the arena drop the prefixes of pruned beams.
 void collectPrefixes(CtcPrefixArena& arena, std::vector<SearchBeam>& beams) {
     std::vector<CtcPrefixArena::Id*> live;
-    live.reserve(beams.size());
-    for (auto& beam : beams) live.push_back(&beam.prefix);
+    live.reserve(2 * beams.size());
+    for (auto& beam : beams) {
+        live.push_back(&beam.prefix);
+        live.push_back(&beam.wordStart);
+    }
     arena.collect(live);
+}
+
+std::string joined(const std::vector<std::string>& pieces) {
+    std::string word;
+    for (const auto& piece : pieces) word += piece;
+    return word;
+}
+
+// The word pieces and previous word of a finished beam, in text, read once
+// from its tokens.
+void spellWords(const std::vector<int>& tokens, const CtcTokenPieces& pieces, CtcBeam& beam) {
+    for (const int token : tokens) {
+        const auto& piece = pieces[token];
+        if (!piece.startsWord) {
+            beam.wordPieces.emplace_back(piece.wordText);
+            continue;
+        }
+        if (std::string word = joined(beam.wordPieces); !word.empty()) beam.prevWord = std::move(word);
+        beam.wordPieces.clear();
+        if (!piece.wordText.empty()) beam.wordPieces.emplace_back(piece.wordText);
+    }
 }
 
 } // namespace
@@ -166,25 +199,26 @@ std::vector<CtcBeam> ctcPrefixBeams(const CtcLogProbFrames& logProbs, const Voca
     const auto width = static_cast<std::size_t>(std::max(beamWidth, 0));
     const auto limit = static_cast<std::size_t>(std::max(tokenCandidates, 0));
     CtcPrefixArena arena;
+    const CtcTokenPieces pieces(vocabulary, vocabularySize);
+    const Search search{pieces, lm, lmWeight, wordBonus, arena};
     std::vector<SearchBeam> beams{SearchBeam{}};
     for (const auto& frame : logProbs) {
         const float blank = blankId >= 0 && static_cast<std::size_t>(blankId) < frame.size()
                                 ? frame[static_cast<std::size_t>(blankId)]
                                 : minusInfinity;
         const auto tokens = candidates(frame, vocabularySize, blankId, limit);
-        BeamSet next(arena);
-        for (const auto& beam : beams) {
-            extend(beam, frame, blank, tokens, vocabulary, lm, lmWeight, wordBonus, arena, next);
-        }
+        BeamSet next;
+        for (const auto& beam : beams) extend(beam, frame, blank, tokens, search, next);
         beams = prune(next.take(), width);
         collectPrefixes(arena, beams);
     }
-    if (lm) finishOpenWords(beams, *lm, lmWeight, wordBonus);
+    if (lm) finishOpenWords(beams, search);
     std::vector<CtcBeam> result;
     result.reserve(beams.size());
-    for (auto& beam : beams) {
-        result.push_back({arena.tokens(beam.prefix), beam.pBlank, beam.pNonBlank, beam.lmScore,
-                          std::move(beam.wordPieces), std::move(beam.prevWord)});
+    for (const auto& beam : beams) {
+        CtcBeam& out = result.emplace_back(
+            CtcBeam{arena.tokens(beam.prefix), beam.pBlank, beam.pNonBlank, beam.lmScore, {}, std::nullopt});
+        if (lm) spellWords(out.prefix, pieces, out);
     }
     return result;
 }

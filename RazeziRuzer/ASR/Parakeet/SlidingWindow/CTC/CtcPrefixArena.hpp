@@ -24,6 +24,8 @@ public:
 
     std::size_t length(Id prefix) const { return prefix == empty ? 0 : nodes_[index(prefix)].length; }
     int lastToken(Id prefix) const { return nodes_[index(prefix)].token; }
+    // The prefix without its last token.
+    Id parent(Id prefix) const { return nodes_[index(prefix)].parent; }
     std::vector<int> tokens(Id prefix) const;
 
     // Drops every node no prefix in `live` reaches and renumbers the rest,

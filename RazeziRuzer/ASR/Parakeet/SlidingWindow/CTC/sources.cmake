@@ -7,6 +7,7 @@ target_sources(RazeziRuzer PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/CtcGreedyDecode.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CtcPrefixArena.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CtcLogProbFrames.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CtcTokenPieces.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CtcTokenText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WordPairTable.cpp
 )

@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -143,19 +144,21 @@ void StreamingEouAsrManager::injectSilence(double seconds) {
 
 std::string StreamingEouAsrManager::finish() {
     const Lock lock(mutex_);
-    // Every pending sample is decoded: whole chunks while more than one chunk
-    // is pending, then the rest as one chunk padded with zeros, as a stream
-    // that never held more than one chunk is finished.
+    // A chunk decodes only the frames of its first shift; the rest of it is
+    // look-ahead. So chunks go on, the last ones padded with zeros, until every
+    // pending sample has been in a decoded shift. The padding stays out of the
+    // buffer, so a chunk that fails leaves only real samples for a retry.
     const auto g = geometry(chunkSize_);
     const auto chunk = static_cast<std::size_t>(g.chunkSamples);
-    const auto shift = static_cast<std::ptrdiff_t>(g.shiftSamples);
-    while (audioBuffer_.size() > chunk) {
-        processChunk(std::span<const float>(audioBuffer_).first(chunk));
-        audioBuffer_.erase(audioBuffer_.begin(), audioBuffer_.begin() + shift);
-    }
-    if (!audioBuffer_.empty()) {
-        audioBuffer_.resize(chunk, 0.0f);
-        processChunk(audioBuffer_);
+    const auto shift = static_cast<std::size_t>(g.shiftSamples);
+    std::vector<float> samples(chunk);
+    while (!audioBuffer_.empty()) {
+        const auto real = std::min(chunk, audioBuffer_.size());
+        std::copy_n(audioBuffer_.begin(), real, samples.begin());
+        std::fill(samples.begin() + static_cast<std::ptrdiff_t>(real), samples.end(), 0.0f);
+        processChunk(samples);
+        audioBuffer_.erase(audioBuffer_.begin(),
+                           audioBuffer_.begin() + static_cast<std::ptrdiff_t>(std::min(shift, audioBuffer_.size())));
     }
     audioBuffer_.clear();
     if (!tokenizer_) return "";

@@ -163,6 +163,36 @@ TEST(CtcBeamSearch, ALoneWordStartMarkEndsTheWordAndStartsAnEmptyOne) {
     EXPECT_FLOAT_EQ(beam->lmScore, -1.0f + (-0.5f + -2.0f));
 }
 
+// Words are read back from the prefix only up to the model's longest word:
+// a word of exactly that length is still found, a longer one is unknown.
+TEST(CtcBeamSearch, WordsUpToTheLongestOfTheModelAreScored) {
+    const Vocabulary vocabulary = {{1, mark + "cat"}, {2, "cat"}, {3, "s"}};
+    ARPALanguageModel lm;
+    lm.setUnigram("cat", {-1.0f, 0});
+    lm.setUnigram("catcatcats", {-4.0f, 0});
+    struct Case {
+        const char* name;
+        std::vector<int> tokens; // 0 is the blank between repeats
+        float lmScore;
+    };
+    const Case cases[] = {
+        {"one piece", {1}, -1.0f},
+        {"the longest word", {1, 2, 0, 2, 3}, -4.0f},
+        {"longer than the longest", {1, 2, 0, 2, 0, 2, 3}, ARPALanguageModel::unkLogProb},
+        {"as long, not a word", {1, 3, 2, 0, 2}, ARPALanguageModel::unkLogProb},
+    };
+    for (const auto& c : cases) {
+        CtcLogProbFrames frames;
+        for (const int token : c.tokens) {
+            frames.emplace_back(4, minusInfinity);
+            frames.back()[static_cast<std::size_t>(token)] = 0;
+        }
+        const auto beams = ctcPrefixBeams(frames, vocabulary, &lm, 2, 1.0f, 0, 0, 1);
+        ASSERT_FALSE(beams.empty()) << c.name;
+        EXPECT_EQ(beams.front().lmScore, c.lmScore) << c.name;
+    }
+}
+
 // The search with a plain copy of every prefix, merged through an ordered map:
 // the oracle for the search with shared prefixes, which must give the same
 // beams, bit for bit, in the same order.
@@ -226,36 +256,66 @@ std::vector<CtcBeam> referenceBeams(const CtcLogProbFrames& frames, const Vocabu
     return beams;
 }
 
+// Nearly every word the pieces below spell in up to three pieces, with
+// scores of their own, bigrams between some of them, a word known only as the
+// first of a bigram, and a word longer than the others.
+ARPALanguageModel wordModel() {
+    ARPALanguageModel lm;
+    const std::vector<std::string> starts = {"the", "cat", "a", "dog", ""};
+    const std::vector<std::string> rests = {"", "s", "t", "cat"};
+    std::vector<std::string> words;
+    for (const auto& start : starts) {
+        for (const auto& second : rests) {
+            for (const auto& third : rests) {
+                if (const auto word = start + second + third; !word.empty()) words.push_back(word);
+            }
+        }
+    }
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        lm.setUnigram(words[i], {-1.0f - 0.125f * static_cast<float>(i % 13), -0.0625f * static_cast<float>(i % 5)});
+        if (i % 3 == 0) lm.setBigram(words[i], words[(i * 7 + 1) % words.size()], {-0.25f, 0});
+    }
+    lm.setUnigram("catcatcats", {-4.0f, 0});
+    lm.setBigram("scat", "the", {-0.375f, 0});
+    return lm;
+}
+
 TEST(CtcBeamSearch, SharedPrefixesGiveTheBeamsOfPlainCopies) {
+    // Id 9 has no piece: it adds an empty piece to the word being built.
     const Vocabulary vocabulary = {{1, mark + "the"}, {2, mark + "cat"}, {3, "s"},     {4, mark + "a"},
-                                   {5, "t"},          {6, mark},         {7, "cat"},   {8, mark + "dog"}};
-    const auto lm = catModel();
+                                   {5, "t"},          {6, mark},         {7, "cat"},   {8, mark + "dog"},
+                                   {10, mark + "scat"}};
+    const auto lm = wordModel();
     struct Case {
         const char* name;
         int frames;
         int width;
         int candidates;
         bool withModel;
+        float bonus;
     };
-    // The long cases make enough prefixes for the arena to drop dead ones many times.
+    // The long cases make enough prefixes for the arena to drop dead ones
+    // many times. A word bonus far below zero makes completing a word so
+    // costly that the best beams build one word over hundreds of frames.
     const std::vector<Case> cases = {
-        {"short, wide", 40, 16, 6, true},
-        {"long, language model", 800, 4, 4, true},
-        {"long, acoustic only", 800, 6, 3, false},
+        {"short, wide", 40, 16, 6, true, 3.0f},
+        {"long, language model", 800, 4, 4, true, 3.0f},
+        {"long, language model, long words", 800, 6, 5, true, -30.0f},
+        {"long, acoustic only", 800, 6, 3, false, 0.3f},
     };
     for (const auto& c : cases) {
         std::mt19937 random(11);
         std::normal_distribution<float> logit(0.0f, 2.0f);
-        CtcLogProbFrames frames(static_cast<std::size_t>(c.frames), std::vector<float>(9));
+        CtcLogProbFrames frames(static_cast<std::size_t>(c.frames), std::vector<float>(11));
         for (auto& frame : frames) {
             float sum = 0;
             for (auto& value : frame) sum += std::exp(value = logit(random));
             for (auto& value : frame) value -= std::log(sum);
         }
         const ARPALanguageModel* model = c.withModel ? &lm : nullptr;
-        const auto expected = referenceBeams(frames, vocabulary, model, static_cast<std::size_t>(c.width), 0.7f, 0.3f, 0,
-                                             static_cast<std::size_t>(c.candidates));
-        const auto beams = ctcPrefixBeams(frames, vocabulary, model, c.width, 0.7f, 0.3f, 0, c.candidates);
+        const auto expected = referenceBeams(frames, vocabulary, model, static_cast<std::size_t>(c.width), 0.7f,
+                                             c.bonus, 0, static_cast<std::size_t>(c.candidates));
+        const auto beams = ctcPrefixBeams(frames, vocabulary, model, c.width, 0.7f, c.bonus, 0, c.candidates);
         ASSERT_EQ(beams.size(), expected.size()) << c.name;
         EXPECT_GT(expected.front().prefix.size(), static_cast<std::size_t>(c.frames / 4)) << c.name;
         for (std::size_t i = 0; i < beams.size(); ++i) {
@@ -265,6 +325,11 @@ TEST(CtcBeamSearch, SharedPrefixesGiveTheBeamsOfPlainCopies) {
             EXPECT_EQ(beams[i].lmScore, expected[i].lmScore) << c.name << ", beam " << i;
             EXPECT_EQ(beams[i].wordPieces, expected[i].wordPieces) << c.name << ", beam " << i;
             EXPECT_EQ(beams[i].prevWord, expected[i].prevWord) << c.name << ", beam " << i;
+        }
+        if (c.bonus < 0) {
+            std::size_t longest = 0;
+            for (const auto& beam : expected) longest = std::max(longest, beam.wordPieces.size());
+            EXPECT_GT(longest, static_cast<std::size_t>(c.frames / 8)) << c.name;
         }
     }
 }

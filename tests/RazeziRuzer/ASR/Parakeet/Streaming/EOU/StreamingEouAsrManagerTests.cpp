@@ -132,11 +132,8 @@ TEST_F(EouTests, ScriptedStreamsGiveTheScriptedTextTimesAndEndOfUtterance) {
                 EXPECT_TRUE(manager.getEouTimestampsMs().empty());
                 EXPECT_TRUE(eouTexts.empty());
             }
-            // finish decodes the rest as one chunk: the frames of its first shift.
-            const auto finished = stream.finish();
-            const auto finalFrames =
-                std::min(script.size(), static_cast<std::size_t>(manager.processedChunks() * g.validOutputLen));
-            EXPECT_EQ(finished, expectedText(std::vector<int>(script.begin(), script.begin() + finalFrames)));
+            // finish decodes every frame still pending.
+            EXPECT_EQ(stream.finish(), expectedText(script));
             EXPECT_EQ(manager.bufferedSampleCount(), 0u);
         }
     }
@@ -237,22 +234,24 @@ TEST_F(EouTests, EncoderInputsAndCachesCarry) {
     EXPECT_EQ(calls[1].time, 0.0);  // the encoder returned no time cache
 }
 
-// What finish decodes: one padded chunk for a buffer that fits one, as a
-// stream that never held more is finished; whole chunks before that while
-// more is pending. A chunk decodes the frames of its first shift.
-TEST_F(EouTests, FinishDecodesWholeChunksThenTheRestAsOneChunk) {
+// A chunk decodes the frames of its first shift, so finish goes on with
+// chunks, padded at the end, until every pending frame has been decoded: one
+// chunk for a tail within one shift, never fewer than the frames need.
+TEST_F(EouTests, FinishDecodesEveryPendingFrame) {
     struct Case {
         StreamingChunkSize size;
         int pendingFrames; // never processed before finish
         int chunks;        // decoded by finish
     };
     const Case cases[] = {
-        {StreamingChunkSize::ms160, 3, 1},   // 1,920 samples: one 2,560-sample chunk
-        {StreamingChunkSize::ms160, 4, 1},   // exactly one chunk
-        {StreamingChunkSize::ms160, 40, 19}, // 25,600: 18 shifts leave one chunk
-        {StreamingChunkSize::ms320, 5, 1},   // 6,400: more than a shift, less than a chunk
-        {StreamingChunkSize::ms320, 7, 1},
-        {StreamingChunkSize::ms320, 40, 10}, // 51,200: 9 shifts leave 5,120
+        {StreamingChunkSize::ms160, 2, 1},   // 1,280 samples: one shift, one chunk
+        {StreamingChunkSize::ms160, 3, 2},   // 1,920: past the first shift
+        {StreamingChunkSize::ms160, 4, 2},   // exactly one chunk of samples, two shifts of frames
+        {StreamingChunkSize::ms160, 40, 20}, // 25,600: the last two frames need a chunk of their own
+        {StreamingChunkSize::ms320, 4, 1},   // 5,120: one shift
+        {StreamingChunkSize::ms320, 5, 2},   // 6,400: more than a shift, less than a chunk
+        {StreamingChunkSize::ms320, 7, 2},
+        {StreamingChunkSize::ms320, 40, 10}, // 51,200: ten shifts
         {StreamingChunkSize::ms1280, 16, 1},
         {StreamingChunkSize::ms1280, 40, 3},
     };
@@ -265,9 +264,7 @@ TEST_F(EouTests, FinishDecodesWholeChunksThenTheRestAsOneChunk) {
         std::vector<int> frames;
         for (int i = 0; i < c.pendingFrames; ++i) frames.push_back(i % 8);
         append(manager, c.size, frames);
-        const auto decoded = std::min<std::size_t>(frames.size(), static_cast<std::size_t>(c.chunks) *
-                                                                       static_cast<std::size_t>(geometry(c.size).validOutputLen));
-        EXPECT_EQ(manager.finish(), expectedText(std::vector<int>(frames.begin(), frames.begin() + decoded)));
+        EXPECT_EQ(manager.finish(), expectedText(frames));
         EXPECT_EQ(manager.processedChunks(), c.chunks);
         EXPECT_EQ(models.record()->encoderCalls.size(), static_cast<std::size_t>(c.chunks));
         EXPECT_EQ(manager.bufferedSampleCount(), 0u);
@@ -275,6 +272,24 @@ TEST_F(EouTests, FinishDecodesWholeChunksThenTheRestAsOneChunk) {
         EXPECT_EQ(manager.finish(), "");
         EXPECT_EQ(manager.processedChunks(), c.chunks);
     }
+}
+
+// The zeros that pad finish's last chunks never enter the buffer: after a
+// failed finish the retry sees the same samples and decodes them once.
+TEST_F(EouTests, AFailedFinishKeepsOnlyTheRealSamples) {
+    int jointCalls = 0;
+    int failAt = -1;
+    ScriptedEou models(folder.path(), StreamingChunkSize::ms160, {.beforeJoint = [&] {
+        if (jointCalls++ == failAt) throw std::runtime_error("joint failed");
+    }});
+    auto manager = load(StreamingChunkSize::ms160);
+    const std::vector<int> frames = {1, 2, 3};
+    append(*manager, StreamingChunkSize::ms160, frames);
+    failAt = 0;
+    EXPECT_THROW(manager->finish(), std::runtime_error);
+    EXPECT_EQ(manager->bufferedSampleCount(), 1920u);
+    EXPECT_EQ(manager->finish(), expectedText(frames));
+    EXPECT_EQ(manager->processedChunks(), 2);
 }
 
 TEST_F(EouTests, AFailedChunkIsRetriedFromTheLastGoodCaches) {
