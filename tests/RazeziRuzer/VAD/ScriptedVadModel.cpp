@@ -1,5 +1,7 @@
 #include "tests/RazeziRuzer/VAD/ScriptedVadModel.hpp"
 
+#include "tests/Support/FunctionModelBackend.hpp"
+
 namespace razeziruzer::vadtest {
 namespace {
 
@@ -8,19 +10,10 @@ using platform::coreml::MLFeatureProvider;
 using platform::coreml::MLFeatureValue;
 using platform::coreml::MLModelDescription;
 using platform::coreml::MLMultiArray;
-using platform::coreml::MLMultiArrayConstraint;
 using platform::coreml::MLMultiArrayDataType;
 using platform::coreml::ScriptedModelBackend;
-
-MLFeatureDescription anyShape(const std::string& name) {
-    MLMultiArrayConstraint constraint;
-    constraint.dataType = MLMultiArrayDataType::float32;
-    return MLFeatureDescription::multiArray(name, constraint);
-}
-
-MLMultiArray input(const MLFeatureProvider& inputs, const char* name) {
-    return *inputs.featureValue(name)->multiArrayValue();
-}
+using testsupport::anyShape;
+using testsupport::inputArray;
 
 } // namespace
 
@@ -36,9 +29,9 @@ std::shared_ptr<ScriptedModelBackend> scriptedVadBackend(ScriptedVadOptions opti
         outputs);
     return std::make_shared<ScriptedModelBackend>(
         description, [options](const MLFeatureProvider& inputs, platform::coreml::MLState*) {
-            const auto audio = input(inputs, "audio_input");
-            const auto hidden = input(inputs, "hidden_state");
-            const auto cell = input(inputs, "cell_state");
+            const auto audio = inputArray(inputs, "audio_input");
+            const auto hidden = inputArray(inputs, "hidden_state");
+            const auto cell = inputArray(inputs, "cell_state");
             const double first = audio[{0, 64}];
             MLMultiArray probability({1, 1}, MLMultiArrayDataType::float32, first);
             MLMultiArray newHidden({1, 128}, MLMultiArrayDataType::float32);

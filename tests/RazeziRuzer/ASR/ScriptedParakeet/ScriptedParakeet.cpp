@@ -1,6 +1,7 @@
 #include "tests/RazeziRuzer/ASR/ScriptedParakeet/ScriptedParakeet.hpp"
 
 #include "RazeziRuzer/ModelNames.hpp"
+#include "tests/Support/FunctionModelBackend.hpp"
 
 #include <cmath>
 
@@ -12,39 +13,16 @@ using platform::coreml::MLFeatureProvider;
 using platform::coreml::MLFeatureValue;
 using platform::coreml::MLModelDescription;
 using platform::coreml::MLMultiArray;
-using platform::coreml::MLMultiArrayConstraint;
 using platform::coreml::MLMultiArrayDataType;
-using platform::coreml::MLState;
+using FunctionBackend = testsupport::FunctionModelBackend;
+using testsupport::anyShape;
+using testsupport::inputArray;
 using Outputs = std::map<std::string, MLFeatureValue>;
 
 constexpr std::int64_t projectionSize = 640;
 
-// A backend computing its outputs with a function; nothing is recorded.
-class FunctionBackend final : public platform::coreml::MLModelBackend {
-public:
-    using Function = std::function<Outputs(const MLFeatureProvider&)>;
-    FunctionBackend(MLModelDescription description, Function function)
-        : description_(std::move(description)), function_(std::move(function)) {}
-    const MLModelDescription& modelDescription() const override { return description_; }
-    Outputs predict(const MLFeatureProvider& inputs, MLState*) override { return function_(inputs); }
-
-private:
-    MLModelDescription description_;
-    Function function_;
-};
-
-MLFeatureDescription anyShape(const std::string& name, MLMultiArrayDataType type = MLMultiArrayDataType::float32) {
-    MLMultiArrayConstraint constraint;
-    constraint.dataType = type;
-    return MLFeatureDescription::multiArray(name, constraint);
-}
-
 MLFeatureDescription fixed(const std::string& name, std::vector<std::int64_t> shape, MLMultiArrayDataType type) {
     return MLFeatureDescription::multiArray(name, std::move(shape), type);
-}
-
-MLMultiArray input(const MLFeatureProvider& inputs, const char* name) {
-    return *inputs.featureValue(name)->multiArrayValue();
 }
 
 MLMultiArray scalar(std::int64_t value) {
@@ -179,9 +157,9 @@ ScriptedParakeet::ScriptedParakeet(Options options) : options_(std::move(options
             [counters, encoderOutputs, hook](const MLFeatureProvider& in) {
                 ++counters->preprocessor;
                 if (hook) hook();
-                const auto length = input(in, "audio_length")[0].int32Value();
+                const auto length = inputArray(in, "audio_length")[0].int32Value();
                 counters->lastAudioLength = length;
-                return encoderOutputs(readFrames(input(in, "audio_signal"), length));
+                return encoderOutputs(readFrames(inputArray(in, "audio_signal"), length));
             });
     } else {
         preprocessor = std::make_shared<FunctionBackend>(
@@ -190,9 +168,9 @@ ScriptedParakeet::ScriptedParakeet(Options options) : options_(std::move(options
             [counters, hook](const MLFeatureProvider& in) {
                 ++counters->preprocessor;
                 if (hook) hook();
-                const auto length = input(in, "audio_length")[0].int32Value();
+                const auto length = inputArray(in, "audio_length")[0].int32Value();
                 counters->lastAudioLength = length;
-                const auto frames = readFrames(input(in, "audio_signal"), length);
+                const auto frames = readFrames(inputArray(in, "audio_signal"), length);
                 const auto count = static_cast<std::int64_t>(frames.tokens.size());
                 MLMultiArray mel({1, 3, count}, MLMultiArrayDataType::float32);
                 const auto channels = melChannels(frames);
@@ -207,12 +185,12 @@ ScriptedParakeet::ScriptedParakeet(Options options) : options_(std::move(options
                                      {anyShape("encoder"), fixed("encoder_length", {1}, MLMultiArrayDataType::int32)}),
             [counters, hidden, hiddenFirst](const MLFeatureProvider& in) {
                 ++counters->encoder;
-                const auto mel = input(in, "mel");
+                const auto mel = inputArray(in, "mel");
                 const auto count = mel.shape()[2];
                 std::vector<float> channels(static_cast<std::size_t>(3 * count));
                 for (std::int64_t i = 0; i < 3 * count; ++i) channels[static_cast<std::size_t>(i)] = mel[i].floatValue();
                 return Outputs{{"encoder", MLFeatureValue(encoderFrames(channels, count, hidden, hiddenFirst))},
-                               {"encoder_length", MLFeatureValue(scalar(input(in, "mel_length")[0].int32Value()))}};
+                               {"encoder_length", MLFeatureValue(scalar(inputArray(in, "mel_length")[0].int32Value()))}};
             });
     }
 
@@ -227,8 +205,8 @@ ScriptedParakeet::ScriptedParakeet(Options options) : options_(std::move(options
                                   fixed("c_out", stateShape, MLMultiArrayDataType::float32)}),
         [counters, blank, hiddenLast](const MLFeatureProvider& in) {
             ++counters->decoder;
-            const int token = input(in, "targets")[0].int32Value();
-            auto hidden = input(in, "h_in").clone();
+            const int token = inputArray(in, "targets")[0].int32Value();
+            auto hidden = inputArray(in, "h_in").clone();
             hidden[0] = hidden[0].doubleValue() + (token == blank ? 0 : 1);
             hidden[1] = token;
             MLMultiArray projection(hiddenLast ? std::vector<std::int64_t>{1, 1, projectionSize}
@@ -238,7 +216,7 @@ ScriptedParakeet::ScriptedParakeet(Options options) : options_(std::move(options
             projection[1] = token;
             return Outputs{{"decoder", MLFeatureValue(projection)},
                            {"h_out", MLFeatureValue(hidden)},
-                           {"c_out", MLFeatureValue(input(in, "c_in").clone())}};
+                           {"c_out", MLFeatureValue(inputArray(in, "c_in").clone())}};
         });
 
     std::vector<MLFeatureDescription> jointOutputs{fixed("token_id", {1, 1, 1}, MLMultiArrayDataType::int32),
@@ -263,8 +241,8 @@ ScriptedParakeet::ScriptedParakeet(Options options) : options_(std::move(options
                                  jointOutputs),
         [counters, rule, topK, strided, blank](const MLFeatureProvider& in) {
             ++counters->joint;
-            const auto step = input(in, "encoder_step");
-            const auto projection = input(in, "decoder_step");
+            const auto step = inputArray(in, "encoder_step");
+            const auto projection = inputArray(in, "decoder_step");
             counters->encoderStepStride = step.strides()[1];
             counters->decoderStepStride = projection.strides()[1];
             JointQuery query;

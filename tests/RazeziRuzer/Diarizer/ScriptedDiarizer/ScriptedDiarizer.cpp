@@ -1,5 +1,8 @@
 #include "tests/RazeziRuzer/Diarizer/ScriptedDiarizer/ScriptedDiarizer.hpp"
 
+#include "tests/Support/FunctionModelBackend.hpp"
+
+
 #include <cmath>
 #include <map>
 #include <stdexcept>
@@ -13,20 +16,8 @@ using platform::coreml::MLFeatureValue;
 using platform::coreml::MLModelDescription;
 using platform::coreml::MLMultiArray;
 using platform::coreml::MLMultiArrayDataType;
+using FunctionBackend = testsupport::FunctionModelBackend;
 using Outputs = std::map<std::string, MLFeatureValue>;
-
-class FunctionBackend final : public platform::coreml::MLModelBackend {
-public:
-    using Function = std::function<Outputs(const MLFeatureProvider&)>;
-    FunctionBackend(MLModelDescription description, Function function)
-        : description_(std::move(description)), function_(std::move(function)) {}
-    const MLModelDescription& modelDescription() const override { return description_; }
-    Outputs predict(const MLFeatureProvider& inputs, platform::coreml::MLState*) override { return function_(inputs); }
-
-private:
-    MLModelDescription description_;
-    Function function_;
-};
 
 int codeAt(const MLMultiArray& audio, std::int64_t sample) {
     return static_cast<int>(std::lround(audio[sample].doubleValue() * 10));

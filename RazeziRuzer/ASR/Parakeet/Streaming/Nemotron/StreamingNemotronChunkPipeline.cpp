@@ -6,6 +6,7 @@
 
 #include "Platform/CoreML/MLDictionaryFeatureProvider.hpp"
 #include "RazeziRuzer/ASR/Parakeet/ASRError.hpp"
+#include "RazeziRuzer/ASR/Parakeet/Streaming/Nemotron/NemotronModelFeatures.hpp"
 
 #include <algorithm>
 
@@ -15,6 +16,8 @@ using platform::coreml::MLDictionaryFeatureProvider;
 using platform::coreml::MLFeatureValue;
 using platform::coreml::MLMultiArray;
 using platform::coreml::MLMultiArrayDataType;
+using nemotronfeatures::int32Array;
+using nemotronfeatures::output;
 
 namespace {
 
@@ -32,18 +35,6 @@ float element3(const MLMultiArray& array, std::int64_t row, std::int64_t column)
 void setElement3(const MLMultiArray& array, std::int64_t row, std::int64_t column, float value) {
     const auto& strides = array.strides();
     array.dataPointer<float>()[row * strides[1] + column * strides[2]] = value;
-}
-
-MLMultiArray int32Array(std::vector<std::int64_t> shape, std::int64_t value) {
-    MLMultiArray array(std::move(shape), MLMultiArrayDataType::int32);
-    array[0] = static_cast<double>(value);
-    return array;
-}
-
-std::optional<MLMultiArray> output(const MLDictionaryFeatureProvider& provider, const std::string& name) {
-    const auto value = provider.featureValue(name);
-    if (!value) return std::nullopt;
-    return value->multiArrayValue();
 }
 
 // Index of the largest value; the lowest index among equal largest values.

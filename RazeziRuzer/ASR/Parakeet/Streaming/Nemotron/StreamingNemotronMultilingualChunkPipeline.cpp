@@ -7,6 +7,7 @@
 #include "RazeziRuzer/ASR/Parakeet/Streaming/Nemotron/StreamingNemotronMultilingualAsrManager.hpp"
 
 #include "RazeziRuzer/ASR/Parakeet/ASRError.hpp"
+#include "RazeziRuzer/ASR/Parakeet/Streaming/Nemotron/NemotronModelFeatures.hpp"
 #include "RazeziRuzer/ASR/Parakeet/Streaming/Nemotron/NemotronMultilingualStepArrays.hpp"
 
 #include <chrono>
@@ -18,23 +19,13 @@ using platform::coreml::MLDictionaryFeatureProvider;
 using platform::coreml::MLFeatureValue;
 using platform::coreml::MLMultiArray;
 using platform::coreml::MLMultiArrayDataType;
+using nemotronfeatures::int32Array;
+using nemotronfeatures::output;
 namespace arrays = multilingualarrays;
 
 namespace {
 
 constexpr std::int64_t samplesPerEncoderFrame = 1280;
-
-MLMultiArray int32Array(std::vector<std::int64_t> shape, std::int64_t value) {
-    MLMultiArray array(std::move(shape), MLMultiArrayDataType::int32);
-    array[0] = static_cast<double>(value);
-    return array;
-}
-
-std::optional<MLMultiArray> output(const MLDictionaryFeatureProvider& provider, const std::string& name) {
-    const auto value = provider.featureValue(name);
-    if (!value) return std::nullopt;
-    return value->multiArrayValue();
-}
 
 std::int64_t checkedAdd(std::int64_t value, std::int64_t increment) {
     std::int64_t sum = 0;

@@ -10,6 +10,7 @@
 
 #include "Platform/Accel/Float16.hpp"
 #include "RazeziRuzer/ASR/Parakeet/ASRError.hpp"
+#include "RazeziRuzer/ASR/Parakeet/Streaming/Nemotron/NemotronModelFeatures.hpp"
 #include "RazeziRuzer/ASR/Parakeet/Streaming/Nemotron/NemotronMultilingualStepArrays.hpp"
 
 #include <algorithm>
@@ -22,6 +23,7 @@ using platform::coreml::MLDictionaryFeatureProvider;
 using platform::coreml::MLFeatureValue;
 using platform::coreml::MLMultiArray;
 using platform::coreml::MLMultiArrayDataType;
+using nemotronfeatures::output;
 namespace arrays = multilingualarrays;
 
 namespace {
@@ -29,12 +31,6 @@ namespace {
 constexpr int maxSymbolsPerFrame = 10;
 constexpr double secondsPerEncoderFrame = 0.08;
 constexpr const char* noDecodePath = "No decode path: need a fused decoder_joint (B1/B3/B2) or bare decoder+joint";
-
-std::optional<MLMultiArray> output(const MLDictionaryFeatureProvider& provider, const std::string& name) {
-    const auto value = provider.featureValue(name);
-    if (!value) return std::nullopt;
-    return value->multiArrayValue();
-}
 
 struct StepOutputs {
     MLMultiArray scores, h, c;

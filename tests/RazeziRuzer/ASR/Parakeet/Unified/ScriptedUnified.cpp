@@ -5,6 +5,7 @@
 #include "Platform/CoreML/MLMultiArrayConstraint.hpp"
 #include "Platform/CoreML/ScriptedModelBackend.hpp"
 #include "RazeziRuzer/ModelNames.hpp"
+#include "tests/Support/FunctionModelBackend.hpp"
 
 #include <cmath>
 #include <fstream>
@@ -12,38 +13,17 @@
 namespace razeziruzer::scriptedunified {
 namespace {
 
-using platform::coreml::MLFeatureDescription;
 using platform::coreml::MLFeatureProvider;
 using platform::coreml::MLFeatureValue;
 using platform::coreml::MLModelBackendRegistry;
 using platform::coreml::MLModelDescription;
 using platform::coreml::MLMultiArray;
-using platform::coreml::MLMultiArrayConstraint;
 using platform::coreml::MLMultiArrayDataType;
-using platform::coreml::MLState;
+using FunctionBackend = testsupport::FunctionModelBackend;
+using testsupport::anyShape;
+using testsupport::inputArray;
 using Outputs = std::map<std::string, MLFeatureValue>;
 constexpr std::int64_t frameSamples = 1280;
-
-class FunctionBackend final : public platform::coreml::MLModelBackend {
-public:
-    using Function = std::function<Outputs(const MLFeatureProvider&)>;
-    FunctionBackend(MLModelDescription description, Function function)
-        : description_(std::move(description)), function_(std::move(function)) {}
-    const MLModelDescription& modelDescription() const override { return description_; }
-    Outputs predict(const MLFeatureProvider& inputs, MLState*) override { return function_(inputs); }
-
-private:
-    MLModelDescription description_;
-    Function function_;
-};
-
-MLFeatureDescription anyShape(const std::string& name, MLMultiArrayDataType type = MLMultiArrayDataType::float32) {
-    MLMultiArrayConstraint constraint;
-    constraint.dataType = type;
-    return MLFeatureDescription::multiArray(name, constraint);
-}
-
-MLMultiArray in(const MLFeatureProvider& inputs, const char* name) { return *inputs.featureValue(name)->multiArrayValue(); }
 
 MLMultiArray int32Value(std::int32_t value) {
     MLMultiArray array({1}, MLMultiArrayDataType::int32);
@@ -98,8 +78,8 @@ ScriptedUnified::ScriptedUnified(const std::filesystem::path& folder, Script scr
                                  {anyShape("mel"), anyShape("mel_length", MLMultiArrayDataType::int32)}),
         [record, options](const MLFeatureProvider& inputs) {
             ++record->preprocessorCalls;
-            const auto signal = in(inputs, "audio_signal");
-            const auto length = in(inputs, "audio_length")[0].int32Value();
+            const auto signal = inputArray(inputs, "audio_signal");
+            const auto length = inputArray(inputs, "audio_length")[0].int32Value();
             {
                 const std::lock_guard lock(record->mutex);
                 record->audioLengths.push_back(length);
@@ -115,8 +95,8 @@ ScriptedUnified::ScriptedUnified(const std::filesystem::path& folder, Script scr
                                  {anyShape("encoder"), anyShape("encoder_length", MLMultiArrayDataType::int32)}),
         [record, options](const MLFeatureProvider& inputs) {
             ++record->encoderCalls;
-            const auto mel = in(inputs, "mel");
-            const auto length = in(inputs, "mel_length")[0].int32Value();
+            const auto mel = inputArray(inputs, "mel");
+            const auto length = inputArray(inputs, "mel_length")[0].int32Value();
             const auto frames = (mel.count() + frameSamples - 1) / frameSamples;
             MLMultiArray encoded({1, 2, frames}, MLMultiArrayDataType::float32);
             const auto* audio = mel.dataPointer<float>();
@@ -138,10 +118,10 @@ ScriptedUnified::ScriptedUnified(const std::filesystem::path& folder, Script scr
                                  {anyShape("decoder"), anyShape("h_out"), anyShape("c_out")}),
         [record, options](const MLFeatureProvider& inputs) {
             ++record->decoderCalls;
-            const auto token = in(inputs, "targets")[0].int32Value();
-            auto h = in(inputs, "h_in").clone();
+            const auto token = inputArray(inputs, "targets")[0].int32Value();
+            auto h = inputArray(inputs, "h_in").clone();
             h[0] = h[0].doubleValue() + (token == blank ? 0 : 1);
-            Outputs outputs{{"h_out", MLFeatureValue(h)}, {"c_out", MLFeatureValue(in(inputs, "c_in").clone())}};
+            Outputs outputs{{"h_out", MLFeatureValue(h)}, {"c_out", MLFeatureValue(inputArray(inputs, "c_in").clone())}};
             if (options.decoderGivesOutput) {
                 outputs.emplace("decoder", MLFeatureValue(floatValue(h[0].floatValue(), {1, 1, 1})));
             }
@@ -154,10 +134,10 @@ ScriptedUnified::ScriptedUnified(const std::filesystem::path& folder, Script scr
         [record, options, script, before](const MLFeatureProvider& inputs) {
             ++record->jointCalls;
             if (options.beforeJoint) options.beforeJoint();
-            const auto step = in(inputs, "encoder_step");
+            const auto step = inputArray(inputs, "encoder_step");
             const auto frameCode = std::lround(step[{0, 0, 0}].doubleValue());
             const auto windowStart = std::lround(step[{0, 1, 0}].doubleValue()) - 1;
-            const auto emitted = std::lround(in(inputs, "decoder_step")[0].doubleValue());
+            const auto emitted = std::lround(inputArray(inputs, "decoder_step")[0].doubleValue());
             std::int32_t token = blank;
             const auto frame = frameCode - 1;
             if (frame >= 0 && frame < static_cast<std::int64_t>(script.size())) {

@@ -4,6 +4,7 @@
 #include "Platform/Core/Logger.hpp"
 #include "Platform/CoreML/MLModelBackend.hpp"
 #include "RazeziRuzer/Diarizer/Offline/Core/OfflineDiarizationError.hpp"
+#include "tests/Support/FunctionModelBackend.hpp"
 
 #include <gtest/gtest.h>
 
@@ -12,12 +13,10 @@
 namespace razeziruzer {
 namespace {
 
-using platform::coreml::MLFeatureDescription;
 using platform::coreml::MLFeatureProvider;
 using platform::coreml::MLFeatureValue;
 using platform::coreml::MLModelDescription;
 using platform::coreml::MLMultiArray;
-using platform::coreml::MLMultiArrayConstraint;
 using platform::coreml::MLMultiArrayDataType;
 
 // A scripted rho model: rho[i][k] = embedding[i][k] + embedding[i][k + 128];
@@ -27,9 +26,7 @@ public:
     explicit ScriptedRhoModel(bool answersRho = true)
         : answersRho_(answersRho),
           description_(MLModelDescription::make(
-              {MLFeatureDescription::multiArray("embeddings", MLMultiArrayConstraint{{}, MLMultiArrayDataType::float32, {}})},
-              {MLFeatureDescription::multiArray(answersRho ? "rho" : "other",
-                                                MLMultiArrayConstraint{{}, MLMultiArrayDataType::float32, {}})})) {}
+              {testsupport::anyShape("embeddings")}, {testsupport::anyShape(answersRho ? "rho" : "other")})) {}
 
     const MLModelDescription& modelDescription() const override { return description_; }
 

@@ -1,6 +1,7 @@
 #include "tests/RazeziRuzer/ASR/Parakeet/Streaming/Nemotron/ScriptedNemotron.hpp"
 
 #include "Platform/CoreML/MLMultiArrayConstraint.hpp"
+#include "tests/Support/FunctionModelBackend.hpp"
 
 #include <cmath>
 #include <fstream>
@@ -14,10 +15,11 @@ using platform::coreml::MLFeatureValue;
 using platform::coreml::MLModelBackendRegistry;
 using platform::coreml::MLModelDescription;
 using platform::coreml::MLMultiArray;
-using platform::coreml::MLMultiArrayConstraint;
 using platform::coreml::MLMultiArrayDataType;
 using platform::coreml::MLState;
 using platform::coreml::ScriptedModelBackend;
+using testsupport::anyShape;
+using testsupport::inputArray;
 using Outputs = ScriptedModelBackend::Outputs;
 
 constexpr float amplitudeStep = 1e-3f;
@@ -25,14 +27,6 @@ constexpr std::int64_t melFeatures = 2;
 constexpr std::int64_t preEncodeCache = 9;
 constexpr std::int64_t encoderDim = 4;
 constexpr std::int64_t decoderHidden = 3;
-
-MLFeatureDescription anyShape(const std::string& name, MLMultiArrayDataType type = MLMultiArrayDataType::float32) {
-    MLMultiArrayConstraint constraint;
-    constraint.dataType = type;
-    return MLFeatureDescription::multiArray(name, constraint);
-}
-
-MLMultiArray in(const MLFeatureProvider& inputs, const char* name) { return *inputs.featureValue(name)->multiArrayValue(); }
 
 MLMultiArray plusOne(const MLMultiArray& array) {
     auto next = array.clone();
@@ -54,15 +48,15 @@ std::int64_t choose(const MLMultiArray& encoderStep, double emitted) {
 }
 
 Outputs decoderOutputs(const MLFeatureProvider& inputs, bool withDecoderOut) {
-    const auto h = in(inputs, "h_in");
-    const auto c = in(inputs, "c_in");
+    const auto h = inputArray(inputs, "h_in");
+    const auto c = inputArray(inputs, "c_in");
     auto hOut = h.clone();
     hOut[0] = h[0].doubleValue() + 1;
     Outputs outputs{{"h_out", MLFeatureValue(hOut)}, {"c_out", MLFeatureValue(plusOne(c))}};
     if (withDecoderOut) {
         MLMultiArray decoderOut({1, decoderHidden, 1}, MLMultiArrayDataType::float32);
         decoderOut[{0, 0, 0}] = h[0].doubleValue();
-        decoderOut[{0, 1, 0}] = in(inputs, "token")[0].doubleValue();
+        decoderOut[{0, 1, 0}] = inputArray(inputs, "token")[0].doubleValue();
         outputs.emplace("decoder_out", MLFeatureValue(decoderOut));
     }
     return outputs;
@@ -109,7 +103,7 @@ ScriptedNemotron::ScriptedNemotron(const std::filesystem::path& folder, Options 
         MLModelDescription::make({anyShape("audio"), anyShape("audio_length", MLMultiArrayDataType::int32)},
                                  {anyShape("mel")}),
         [](const MLFeatureProvider& inputs, MLState*) {
-            const auto audio = in(inputs, "audio");
+            const auto audio = inputArray(inputs, "audio");
             const auto frames = audio.shape()[1] / 160;
             MLMultiArray mel({1, melFeatures, frames}, MLMultiArrayDataType::float32);
             for (std::int64_t f = 0; f < frames; ++f) {
@@ -128,9 +122,9 @@ ScriptedNemotron::ScriptedNemotron(const std::filesystem::path& folder, Options 
                                   anyShape("cache_len", MLMultiArrayDataType::int32)},
                                  encoderOutputs),
         [givesCacheLen](const MLFeatureProvider& inputs, MLState*) {
-            const auto window = in(inputs, "mel");
-            const auto cacheTime = in(inputs, "cache_time");
-            const auto cacheLen = in(inputs, "cache_len");
+            const auto window = inputArray(inputs, "mel");
+            const auto cacheTime = inputArray(inputs, "cache_time");
+            const auto cacheLen = inputArray(inputs, "cache_len");
             const auto frames = (window.shape()[2] - preEncodeCache) / 8;
             MLMultiArray encoded({1, encoderDim, frames}, MLMultiArrayDataType::float32);
             double count = cacheTime[0].doubleValue();
@@ -144,7 +138,7 @@ ScriptedNemotron::ScriptedNemotron(const std::filesystem::path& folder, Options 
             auto timeOut = cacheTime.clone();
             timeOut[0] = count;
             Outputs outputs{{"encoded", MLFeatureValue(encoded)},
-                            {"cache_channel_out", MLFeatureValue(plusOne(in(inputs, "cache_channel")))},
+                            {"cache_channel_out", MLFeatureValue(plusOne(inputArray(inputs, "cache_channel")))},
                             {"cache_time_out", MLFeatureValue(timeOut)}};
             if (givesCacheLen) outputs.emplace("cache_len_out", MLFeatureValue(plusOne(cacheLen)));
             return outputs;
@@ -162,8 +156,8 @@ ScriptedNemotron::ScriptedNemotron(const std::filesystem::path& folder, Options 
         [beforeJoint, alwaysEmit](const MLFeatureProvider& inputs, MLState*) {
             if (beforeJoint) beforeJoint();
             if (alwaysEmit) return Outputs{{"logits", MLFeatureValue(logitsFor(*alwaysEmit))}};
-            const auto emitted = in(inputs, "decoder")[{0, 0, 0}].doubleValue();
-            return Outputs{{"logits", MLFeatureValue(logitsFor(choose(in(inputs, "encoder"), emitted)))}};
+            const auto emitted = inputArray(inputs, "decoder")[{0, 0, 0}].doubleValue();
+            return Outputs{{"logits", MLFeatureValue(logitsFor(choose(inputArray(inputs, "encoder"), emitted)))}};
         });
 
     auto fusedInputs = stateInputs;
@@ -173,9 +167,9 @@ ScriptedNemotron::ScriptedNemotron(const std::filesystem::path& folder, Options 
         [beforeJoint, alwaysEmit](const MLFeatureProvider& inputs, MLState*) {
             if (beforeJoint) beforeJoint();
             auto outputs = decoderOutputs(inputs, false);
-            const auto emitted = in(inputs, "h_in")[0].doubleValue();
+            const auto emitted = inputArray(inputs, "h_in")[0].doubleValue();
             outputs.emplace("logits", MLFeatureValue(logitsFor(alwaysEmit ? *alwaysEmit
-                                                                          : choose(in(inputs, "encoder"), emitted))));
+                                                                          : choose(inputArray(inputs, "encoder"), emitted))));
             return outputs;
         });
 

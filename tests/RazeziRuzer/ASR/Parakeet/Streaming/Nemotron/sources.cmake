@@ -1,5 +1,6 @@
 target_sources(${TEST_TARGET} PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ScriptedNemotron.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/NemotronBundleKit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/NemotronStreamingConfigTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StreamingNemotronLoadTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StreamingNemotronPipelineTests.cpp

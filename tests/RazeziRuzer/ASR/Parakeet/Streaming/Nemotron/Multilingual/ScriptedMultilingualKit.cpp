@@ -1,6 +1,7 @@
 #include "tests/RazeziRuzer/ASR/Parakeet/Streaming/Nemotron/Multilingual/ScriptedMultilingualKit.hpp"
 
 #include "Platform/CoreML/MLMultiArrayConstraint.hpp"
+#include "tests/Support/FunctionModelBackend.hpp"
 
 #include <cmath>
 #include <fstream>
@@ -17,6 +18,7 @@ using platform::coreml::MLMultiArray;
 using platform::coreml::MLMultiArrayDataType;
 using platform::coreml::MLState;
 using platform::coreml::ScriptedModelBackend;
+using testsupport::inputArray;
 using Outputs = ScriptedModelBackend::Outputs;
 
 constexpr std::int64_t melFeatures = 2;
@@ -31,9 +33,7 @@ MLFeatureDescription fixed(const std::string& name, std::vector<std::int64_t> sh
     return MLFeatureDescription::multiArray(name, std::move(shape), type);
 }
 
-MLMultiArray in(const MLFeatureProvider& inputs, const char* name) { return *inputs.featureValue(name)->multiArrayValue(); }
-
-double first(const MLFeatureProvider& inputs, const char* name) { return in(inputs, name)[0].doubleValue(); }
+double first(const MLFeatureProvider& inputs, const char* name) { return inputArray(inputs, name)[0].doubleValue(); }
 
 MLMultiArray advanced(const MLMultiArray& state) {
     auto next = state.clone();
@@ -139,7 +139,7 @@ ScriptedMultilingualKit::ScriptedMultilingualKit(const std::filesystem::path& fo
                                  {out("mel", {1, melFeatures, options_.chunkMelFrames})}),
         [answer, mels = options_.chunkMelFrames](const MLFeatureProvider& inputs, MLState*) {
             return answer("preprocessor", [&] {
-                const auto audio = in(inputs, "audio");
+                const auto audio = inputArray(inputs, "audio");
                 MLMultiArray mel({1, melFeatures, mels}, MLMultiArrayDataType::float32);
                 for (std::int64_t f = 0; f < mels; ++f) mel[{0, 0, f}] = audio[{0, f * 160}].doubleValue();
                 return Outputs{{"mel", MLFeatureValue(mel)}};
@@ -167,7 +167,7 @@ ScriptedMultilingualKit::ScriptedMultilingualKit(const std::filesystem::path& fo
         MLModelDescription::make(encoderInputs, encoderOutputs, encoderStates),
         [answer, floats, frames, withProj, width](const MLFeatureProvider& inputs, MLState* state) {
             return answer("encoder", [&] {
-                const auto melWindow = in(inputs, "mel");
+                const auto melWindow = inputArray(inputs, "mel");
                 double count = 0;
                 if (state) {
                     count = state->multiArray("cache")[0].doubleValue();
@@ -186,7 +186,7 @@ ScriptedMultilingualKit::ScriptedMultilingualKit(const std::filesystem::path& fo
                 }
                 const double after = count + static_cast<double>(frames);
                 Outputs outputs{{"encoded", MLFeatureValue(encoded)},
-                                {"cache_len_out", MLFeatureValue(advanced(in(inputs, "cache_len")))}};
+                                {"cache_len_out", MLFeatureValue(advanced(inputArray(inputs, "cache_len")))}};
                 if (withProj) outputs.emplace("encoder_proj", MLFeatureValue(proj));
                 if (state) {
                     state->multiArray("cache")[0] = after;
@@ -219,8 +219,8 @@ ScriptedMultilingualKit::ScriptedMultilingualKit(const std::filesystem::path& fo
     };
     // The decoder state's answer: emissions counted in both states.
     const auto stateAnswer = [](const MLFeatureProvider& inputs) {
-        return Outputs{{"h_out", MLFeatureValue(advanced(in(inputs, "h_in")))},
-                       {"c_out", MLFeatureValue(advanced(in(inputs, "c_in")))}};
+        return Outputs{{"h_out", MLFeatureValue(advanced(inputArray(inputs, "h_in")))},
+                       {"c_out", MLFeatureValue(advanced(inputArray(inputs, "c_in")))}};
     };
     const auto decided = [rule](const MLFeatureProvider& inputs, std::int64_t frame) {
         const auto h = first(inputs, "h_in");
@@ -254,7 +254,7 @@ ScriptedMultilingualKit::ScriptedMultilingualKit(const std::filesystem::path& fo
             [answer, fromSlice, oneHot](const MLFeatureProvider& inputs, MLState*) {
                 return answer("joint", [&] {
                     const auto frame = std::llround(first(inputs, "encoder"));
-                    return Outputs{{"logits", MLFeatureValue(oneHot({1, 1, 1, classes}, {fromSlice(in(inputs, "decoder"), frame)}))}};
+                    return Outputs{{"logits", MLFeatureValue(oneHot({1, 1, 1, classes}, {fromSlice(inputArray(inputs, "decoder"), frame)}))}};
                 });
             }));
     }
@@ -306,8 +306,8 @@ ScriptedMultilingualKit::ScriptedMultilingualKit(const std::filesystem::path& fo
                                      {out("logits", {1, window, 1, classes}, floats)}),
             [answer, fromSlice, oneHot, window](const MLFeatureProvider& inputs, MLState*) {
                 return answer("joint_noencproj_batched", [&] {
-                    const auto proj = in(inputs, "encoder_proj");
-                    const auto slice = in(inputs, "decoder");
+                    const auto proj = inputArray(inputs, "encoder_proj");
+                    const auto slice = inputArray(inputs, "decoder");
                     std::vector<int> rows;
                     for (std::int64_t j = 0; j < window; ++j) rows.push_back(fromSlice(slice, std::llround(proj[{0, j, 0}].doubleValue())));
                     return Outputs{{"logits", MLFeatureValue(oneHot({1, window, 1, classes}, rows))}};
