@@ -6,6 +6,7 @@
 #include "Platform/Text/Whitespace.hpp"
 #include "RazeziRuzer/ASR/Parakeet/ASRError.hpp"
 #include "RazeziRuzer/ASR/Parakeet/Streaming/EncoderCacheManager.hpp"
+#include "RazeziRuzer/ASR/Parakeet/Streaming/Nemotron/NemotronModelFeatures.hpp"
 #include "RazeziRuzer/ASR/Parakeet/Streaming/Nemotron/NemotronMultilingualStepArrays.hpp"
 
 #include <array>
@@ -21,16 +22,12 @@ using Lock = std::lock_guard<std::recursive_mutex>;
 
 namespace {
 
+using nemotronfeatures::int32Array;
+
 constexpr std::size_t compactAfterChunks = 16;
 
 bool fitsInt32(std::int64_t value) {
     return value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max();
-}
-
-platform::coreml::MLMultiArray int32Array(std::vector<std::int64_t> shape, std::int64_t value) {
-    platform::coreml::MLMultiArray array(std::move(shape), MLMultiArrayDataType::int32);
-    array[0] = static_cast<double>(value);
-    return array;
 }
 
 } // namespace
