@@ -9,6 +9,7 @@ target_sources(TestSupport PRIVATE ${CMAKE_CURRENT_LIST_DIR}/PulseAudioTestServe
 target_link_libraries(TestSupport PUBLIC PkgConfig::LIBPULSE)
 target_sources(TestSupport PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ChildProcess.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PythonReference.cpp
   ${CMAKE_CURRENT_LIST_DIR}/XvfbServer.cpp
 )
 target_link_libraries(TestSupport PUBLIC PkgConfig::X11LIBS)

@@ -3,13 +3,12 @@
 // written separately with numpy, over seeded random diarizations.
 #include "RazeziRuzer/Diarizer/DiarizationDER.hpp"
 
-#include "tests/Support/ChildProcess.hpp"
+#include "tests/Support/PythonReference.hpp"
 #include "tests/Support/TemporaryDirectory.hpp"
 #include "tests/Support/TestHost.hpp"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <random>
@@ -19,15 +18,13 @@ namespace {
 
 using Segments = std::vector<DERSpeakerSegment>;
 
-constexpr int missingScipy = 3;
-
 const char* const referenceScript = R"PY(
 import json, math, sys
 try:
     import numpy as np
     from scipy.optimize import linear_sum_assignment
 except ImportError:
-    sys.exit(3)
+    sys.exit(3)  # PythonReference::missingModules
 
 cases = json.load(open(sys.argv[1]))
 answers = []
@@ -60,12 +57,6 @@ for case in cases:
                     "total": total * step})
 json.dump(answers, open(sys.argv[2], "w"))
 )PY";
-
-// The distribution's interpreter, where python3-scipy installs; another
-// python3 on the PATH (a per-user one) may lack it.
-std::string systemPython() {
-    return std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
-}
 
 // Speakers talk in turns with random lengths, pauses and some overlap.
 Segments randomDiarization(std::mt19937& random, const std::string& prefix, int speakers, double length) {
@@ -107,22 +98,13 @@ TEST(DiarizationDERReferenceTests, MatchesAnIndependentAssignment) {
     testsupport::TemporaryDirectory folder;
     auto input = nlohmann::json::array();
     for (const auto& c : cases) input.push_back({{"ref", asJSON(c.ref)}, {"hyp", asJSON(c.hyp)}, {"frameStep", c.frameStep}});
-    folder.write("cases.json", input.dump());
-    const auto script = folder.write("reference.py", referenceScript);
+    const auto reference = testsupport::PythonReference::run(folder, "reference.py", referenceScript, input);
+    using Outcome = testsupport::PythonReference::Outcome;
+    REQUIRE_TEST_HOST(reference.outcome != Outcome::missing,
+                      "python3 with numpy and scipy is not installed (Debian python3-scipy)");
+    ASSERT_EQ(reference.outcome, Outcome::answered) << reference.log;
 
-    testsupport::ChildProcess::Options options;
-    options.output = folder / "python.log";
-    testsupport::ChildProcess python({systemPython(), script.string(), (folder / "cases.json").string(),
-                                      (folder / "answers.json").string()},
-                                     options);
-    const auto status = python.waitForExit(std::chrono::seconds(120));
-    ASSERT_TRUE(status.has_value()) << "python3 did not finish";
-    const bool ran = WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
-    const bool missing = !WIFEXITED(*status) || WEXITSTATUS(*status) == missingScipy || WEXITSTATUS(*status) == 127;
-    REQUIRE_TEST_HOST(ran || !missing, "python3 with numpy and scipy is not installed (Debian python3-scipy)");
-    ASSERT_TRUE(ran) << folder.read("python.log");
-
-    const auto answers = nlohmann::json::parse(folder.read("answers.json"));
+    const auto& answers = reference.answers;
     ASSERT_EQ(answers.size(), cases.size());
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE("case " + std::to_string(i));

@@ -2,13 +2,12 @@
 // and the merges of random embeddings against scipy's linkage(method="centroid").
 #include "RazeziRuzer/Diarizer/Offline/Clustering/FastCluster/FastClusterWrapper.h"
 
-#include "tests/Support/ChildProcess.hpp"
+#include "tests/Support/PythonReference.hpp"
 #include "tests/Support/TemporaryDirectory.hpp"
 #include "tests/Support/TestHost.hpp"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
 
 #include <cmath>
 #include <filesystem>
@@ -93,15 +92,13 @@ TEST(CentroidLinkageTests, NaNStopsWithoutTouchingTheOutput) {
 
 // ---- against scipy ----
 
-constexpr int missingScipy = 3;
-
 const char* const scipyScript = R"PY(
 import json, sys
 try:
     import numpy as np
     from scipy.cluster.hierarchy import linkage
 except ImportError:
-    sys.exit(3)
+    sys.exit(3)  # PythonReference::missingModules
 cases = json.load(open(sys.argv[1]))
 out = []
 for case in cases:
@@ -109,10 +106,6 @@ for case in cases:
     out.append(linkage(x, method="centroid").tolist())
 json.dump(out, open(sys.argv[2], "w"))
 )PY";
-
-std::string systemPython() {
-    return std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
-}
 
 // Each merge as the set of points it joins, with its height: the same in
 // both tools whatever the row order or the ids of inner nodes.
@@ -166,21 +159,13 @@ TEST(CentroidLinkageTests, MatchesScipyOnRandomEmbeddings) {
     testsupport::TemporaryDirectory folder;
     auto input = nlohmann::json::array();
     for (const auto& c : cases) input.push_back({{"n", c.n}, {"d", c.d}, {"points", c.points}});
-    folder.write("cases.json", input.dump());
-    const auto script = folder.write("linkage.py", scipyScript);
-    testsupport::ChildProcess::Options options;
-    options.output = folder / "python.log";
-    testsupport::ChildProcess python(
-        {systemPython(), script.string(), (folder / "cases.json").string(), (folder / "answers.json").string()},
-        options);
-    const auto status = python.waitForExit(std::chrono::seconds(120));
-    ASSERT_TRUE(status.has_value()) << "python3 did not finish";
-    const bool ran = WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
-    const bool missing = !WIFEXITED(*status) || WEXITSTATUS(*status) == missingScipy || WEXITSTATUS(*status) == 127;
-    REQUIRE_TEST_HOST(ran || !missing, "python3 with numpy and scipy is not installed (Debian python3-scipy)");
-    ASSERT_TRUE(ran) << folder.read("python.log");
+    const auto reference = testsupport::PythonReference::run(folder, "linkage.py", scipyScript, input);
+    using Outcome = testsupport::PythonReference::Outcome;
+    REQUIRE_TEST_HOST(reference.outcome != Outcome::missing,
+                      "python3 with numpy and scipy is not installed (Debian python3-scipy)");
+    ASSERT_EQ(reference.outcome, Outcome::answered) << reference.log;
 
-    const auto answers = nlohmann::json::parse(folder.read("answers.json"));
+    const auto& answers = reference.answers;
     ASSERT_EQ(answers.size(), cases.size());
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE("case n=" + std::to_string(cases[i].n) + " d=" + std::to_string(cases[i].d));

@@ -3,13 +3,12 @@
 #include "RazeziRuzer/Diarizer/Offline/Clustering/VBxClustering.hpp"
 
 #include "Platform/Core/Logger.hpp"
-#include "tests/Support/ChildProcess.hpp"
+#include "tests/Support/PythonReference.hpp"
 #include "tests/Support/TemporaryDirectory.hpp"
 #include "tests/Support/TestHost.hpp"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
 
 #include <cmath>
 #include <filesystem>
@@ -143,7 +142,7 @@ import json, sys
 try:
     import numpy as np
 except ImportError:
-    sys.exit(3)
+    sys.exit(3)  # PythonReference::missingModules
 cases = json.load(open(sys.argv[1]))
 out = []
 for c in cases:
@@ -207,20 +206,11 @@ TEST(VBxClusteringTests, MatchesNumpyOnRandomProblems) {
         input.push_back({{"rows", c.rows}, {"labels", c.labels}, {"psi", c.psi}, {"fa", 0.07}, {"fb", 0.8},
                          {"iterations", 20}, {"epsilon", 1e-6}});
     }
-    folder.write("cases.json", input.dump());
-    const auto script = folder.write("vbx.py", numpyScript);
-    testsupport::ChildProcess::Options options;
-    options.output = folder / "python.log";
-    const std::string python = std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
-    testsupport::ChildProcess child(
-        {python, script.string(), (folder / "cases.json").string(), (folder / "answers.json").string()}, options);
-    const auto status = child.waitForExit(std::chrono::seconds(120));
-    ASSERT_TRUE(status.has_value()) << "python3 did not finish";
-    const bool ran = WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
-    const bool missing = !WIFEXITED(*status) || WEXITSTATUS(*status) == 3 || WEXITSTATUS(*status) == 127;
-    REQUIRE_TEST_HOST(ran || !missing, "python3 with numpy is not installed (Debian python3-numpy)");
-    ASSERT_TRUE(ran) << folder.read("python.log");
-    const auto answers = nlohmann::json::parse(folder.read("answers.json"));
+    const auto reference = testsupport::PythonReference::run(folder, "vbx.py", numpyScript, input);
+    using Outcome = testsupport::PythonReference::Outcome;
+    REQUIRE_TEST_HOST(reference.outcome != Outcome::missing, "python3 with numpy is not installed (Debian python3-numpy)");
+    ASSERT_EQ(reference.outcome, Outcome::answered) << reference.log;
+    const auto& answers = reference.answers;
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE("case " + std::to_string(i));
         const auto out = cases[i].vbx.refine(cases[i].rows, cases[i].labels);

@@ -16,17 +16,6 @@
 namespace razeziruzer::multilingualkit {
 namespace {
 
-KitOptions models(bool decoder, bool joint, bool b1, bool b2, bool b3, bool batched) {
-    KitOptions options;
-    options.decoder = decoder;
-    options.joint = joint;
-    options.decoderJoint = b1;
-    options.decoderJointArgmax = b2;
-    options.decoderJointNoEncProj = b3;
-    options.jointBatched = batched;
-    return options;
-}
-
 struct NamedModels {
     std::string name;
     KitOptions options;
@@ -38,15 +27,15 @@ KitOptions stateful(KitOptions options) {
 }
 
 std::vector<NamedModels> arrangements() {
-    return {{"statefulEncoderB1", stateful(models(false, false, true, false, false, false))},
-            {"bare", models(true, true, false, false, false, false)},
-            {"b1", models(false, false, true, false, false, false)},
-            {"b2", models(false, false, false, true, false, false)},
-            {"b3", models(false, false, false, false, true, false)},
-            {"speculativeBare", models(true, true, false, false, false, true)},
-            {"speculativeB3", models(true, false, false, false, true, true)},
-            {"speculativeB2", models(true, false, false, true, false, true)},
-            {"speculativeB1", models(true, false, true, false, false, true)}};
+    return {{"statefulEncoderB1", stateful(withModels(false, false, true, false, false, false))},
+            {"bare", withModels(true, true, false, false, false, false)},
+            {"b1", withModels(false, false, true, false, false, false)},
+            {"b2", withModels(false, false, false, true, false, false)},
+            {"b3", withModels(false, false, false, false, true, false)},
+            {"speculativeBare", withModels(true, true, false, false, false, true)},
+            {"speculativeB3", withModels(true, false, false, false, true, true)},
+            {"speculativeB2", withModels(true, false, false, true, false, true)},
+            {"speculativeB1", withModels(true, false, true, false, false, true)}};
 }
 
 std::string failureMessage(const std::function<void()>& body) {
@@ -82,7 +71,7 @@ TEST(MultilingualDecodeLimits, AFrameYieldsAtMostTenTokensOnEveryPath) {
 
 TEST(MultilingualDecodeLimits, FrameLoopCallsTheStepModelOncePerBlankAndOncePerToken) {
     testsupport::TemporaryDirectory folder;
-    ScriptedMultilingualKit kit(folder.path(), models(false, false, true, false, false, false));
+    ScriptedMultilingualKit kit(folder.path(), withModels(false, false, true, false, false, false));
     Script script;
     script.tokensPerFrame = {{}, {3, 4}, {}, {}, {}, {}, {5}};
     kit.setScript(script);
@@ -95,7 +84,7 @@ TEST(MultilingualDecodeLimits, FrameLoopCallsTheStepModelOncePerBlankAndOncePerT
 
 TEST(MultilingualDecodeLimits, SpeculativeWindowsSkipBlankFramesWithOneDecoderRunEach) {
     testsupport::TemporaryDirectory folder;
-    auto options = models(true, true, false, false, false, true);
+    auto options = withModels(true, true, false, false, false, true);
     options.chunkMelFrames = 160;  // 20 frames: windows of 8, 8 and 4
     ScriptedMultilingualKit kit(folder.path(), options);
     kit.setScript(Script{});
@@ -112,7 +101,7 @@ TEST(MultilingualDecodeLimits, SpeculativeWindowsSkipBlankFramesWithOneDecoderRu
 
 TEST(MultilingualDecodeLimits, SpeculativeHitIsTimedAtItsFrameAndTheNextWindowStartsAfterIt) {
     testsupport::TemporaryDirectory folder;
-    auto options = models(true, true, false, false, false, true);
+    auto options = withModels(true, true, false, false, false, true);
     options.chunkMelFrames = 160;
     ScriptedMultilingualKit kit(folder.path(), options);
     Script script;
@@ -139,41 +128,41 @@ struct MessageCase {
 };
 
 TEST(MultilingualDecodeFailures, MissingOutputsNameTheirStageOrPath) {
-    auto emptyTokenId = models(false, false, false, true, false, false);
+    auto emptyTokenId = withModels(false, false, false, true, false, false);
     emptyTokenId.emptyTokenId = true;
-    auto narrowProj = models(false, false, false, false, true, false);
+    auto narrowProj = withModels(false, false, false, false, true, false);
     narrowProj.encoderProjWidth = 600;
     const std::vector<MessageCase> cases{
-        {"preprocessor", models(true, true, false, false, false, false), "preprocessor:mel",
+        {"preprocessor", withModels(true, true, false, false, false, false), "preprocessor:mel",
          "ASR processing failed: Preprocessor failed to produce mel output"},
-        {"encoder", models(true, true, false, false, false, false), "encoder:encoded",
+        {"encoder", withModels(true, true, false, false, false, false), "encoder:encoded",
          "ASR processing failed: Encoder failed to produce output"},
-        {"bareDecoder", models(true, true, false, false, false, false), "decoder:c_out", "ASR processing failed: Decoder failed"},
-        {"bareJoint", models(true, true, false, false, false, false), "joint:logits", "ASR processing failed: Joint failed"},
-        {"b1", models(false, false, true, false, false, false), "decoder_joint:c_out",
+        {"bareDecoder", withModels(true, true, false, false, false, false), "decoder:c_out", "ASR processing failed: Decoder failed"},
+        {"bareJoint", withModels(true, true, false, false, false, false), "joint:logits", "ASR processing failed: Joint failed"},
+        {"b1", withModels(false, false, true, false, false, false), "decoder_joint:c_out",
          "ASR processing failed: Fused decoder_joint failed"},
-        {"b2", models(false, false, false, true, false, false), "decoder_joint_argmax:token_id",
+        {"b2", withModels(false, false, false, true, false, false), "decoder_joint_argmax:token_id",
          "ASR processing failed: Triple-fused decoder_joint_argmax failed"},
         {"b2EmptyTokenId", emptyTokenId, "", "ASR processing failed: Triple-fused decoder_joint_argmax failed"},
-        {"b3", models(false, false, false, false, true, false), "decoder_joint_noencproj:h_out",
+        {"b3", withModels(false, false, false, false, true, false), "decoder_joint_noencproj:h_out",
          "ASR processing failed: B3+B1 fused decoder_joint_noencproj failed"},
-        {"b3WithoutProjection", models(false, false, false, false, true, false), "encoder:encoder_proj",
+        {"b3WithoutProjection", withModels(false, false, false, false, true, false), "encoder:encoder_proj",
          "ASR processing failed: No decode path: need a fused decoder_joint (B1/B3/B2) or bare decoder+joint"},
         {"b3NarrowProjection", narrowProj, "",
          "ASR processing failed: Encoder projection frame of width 600 does not fit its step buffer of 640"},
-        {"speculativeDecoder", models(true, true, false, false, false, true), "decoder:h_out",
+        {"speculativeDecoder", withModels(true, true, false, false, false, true), "decoder:h_out",
          "ASR processing failed: Speculative decoder failed"},
-        {"speculativeJoint", models(true, true, false, false, false, true), "joint_noencproj_batched:logits",
+        {"speculativeJoint", withModels(true, true, false, false, false, true), "joint_noencproj_batched:logits",
          "ASR processing failed: Speculative joint_noencproj_batched failed"},
-        {"drainBare", models(true, true, false, false, false, true), "joint:logits",
+        {"drainBare", withModels(true, true, false, false, false, true), "joint:logits",
          "ASR processing failed: Drain joint failed"},
-        {"drainB1", models(true, false, true, false, false, true), "decoder_joint:logits",
+        {"drainB1", withModels(true, false, true, false, false, true), "decoder_joint:logits",
          "ASR processing failed: Drain B1 failed"},
-        {"drainB2", models(true, false, false, true, false, true), "decoder_joint_argmax:c_out",
+        {"drainB2", withModels(true, false, false, true, false, true), "decoder_joint_argmax:c_out",
          "ASR processing failed: Drain B2 failed"},
-        {"drainB3", models(true, false, false, false, true, true), "decoder_joint_noencproj:c_out",
+        {"drainB3", withModels(true, false, false, false, true, true), "decoder_joint_noencproj:c_out",
          "ASR processing failed: Drain B3+B1 failed"},
-        {"decoderOnly", models(true, false, false, false, false, false), "",
+        {"decoderOnly", withModels(true, false, false, false, false, false), "",
          "AsrManager not initialized. Call initialize() first."},
     };
     for (const auto& testCase : cases) {

@@ -19,44 +19,33 @@ struct PathCase {
     bool speculative = false;
 };
 
-KitOptions models(bool decoder, bool joint, bool b1, bool b2, bool b3, bool batched) {
-    KitOptions options;
-    options.decoder = decoder;
-    options.joint = joint;
-    options.decoderJoint = b1;
-    options.decoderJointArgmax = b2;
-    options.decoderJointNoEncProj = b3;
-    options.jointBatched = batched;
-    return options;
-}
-
 std::vector<PathCase> pathCases() {
     std::vector<PathCase> cases{
-        {"bare", models(true, true, false, false, false, false), {}, false},
-        {"b1", models(false, false, true, false, false, false), {}, false},
-        {"b2", models(false, false, false, true, false, false), {}, false},
-        {"b3", models(false, false, false, false, true, false), {}, false},
-        {"allFused", models(true, true, true, true, true, false), {}, false},
-        {"speculativeBareDrain", models(true, true, false, false, false, true), {}, true},
-        {"speculativeB3Drain", models(true, false, false, false, true, true), {}, true},
-        {"speculativeB2Drain", models(true, false, false, true, false, true), {}, true},
-        {"speculativeB1Drain", models(true, false, true, false, false, true), {}, true},
-        {"speculativeSwitchedOff", models(true, true, false, false, false, true),
+        {"bare", withModels(true, true, false, false, false, false), {}, false},
+        {"b1", withModels(false, false, true, false, false, false), {}, false},
+        {"b2", withModels(false, false, false, true, false, false), {}, false},
+        {"b3", withModels(false, false, false, false, true, false), {}, false},
+        {"allFused", withModels(true, true, true, true, true, false), {}, false},
+        {"speculativeBareDrain", withModels(true, true, false, false, false, true), {}, true},
+        {"speculativeB3Drain", withModels(true, false, false, false, true, true), {}, true},
+        {"speculativeB2Drain", withModels(true, false, false, true, false, true), {}, true},
+        {"speculativeB1Drain", withModels(true, false, true, false, false, true), {}, true},
+        {"speculativeSwitchedOff", withModels(true, true, false, false, false, true),
          {{"RAZEZIRUZER_ENABLE_SMART_SPECULATIVE", "FALSE"}}, false},
-        {"noPrefetch", models(true, true, false, false, false, false), {{"RAZEZIRUZER_DISABLE_TRIPLE_STAGE", ""}}, false},
-        {"freshTokenArrays", models(false, false, false, false, true, false),
+        {"noPrefetch", withModels(true, true, false, false, false, false), {{"RAZEZIRUZER_DISABLE_TRIPLE_STAGE", ""}}, false},
+        {"freshTokenArrays", withModels(false, false, false, false, true, false),
          {{"RAZEZIRUZER_DISABLE_TOKEN_PREALLOC", "0"}}, false},
     };
-    auto window4 = models(true, true, false, false, false, true);
+    auto window4 = withModels(true, true, false, false, false, true);
     window4.batchWindow = 4;
     cases.push_back({"speculativeWindow4", window4, {}, true});
-    auto halfB3 = models(true, false, false, false, true, true);
+    auto halfB3 = withModels(true, false, false, false, true, true);
     halfB3.halfPrecisionOutputs = true;
     cases.push_back({"halfPrecisionSpeculativeB3", halfB3, {}, true});
-    auto halfBare = models(true, true, false, false, false, false);
+    auto halfBare = withModels(true, true, false, false, false, false);
     halfBare.halfPrecisionOutputs = true;
     cases.push_back({"halfPrecisionBare", halfBare, {}, false});
-    auto stateful = models(false, false, true, false, false, false);
+    auto stateful = withModels(false, false, true, false, false, false);
     stateful.statefulEncoder = true;
     cases.push_back({"statefulEncoderB1", stateful, {}, false});
     return cases;

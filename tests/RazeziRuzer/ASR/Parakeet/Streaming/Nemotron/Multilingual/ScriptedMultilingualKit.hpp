@@ -70,6 +70,19 @@ struct KitOptions {
     std::string extraMetadata;          // more JSON members, e.g. "\"lang_tag_token_ids\": [20]"
 };
 
+// Options with exactly these decode models present (b1, b2, b3: the fused
+// decoder-joint, arg-max and no-projection arrangements).
+inline KitOptions withModels(bool decoder, bool joint, bool b1, bool b2, bool b3, bool batched) {
+    KitOptions options;
+    options.decoder = decoder;
+    options.joint = joint;
+    options.decoderJoint = b1;
+    options.decoderJointArgmax = b2;
+    options.decoderJointNoEncProj = b3;
+    options.jointBatched = batched;
+    return options;
+}
+
 // Test controls read by the models at every call.
 struct KitControl {
     std::mutex mutex;
